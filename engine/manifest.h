@@ -1,0 +1,40 @@
+// The update manifest "info.txt": 41 positional lines, then the file list.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "engine/update_context.h"
+
+namespace engine {
+
+// A file-list field holds at most this many bytes; a longer field is cut on a character
+// boundary and the rest of it up to the next comma is dropped.
+constexpr size_t kFieldLimit = 31;
+
+// Reads the program folder's "info.txt" into `ctx`: 1 when it was opened and read, 0 when it
+// cannot be opened or a read error stops it part-way (the context is then left as a fresh one,
+// so that a half-read file list can never be installed). File-list lines past the 100th are
+// ignored.
+int ReadManifest(UpdateContext& ctx);
+int ReadManifestFile(const std::string& path, UpdateContext& ctx);
+
+// The four text fields of a file-list line. They live across the whole list: a field that a
+// line does not supply keeps the previous line's value.
+struct FileListFields {
+    std::string disk;
+    std::string kind;
+    std::string name;
+    std::string subFolder;
+};
+
+// Scans one file-list line like sscanf's "%[^,],%[^,],%[^,],%[^,]": fields are runs of one
+// or more non-comma bytes, blanks kept; the scan stops at the first empty or missing field.
+// Stops at a NUL byte, as the C scan would. Returns how many fields were scanned.
+int ScanFileListLine(std::string_view line, FileListFields& fields);
+
+// A TAB and the character after it become CR LF, at most 100 times, keeping the length.
+// A TAB at the very end has no character to overwrite and becomes a lone CR.
+void TabsToLineBreaks(std::string& s);
+
+}  // namespace engine

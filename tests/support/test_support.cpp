@@ -1,0 +1,142 @@
+#include "tests/support/test_support.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <stdexcept>
+
+#ifdef _WIN32
+#include <windows.h>
+#include <direct.h>
+#else
+#include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace testing_support {
+
+namespace {
+#ifdef _WIN32
+constexpr char kSep = '\\';
+std::string SystemTemp() {
+    char buf[MAX_PATH + 1] = {};
+    DWORD n = GetTempPathA(sizeof buf, buf);
+    if (n == 0 || n > MAX_PATH) {
+        throw std::runtime_error("GetTempPathA failed");
+    }
+    return std::string(buf, n);
+}
+unsigned ProcessId() { return GetCurrentProcessId(); }
+#else
+constexpr char kSep = '/';
+std::string SystemTemp() {
+    const char* t = std::getenv("TMPDIR");
+    std::string s = t && *t ? t : "/tmp";
+    return s.back() == '/' ? s : s + '/';
+}
+unsigned ProcessId() { return static_cast<unsigned>(getpid()); }
+#endif
+}  // namespace
+
+TempDir::TempDir() {
+    static unsigned counter = 0;
+    std::string base = SystemTemp() + "renovo-test-" + std::to_string(ProcessId()) + "-";
+    for (int attempt = 0; attempt < 1000; ++attempt) {
+        std::string candidate = base + std::to_string(++counter);
+#ifdef _WIN32
+        bool made = _mkdir(candidate.c_str()) == 0;
+#else
+        bool made = mkdir(candidate.c_str(), 0700) == 0;
+#endif
+        if (made) {
+            path_ = candidate + kSep;
+            return;
+        }
+    }
+    throw std::runtime_error("cannot create a temporary folder under " + base);
+}
+
+TempDir::~TempDir() { RemoveTree(path_); }
+
+void WriteFile(const std::string& path, const std::string& bytes) {
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) {
+        throw std::runtime_error("cannot write " + path);
+    }
+    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    ok = std::fclose(f) == 0 && ok;
+    if (!ok) {
+        throw std::runtime_error("short write to " + path);
+    }
+}
+
+std::string ReadFile(const std::string& path) {
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) {
+        throw std::runtime_error("cannot read " + path);
+    }
+    std::string out;
+    char buf[65536];
+    size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) {
+        out.append(buf, n);
+    }
+    std::fclose(f);
+    return out;
+}
+
+bool FileExists(const std::string& path) {
+#ifdef _WIN32
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+#else
+    struct stat st;
+    return stat(path.c_str(), &st) == 0;
+#endif
+}
+
+void MakeDir(const std::string& path) {
+#ifdef _WIN32
+    if (!CreateDirectoryA(path.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
+#else
+    if (mkdir(path.c_str(), 0700) != 0 && errno != EEXIST) {
+#endif
+        throw std::runtime_error("cannot create folder " + path);
+    }
+}
+
+void RemoveTree(const std::string& path) {
+    if (path.empty()) {
+        return;
+    }
+#ifdef _WIN32
+    std::string dir = path;
+    if (dir.back() == '\\') {
+        dir.pop_back();
+    }
+    WIN32_FIND_DATAA fd;
+    HANDLE h = FindFirstFileA((dir + "\\*").c_str(), &fd);
+    if (h != INVALID_HANDLE_VALUE) {
+        do {
+            std::string name = fd.cFileName;
+            if (name == "." || name == "..") {
+                continue;
+            }
+            std::string child = dir + "\\" + name;
+            SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                RemoveTree(child);
+            } else {
+                DeleteFileA(child.c_str());
+            }
+        } while (FindNextFileA(h, &fd));
+        FindClose(h);
+    }
+    RemoveDirectoryA(dir.c_str());
+#else
+    std::error_code ec;
+    std::filesystem::remove_all(path, ec);
+#endif
+}
+
+}  // namespace testing_support

@@ -1,0 +1,41 @@
+// Reads a file line by line as the C runtime's text mode does: CR LF and a lone LF end a
+// line (the end is not part of the line), a lone CR is text, and byte 0x1A ends the file.
+// Pure: standard C I/O only, so that the parsers built on it are tested natively too.
+#pragma once
+
+#include <cstdio>
+#include <memory>
+#include <string>
+
+namespace text {
+
+class LineReader {
+public:
+    enum class Status { kLine, kEnd, kError };
+
+    LineReader() = default;
+    LineReader(const LineReader&) = delete;
+    LineReader& operator=(const LineReader&) = delete;
+
+    // Opens `path` (a cp932 path) for reading; false when it cannot be opened.
+    bool Open(const std::string& path);
+    bool IsOpen() const { return file_ != nullptr; }
+
+    // Reads the next line into `line`. kEnd once the data is exhausted (a last line without
+    // a line end is still delivered first); kError when the platform reports a read error.
+    Status ReadLine(std::string& line);
+
+private:
+    bool Refill();
+
+    struct FileCloser {
+        void operator()(std::FILE* f) const { std::fclose(f); }
+    };
+    std::unique_ptr<std::FILE, FileCloser> file_;
+    std::string buffer_;
+    size_t pos_ = 0;
+    bool eof_ = false;
+    bool error_ = false;
+};
+
+}  // namespace text

@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Installs what building and testing Renovo needs on Debian 12; safe to run again.
+set -euo pipefail
+
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+
+packages=(
+  g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
+  wine wine64 wine32:i386
+  xvfb x11-utils imagemagick googletest fonts-ipafont-gothic cmake ninja-build g++ make locales
+)
+
+have_all() {
+  local p
+  for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || return 1
+  done
+}
+
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  $SUDO dpkg --add-architecture i386
+fi
+
+if ! have_all; then
+  export DEBIAN_FRONTEND=noninteractive
+  $SUDO apt-get update -q
+  $SUDO apt-get install -y -q --no-install-recommends "${packages[@]}"
+fi
+
+# The posix thread model gives std::thread/std::mutex in the cross compilers.
+for arch in i686 x86_64; do
+  for tool in gcc g++; do
+    alt="/usr/bin/${arch}-w64-mingw32-${tool}-posix"
+    [ -x "$alt" ] && $SUDO update-alternatives --set "${arch}-w64-mingw32-${tool}" "$alt" >/dev/null 2>&1 || true
+  done
+done
+
+if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
+  $SUDO sed -i 's/^# *\(ja_JP.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+  grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen || echo 'ja_JP.UTF-8 UTF-8' | $SUDO tee -a /etc/locale.gen >/dev/null
+  $SUDO locale-gen >/dev/null
+fi
+echo "setup: ready"

@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# The test command: installs what is missing, builds natively and for i686 and x86_64, and
+# runs every test (the Windows ones under a throwaway Wine prefix and Xvfb).
+set -euo pipefail
+ROOT=$(cd "$(dirname "$0")/.." && pwd)
+BUILD=${RENOVO_BUILD_DIR:-$ROOT/build}
+start=$(date +%s)
+
+bash "$ROOT/tools/setup.sh"
+bash "$ROOT/tools/build.sh" native i686 x86_64
+
+# shellcheck source=tools/wine-env.sh
+. "$ROOT/tools/wine-env.sh"
+trap renovo_wine_stop EXIT
+LOG=$(mktemp /tmp/renovo-ctest.XXXXXX)
+
+status=0
+echo "== native"
+ctest --test-dir "$BUILD/native" --output-on-failure 2>&1 | tee -a "$LOG" || status=1
+renovo_wine_start
+for arch in i686 x86_64; do
+    echo "== $arch (Wine)"
+    ctest --test-dir "$BUILD/$arch" --output-on-failure 2>&1 | tee -a "$LOG" || status=1
+done
+
+# One closing line over all three runs.
+passed=0
+failed=0
+while read -r p f; do
+    passed=$((passed + p))
+    failed=$((failed + f))
+done < <(sed -n 's/.*tests passed, \([0-9]*\) tests\? failed out of \([0-9]*\).*/\2 \1/p' "$LOG" |
+         awk '{print $1 - $2, $2}')
+rm -f "$LOG"
+echo "time: $(( $(date +%s) - start )) s"
+echo "ctest: $passed passed, $failed failed"
+[ "$failed" -eq 0 ] && [ "$status" -eq 0 ]
