@@ -1,0 +1,40 @@
+// The one seam through which the update run and the voice data installation talk to the
+// user: a modal message with text, caption and buttons, and the wait cursor. The view
+// implements it with MessageBoxA on its own window; tests script the answers and record
+// every message.
+#pragma once
+
+#include <string>
+
+namespace engine {
+
+enum class Buttons { kOk = 0, kOkCancel = 1 };  // MB_OK, MB_OKCANCEL
+
+constexpr int kAnswerOk = 1;      // IDOK
+constexpr int kAnswerCancel = 2;  // IDCANCEL
+
+class MessageSeam {
+public:
+    virtual ~MessageSeam() = default;
+    // Shows one modal message (no icon) and returns the button pressed (kAnswerOk, ...).
+    virtual int ShowMessage(const std::string& text, const std::string& caption,
+                            Buttons buttons) = 0;
+    virtual void BeginWaitCursor() = 0;
+    virtual void EndWaitCursor() = 0;
+    // The window that owns the messages and the archiver's calls (an HWND; may be null).
+    virtual void* OwnerWindow() const { return nullptr; }
+};
+
+// Shows the wait cursor for the lifetime of the object.
+class WaitCursor {
+public:
+    explicit WaitCursor(MessageSeam& seam) : seam_(seam) { seam_.BeginWaitCursor(); }
+    ~WaitCursor() { seam_.EndWaitCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+
+private:
+    MessageSeam& seam_;
+};
+
+}  // namespace engine

@@ -1,0 +1,76 @@
+// Reading LZH archives: a streaming reader over a byte source. Pure C++ (no <windows.h>).
+// Names are kept as the archive's cp932 bytes.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace lzh {
+
+enum class Status {
+    kOk,
+    kEnd,            // no more members
+    kBadHeader,      // a header that does not parse or whose CRC or checksum is wrong
+    kTruncated,      // the archive ends inside a header or a member's data
+    kUnknownMethod,  // a compression method we do not decode
+    kBadData,        // compressed data that does not decode
+    kCrcMismatch,    // decoded data whose CRC-16 differs from the header's
+    kReadError,      // the byte source failed
+    kWriteError,     // the sink refused data
+};
+
+// A short English description of a status, for logs and tests.
+const char* StatusName(Status s);
+
+class ByteSource {
+public:
+    virtual ~ByteSource() = default;
+    // Reads up to `n` bytes; returns how many were read, 0 at the end. Sets `failed` on error.
+    virtual size_t Read(void* buf, size_t n) = 0;
+    virtual bool Failed() const { return false; }
+};
+
+class ByteSink {
+public:
+    virtual ~ByteSink() = default;
+    // Takes `n` bytes; false when they cannot be written.
+    virtual bool Write(const void* buf, size_t n) = 0;
+};
+
+struct Member {
+    std::string path;       // stored path as cp932 bytes, folders separated by '\'
+    std::string name;       // bare name: the part after the last separator (DBCS-aware)
+    std::string method;     // "-lh5-" etc.
+    uint64_t packedSize = 0;
+    uint64_t originalSize = 0;
+    uint16_t crc = 0;
+    uint8_t attributes = 0;       // MS-DOS attribute byte
+    uint32_t dosTime = 0;         // MS-DOS date/time (local time) when the header has one
+    bool hasUnixTime = false;     // a UTC time stamp (level 2 headers or extended header 0x54)
+    int64_t unixTime = 0;
+    int headerLevel = 0;
+    bool isDirectory = false;     // -lhd-
+    bool isSymlink = false;       // a Unix symbolic link: never created or followed
+};
+
+class Reader {
+public:
+    explicit Reader(ByteSource& source);
+    ~Reader();
+    Reader(const Reader&) = delete;
+    Reader& operator=(const Reader&) = delete;
+
+    // Reads the next member's header. kEnd at the end of the archive.
+    Status Next(Member& member);
+    // Decodes the current member's data into `sink`, checking its size and CRC-16.
+    Status Extract(ByteSink& sink);
+    // Passes over the current member's data without decoding it.
+    Status Skip();
+
+private:
+    struct Impl;
+    Impl* impl_;
+};
+
+}  // namespace lzh
