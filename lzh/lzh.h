@@ -39,19 +39,19 @@ public:
 };
 
 struct Member {
-    std::string path;       // stored path as cp932 bytes, folders separated by '\'
-    std::string name;       // bare name: the part after the last separator (DBCS-aware)
-    std::string method;     // "-lh5-" etc.
+    std::string path;    // stored path as cp932 bytes, folders separated by '\'
+    std::string name;    // bare name: the part after the last separator (DBCS-aware)
+    std::string method;  // "-lh5-" etc.
     uint64_t packedSize = 0;
     uint64_t originalSize = 0;
     uint16_t crc = 0;
-    uint8_t attributes = 0;       // MS-DOS attribute byte
-    uint32_t dosTime = 0;         // MS-DOS date/time (local time) when the header has one
-    bool hasUnixTime = false;     // a UTC time stamp (level 2 headers or extended header 0x54)
+    uint8_t attributes = 0;    // MS-DOS attribute byte
+    uint32_t dosTime = 0;      // MS-DOS date/time (local time) when the header has one
+    bool hasUnixTime = false;  // a UTC time stamp (level 2 headers or extended header 0x54)
     int64_t unixTime = 0;
     int headerLevel = 0;
-    bool isDirectory = false;     // -lhd-
-    bool isSymlink = false;       // a Unix symbolic link: never created or followed
+    bool isDirectory = false;  // -lhd-
+    bool isSymlink = false;    // a Unix symbolic link: never created or followed
 };
 
 class Reader {

@@ -1,0 +1,23 @@
+// Conversion of the product's material master files "zai???-3.mst" in both master folders.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace settings {
+
+enum class LineRule { kSize, kType };
+
+// Both master folders (prefix + "1\", then prefix + "21\" only when the first passed), the
+// prefix read from key "MASTER" of section "DIR" of `settingsPath`. 1 when every master file
+// found was rewritten (also when there was none), 0 otherwise.
+int ConvertMaterialSize(const std::string& settingsPath);
+int ConvertMaterialType(const std::string& settingsPath);
+
+// One pass over one master folder (ending in a backslash).
+int ConvertMasterFolder(const std::string& folder, LineRule rule);
+
+// The names (no folder) matching `pattern`, at most 1000; returns how many.
+int ListMasterFiles(const std::string& pattern, std::vector<std::string>& names);
+
+}  // namespace settings
