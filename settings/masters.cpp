@@ -44,6 +44,13 @@ std::FILE* OpenMasterExclusive(const std::string& path) {
     if (h == INVALID_HANDLE_VALUE) {
         return nullptr;
     }
+    // Wine run as root opens read-only files for writing; the product must not.
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(h, &info) ||
+        (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY)) {
+        CloseHandle(h);
+        return nullptr;
+    }
     const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(h), _O_RDONLY | _O_BINARY);
     if (fd == -1) {
         CloseHandle(h);
