@@ -5,7 +5,6 @@
 #include <array>
 #include <cstdio>
 #include <string>
-#include <vector>
 
 #include "archiver/archiver.h"
 #include "engine/program_folder.h"
@@ -13,6 +12,7 @@
 #include "engine/voice_data.h"
 #include "settings/folder_checks.h"
 #include "settings/masters.h"
+#include "settings/profile.h"
 #include "settings/texts.h"
 #include "settings/version_checks.h"
 #include "text/cp932.h"
@@ -224,15 +224,12 @@ bool InstallEntries(Run& run) {
 }
 
 // The whole value, however long: a title is never written back cut short.
-std::string ReadProfileValue(const std::string& path, const char* section, const char* key) {
-    std::vector<char> buffer(256);
-    for (;;) {
-        const DWORD n = GetPrivateProfileStringA(section, key, "", buffer.data(),
-                                                 static_cast<DWORD>(buffer.size()), path.c_str());
-        if (n + 1 < buffer.size()) {
-            return std::string(buffer.data(), n);
+std::string ReadWholeValue(const std::string& path, const char* section, const char* key) {
+    for (size_t size = 256;; size *= 2) {
+        std::string value = settings::ReadProfileString(path, section, key, "", size);
+        if (value.size() + 1 < size) {
+            return value;
         }
-        buffer.resize(buffer.size() * 2);
     }
 }
 
@@ -242,7 +239,7 @@ bool WriteSystemKey(const std::string& path, const char* key, const std::string&
 
 // The suffix goes on once only, however often the option is installed.
 bool ExtendTitle(const std::string& path) {
-    const std::string title = ReadProfileValue(path, kSectionSystem, kKeyTitle);
+    const std::string title = ReadWholeValue(path, kSectionSystem, kKeyTitle);
     if (text::FindOnBoundary(title, kTitleMark) != std::string::npos) {
         return true;
     }
