@@ -15,7 +15,9 @@ struct Token {
     bool quoted = false;  // a token that began with a quote is always a path
 };
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
 
 // Splits on blanks outside double quotes. Neither a blank nor a quote can be the trail byte
 // of a cp932 character, so a byte-wise scan is safe.
@@ -79,7 +81,9 @@ bool ParseKind(std::string_view word, CommandKind& kind, std::string& error) {
     return true;
 }
 
-bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+bool IsSeparator(char c) {
+    return c == '\\' || c == '/';
+}
 
 // True when the last character of `s` (stepping over double-byte characters) satisfies `pred`.
 template <typename Pred>
@@ -98,8 +102,8 @@ bool IsDeviceName(std::string_view name) {
     while (!base.empty() && base.back() == ' ') {
         base.pop_back();  // "NUL .txt" still opens the device
     }
-    static constexpr std::array<std::string_view, 6> kPlain = {"CON",    "PRN",    "AUX",
-                                                               "NUL",    "CONIN$", "CONOUT$"};
+    static constexpr std::array<std::string_view, 6> kPlain = {"CON", "PRN",    "AUX",
+                                                               "NUL", "CONIN$", "CONOUT$"};
     for (std::string_view device : kPlain) {
         if (base == device) {
             return true;
@@ -158,7 +162,9 @@ std::string ArchiveFileName(std::string_view path) {
     return file;
 }
 
-bool EndsWithSeparator(std::string_view path) { return LastCharIs(path, IsSeparator); }
+bool EndsWithSeparator(std::string_view path) {
+    return LastCharIs(path, IsSeparator);
+}
 
 std::string JoinPath(std::string_view folder, std::string_view name) {
     std::string path(folder);
@@ -190,8 +196,8 @@ bool IsSafeBareName(std::string_view name) {
 }
 
 bool FormatExtractCommand(std::string_view windowsFolder, std::string_view archiveFolder,
-                          std::string_view archiveName, std::string_view destination,
-                          size_t limit, std::string& command) {
+                          std::string_view archiveName, std::string_view destination, size_t limit,
+                          std::string& command) {
     std::string built = "e -mcw" + std::string(windowsFolder) + " \"" + std::string(archiveFolder) +
                         std::string(archiveName) + "\" \"" + std::string(destination) + "\"";
     if (built.size() >= limit) {

@@ -43,8 +43,8 @@ bool IsSafeBareName(std::string_view name);
 // The extraction command `e -mcw<windows> "<folder><archive>" "<destination>"`. False, with
 // `command` untouched, when it would not fit `limit` bytes with its terminator.
 bool FormatExtractCommand(std::string_view windowsFolder, std::string_view archiveFolder,
-                          std::string_view archiveName, std::string_view destination,
-                          size_t limit, std::string& command);
+                          std::string_view archiveName, std::string_view destination, size_t limit,
+                          std::string& command);
 
 // The command line after the program's own name (quoted or not) and the blanks after it.
 std::string_view SkipProgramName(std::string_view commandLine);

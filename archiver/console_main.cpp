@@ -22,8 +22,8 @@ int main() {
     // Listings of large archives need more room than the installer's 256 bytes.
     std::vector<char> output(1 << 20);
     archiver::PrepareArchiver();
-    int result = archiver::RunArchiverCommand(nullptr, command.c_str(), output.data(),
-                                              output.size());
+    int result =
+        archiver::RunArchiverCommand(nullptr, command.c_str(), output.data(), output.size());
     HANDLE out = GetStdHandle(result == 0 ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE);
     Print(out, std::string(output.data()) + "\r\n");
     return result;

@@ -46,7 +46,9 @@ Outcome Failure(int result, const std::string& reason, const std::string& member
     return {result, text};
 }
 
-bool IsRegularFile(const lzh::Member& m) { return !m.isDirectory && !m.isSymlink; }
+bool IsRegularFile(const lzh::Member& m) {
+    return !m.isDirectory && !m.isSymlink;
+}
 
 // Reads the whole archive once: every header, name and member's data must be sound before
 // a single file is written.
@@ -111,8 +113,7 @@ bool MemberTime(const lzh::Member& m, FILETIME& time) {
         return m.unixTime >= -11644473600LL;
     }
     FILETIME local;
-    return m.dosTime != 0 &&
-           DosDateTimeToFileTime(HIWORD(m.dosTime), LOWORD(m.dosTime), &local) &&
+    return m.dosTime != 0 && DosDateTimeToFileTime(HIWORD(m.dosTime), LOWORD(m.dosTime), &local) &&
            LocalFileTimeToFileTime(&local, &time);
 }
 
@@ -128,8 +129,8 @@ bool KeepNewerTarget(const Command& command, const lzh::Member& m, const std::st
 // Moves the finished temporary file over the target; a read-only target is replaced too.
 bool ReplaceTarget(const std::string& temp, const std::string& target) {
     DWORD attributes = GetFileAttributesA(target.c_str());
-    bool readOnly = attributes != INVALID_FILE_ATTRIBUTES &&
-                    (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+    bool readOnly =
+        attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
     if (readOnly) {
         SetFileAttributesA(target.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
     }
@@ -162,7 +163,8 @@ const char* WriteMember(lzh::Reader& reader, const lzh::Member& m, const std::st
         return Reason(status);
     }
     FILETIME time;
-    if (!sink.Flush() || (MemberTime(m, time) && !SetFileTime(file.get(), nullptr, nullptr, &time)) ||
+    if (!sink.Flush() ||
+        (MemberTime(m, time) && !SetFileTime(file.get(), nullptr, nullptr, &time)) ||
         !file.Close()) {
         return kCannotWrite;
     }
@@ -184,7 +186,9 @@ std::string Hex4(unsigned value) {
     return hex;
 }
 
-std::string Extracted(int count) { return std::to_string(count) + kExtracted; }
+std::string Extracted(int count) {
+    return std::to_string(count) + kExtracted;
+}
 
 }  // namespace
 
@@ -203,7 +207,8 @@ Outcome ExtractArchive(const Command& command) {
     for (lzh::Status status; (status = reader.Next(member)) != lzh::Status::kEnd;) {
         const char* reason = status != lzh::Status::kOk ? Reason(status) : nullptr;
         std::string target = JoinPath(command.destination, member.name);
-        if (reason == nullptr && (!IsRegularFile(member) || KeepNewerTarget(command, member, target))) {
+        if (reason == nullptr &&
+            (!IsRegularFile(member) || KeepNewerTarget(command, member, target))) {
             status = reader.Skip();
             reason = status != lzh::Status::kOk ? Reason(status) : nullptr;
         } else if (reason == nullptr) {
@@ -233,8 +238,8 @@ Outcome ListArchive(const Command& command) {
         if (status != lzh::Status::kOk) {
             return Failure(kResultBadArchive, Reason(status), m.path, command.archive, nullptr);
         }
-        text += "\n" + Padded(m.originalSize, 9) + " " + Padded(m.packedSize, 8) + " " +
-                m.method + " " + Hex4(m.crc) + " ";
+        text += "\n" + Padded(m.originalSize, 9) + " " + Padded(m.packedSize, 8) + " " + m.method +
+                " " + Hex4(m.crc) + " ";
         text += m.path;
     }
     return {0, text};

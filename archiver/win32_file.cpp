@@ -64,10 +64,10 @@ bool FileSink::Write(const void* buf, size_t n) {
 
 bool FileSink::Flush() {
     DWORD written = 0;
-    bool ok = buffer_.empty() ||
-              (WriteFile(file_, buffer_.data(), static_cast<DWORD>(buffer_.size()), &written,
-                         nullptr) &&
-               written == buffer_.size());
+    bool ok =
+        buffer_.empty() ||
+        (WriteFile(file_, buffer_.data(), static_cast<DWORD>(buffer_.size()), &written, nullptr) &&
+         written == buffer_.size());
     buffer_.clear();
     return ok;
 }

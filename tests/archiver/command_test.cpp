@@ -37,15 +37,15 @@ TEST_P(ParseGood, Fields) {
 INSTANTIATE_TEST_SUITE_P(
     Commands, ParseGood,
     ::testing::Values(
-        GoodCase{R"(e -mcwC:\WINDOWS "A:SYS01" "C:\PRODUCT\SYSTEM\")", CommandKind::kExtract,
-                 true, true, R"(C:\WINDOWS)", "A:SYS01.lzh", R"(C:\PRODUCT\SYSTEM\)"},
-        GoodCase{R"(e -m -c -wC:\W A:SYS01.LZH C:\PRODUCT\WAV)", CommandKind::kExtract, true,
-                 true, R"(C:\W)", "A:SYS01.LZH", R"(C:\PRODUCT\WAV)"},
+        GoodCase{R"(e -mcwC:\WINDOWS "A:SYS01" "C:\PRODUCT\SYSTEM\")", CommandKind::kExtract, true,
+                 true, R"(C:\WINDOWS)", "A:SYS01.lzh", R"(C:\PRODUCT\SYSTEM\)"},
+        GoodCase{R"(e -m -c -wC:\W A:SYS01.LZH C:\PRODUCT\WAV)", CommandKind::kExtract, true, true,
+                 R"(C:\W)", "A:SYS01.LZH", R"(C:\PRODUCT\WAV)"},
         GoodCase{"E\t-M  \"C:\\my disk\\a b\"   \"D:\\to dir\" ", CommandKind::kExtract, true,
                  false, "", "C:\\my disk\\a b.lzh", "D:\\to dir"},
         // A 0x5C trail byte is no separator: the extension is still missing.
-        GoodCase{"e \"C:\\P\\\x89\xb9\x90\xba\\wave\" \"\x83\x5c\"", CommandKind::kExtract,
-                 false, false, "", "C:\\P\\\x89\xb9\x90\xba\\wave.lzh", "\x83\x5c"},
+        GoodCase{"e \"C:\\P\\\x89\xb9\x90\xba\\wave\" \"\x83\x5c\"", CommandKind::kExtract, false,
+                 false, "", "C:\\P\\\x89\xb9\x90\xba\\wave.lzh", "\x83\x5c"},
         GoodCase{"e -w\"C:\\with blank\" x.lha", CommandKind::kExtract, false, false,
                  "C:\\with blank", "x.lha", ""},
         GoodCase{"e \"-dash\"", CommandKind::kExtract, false, false, "", "-dash.lzh", ""},
@@ -131,13 +131,13 @@ TEST(JoinPath, SeparatorOnlyWhereMissing) {
 
 TEST(FormatExtractCommand, ExactTextAndLimit) {
     std::string cmd = "untouched";
-    ASSERT_TRUE(archiver::FormatExtractCommand("C:\\WINDOWS", "A:", "SYS01", "C:\\PRODUCT\\SYSTEM\\",
-                                               256, cmd));
+    ASSERT_TRUE(archiver::FormatExtractCommand("C:\\WINDOWS", "A:", "SYS01",
+                                               "C:\\PRODUCT\\SYSTEM\\", 256, cmd));
     EXPECT_EQ(cmd, "e -mcwC:\\WINDOWS \"A:SYS01\" \"C:\\PRODUCT\\SYSTEM\\\"");
     // 47 bytes: fits 48 with its terminator, not 47.
     ASSERT_EQ(cmd.size(), 47u);
-    EXPECT_TRUE(archiver::FormatExtractCommand("C:\\WINDOWS", "A:", "SYS01", "C:\\PRODUCT\\SYSTEM\\",
-                                               48, cmd));
+    EXPECT_TRUE(archiver::FormatExtractCommand("C:\\WINDOWS", "A:", "SYS01",
+                                               "C:\\PRODUCT\\SYSTEM\\", 48, cmd));
     std::string refused = "untouched";
     EXPECT_FALSE(archiver::FormatExtractCommand("C:\\WINDOWS", "A:", "SYS01",
                                                 "C:\\PRODUCT\\SYSTEM\\", 47, refused));
@@ -159,7 +159,8 @@ TEST(CopyOutput, NeverOverrunsNorSplitsACharacter) {
         size_t size;
         std::string expect;
     };
-    for (const Case& c : {Case{1, ""}, Case{3, "ab"}, Case{4, "ab"}, Case{5, text}, Case{9, text}}) {
+    for (const Case& c :
+         {Case{1, ""}, Case{3, "ab"}, Case{4, "ab"}, Case{5, text}, Case{9, text}}) {
         std::string buf(10, '#');
         archiver::CopyOutput(text, buf.data(), c.size);
         EXPECT_EQ(std::string(buf.c_str()), c.expect) << c.size;
