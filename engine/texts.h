@@ -18,8 +18,6 @@ inline constexpr char kSizeConversionFailed[] = "材料ｻｲｽﾞ変換が正�
 inline constexpr char kTypeConversionFailed[] = "材料ﾀｲﾌﾟ変換が正常に更新されませんでした。";
 inline constexpr char kUpdated[] = "システムは正常に更新されました。";
 
-// The archiver's extraction command: work folder, archive folder, archive name, destination.
-inline constexpr char kExtractCommand[] = "e -mcw%s \"%s%s\" \"%s\"";
 inline constexpr char kArchiveExtension[] = ".lzh";
 inline constexpr char kStartArchive[] = "START";  // takes the system number as suffix
 inline constexpr char kMaster21Prefix[] = "MASTER21";
@@ -32,5 +30,14 @@ inline constexpr char kKeyTitle[] = "TITLE";
 inline constexpr char kTitleMark[] = "ﾎﾟﾙﾀﾝ";
 inline constexpr char kTitleSuffix[] = " with ﾎﾟﾙﾀﾝ";
 inline constexpr char kOn[] = "1";
+
+// Voice data: the archive below the destination folder (named without ".lzh") and the key of
+// the product's settings file that names the folder for the wave files.
+inline constexpr char kVoiceArchive[] = "音声\\wave";
+inline constexpr char kSectionDir[] = "DIR";
+inline constexpr char kKeyWav[] = "WAV";
+// Shown, like an archiver failure, when the extraction command would not fit its buffer.
+inline constexpr char kVoiceCommandTooLong[] =
+    "フォルダ名が長すぎるため、音声データを展開できません。";
 
 }  // namespace engine

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "archiver/archiver.h"
+#include "archiver/command.h"
 #include "engine/program_folder.h"
 #include "engine/texts.h"
 #include "engine/voice_data.h"
@@ -157,9 +158,9 @@ void ApplyStartRule(UpdateContext& ctx, int i) {
 bool ExtractArchive(Run& run, int i, const std::string& entryFolder) {
     ApplyStartRule(run.ctx, i);
     const std::string& name = run.ctx.entryName[i];
-    const std::string command = Format(kExtractCommand, run.windowsFolder.c_str(),
-                                       ProgramFolder().c_str(), name.c_str(), entryFolder.c_str());
-    if (command.size() >= kCommandBuffer) {
+    std::string command;
+    if (!archiver::FormatExtractCommand(run.windowsFolder, ProgramFolder(), name, entryFolder,
+                                        kCommandBuffer, command)) {
         Report(run, Format(kCommandTooLong, (ProgramFolder() + name).c_str()));
         return false;
     }
