@@ -234,7 +234,12 @@ std::string ReadWholeValue(const std::string& path, const char* section, const c
     }
 }
 
+// A read-only settings file is refused as Windows refuses it; Wine run as root would write it.
 bool WriteSystemKey(const std::string& path, const char* key, const std::string& value) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+        return false;
+    }
     return WritePrivateProfileStringA(kSectionSystem, key, value.c_str(), path.c_str()) != 0;
 }
 
