@@ -12,9 +12,8 @@ make_disk() {
     work=$(mktemp -d)
     mkdir -p "$DATA.tmp"
     for i in $(seq -w 1 20); do
-        base64 -w 76 /dev/urandom | head -c 262144 >"$work/text$i.txt"
-        seq -f "%08g,400400,000107,A,record of the material master" 1 8000 |
-            head -c 262144 >"$work/rec$i.mst"
+        head -c 196608 /dev/urandom | base64 -w 76 >"$work/text$i.txt"
+        seq -f "%08g,400400,000107,A,record of the material master" 1 4800 >"$work/rec$i.mst"
         (cd "$work" && jlha a2o5 "$DATA.tmp/SYS$i.lzh" "text$i.txt" "rec$i.mst" >/dev/null)
         jlha v "$DATA.tmp/SYS$i.lzh" | grep -q -- '-lh5-' || { echo "jlha failed" >&2; exit 1; }
         head -c 524288 /dev/urandom >"$DATA.tmp/FILE$i.DAT"
