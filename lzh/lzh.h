@@ -52,6 +52,7 @@ struct Member {
     int headerLevel = 0;
     bool isDirectory = false;  // -lhd-
     bool isSymlink = false;    // a Unix symbolic link: never created or followed
+    std::string linkTarget;    // a symbolic link's stored target, '\' between folders
 };
 
 class Reader {
