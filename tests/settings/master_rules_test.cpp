@@ -35,17 +35,6 @@ TEST(SizeRule, RemovesByte66FromCandidatesNotYet185) {
     }
 }
 
-TEST(SizeRule, SecondPassOnlyShortensRecordsStillNot185) {
-    std::string from186 = Record("400400000107", 186);
-    std::string from187 = Record("400400000107", 187);
-    for (int pass = 0; pass < 2; ++pass) {
-        ApplySizeRule(from186);
-        ApplySizeRule(from187);
-    }
-    EXPECT_EQ(from186.size(), 185u);
-    EXPECT_EQ(from187.size(), 185u);
-}
-
 TEST(TypeRule, OnlyUpperAOrBAtByte13) {
     struct Case {
         std::string line, expected;
