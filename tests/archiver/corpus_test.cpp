@@ -57,7 +57,8 @@ std::map<std::string, std::vector<Row>> ReadExpected(const std::string& hostFold
             continue;
         }
         std::string member = f[4] == "-" ? "" : Unescape(f[4].substr(f[4].find_last_of('/') + 1));
-        rows[f[0]].push_back({f[1], member, std::stoull(f[5]), f[6]});
+        uint64_t size = f[5] == "-" ? 0 : std::stoull(f[5]);
+        rows[f[0]].push_back({f[1], member, size, f[6]});
     }
     return rows;
 }
