@@ -53,6 +53,7 @@ struct Extras {
 
 void SplitLink(std::string& folder, std::string& file, Member& m);
 void AppendParts(std::string_view s, std::string& out);
+bool EndsWithSeparator(std::string_view s);
 
 class HeaderParser {
 public:
@@ -325,7 +326,10 @@ void HeaderParser::Finish(Member& m, std::string_view baseName) {
         SplitLink(folder, file, m);
     }
     m.isSymlink = m.isSymlink || linkMode;
-    m.isDirectory = m.method == "-lhd-" && !m.isSymlink;
+    // Some archivers store a folder as an empty stored file whose name ends in a separator.
+    bool folderOnly = JoinStoredPath({}, file).empty() || EndsWithSeparator(file);
+    m.isDirectory =
+        !m.isSymlink && (m.method == "-lhd-" || (folderOnly && m.originalSize == 0));
     m.linkTarget = JoinStoredPath({}, m.linkTarget);
     if (!m.hasUnixTime && x_.hasWindowsTime) {
         m.hasUnixTime = true;
@@ -333,6 +337,19 @@ void HeaderParser::Finish(Member& m, std::string_view baseName) {
     }
     m.path = JoinStoredPath(folder, file);
     m.name = BareName(m.path);
+}
+
+bool EndsWithSeparator(std::string_view s) {
+    bool last = false;
+    for (size_t i = 0; i < s.size(); ++i) {
+        unsigned char c = static_cast<unsigned char>(s[i]);
+        last = c == 0xFF || c == '\\' || c == '/';
+        if (text::IsLeadByte(c) && i + 1 < s.size() &&
+            static_cast<unsigned char>(s[i + 1]) != 0xFF) {
+            ++i;
+        }
+    }
+    return last;
 }
 
 void AppendParts(std::string_view s, std::string& out) {

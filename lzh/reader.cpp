@@ -1,5 +1,6 @@
 #include <array>
 #include <string_view>
+#include <unordered_set>
 
 #include "lzh/bit_reader.h"
 #include "lzh/crc16.h"
@@ -8,6 +9,7 @@
 #include "lzh/lzh.h"
 #include "lzh/member_input.h"
 #include "lzh/window.h"
+#include "text/cp932.h"
 
 namespace lzh {
 namespace {
@@ -110,7 +112,12 @@ struct Reader::Impl {
         return s;
     }
 
+    bool InsideEarlierFile(const std::string& path) const;
+
     ByteSource& source;
+    // Paths of earlier files and links (upper-cased): a later member inside one of them would
+    // be written through a link, or into a file, by an extractor that keeps folders.
+    std::unordered_set<std::string> occupied;
     State state = State::kBetween;
     Status stopped = Status::kEnd;
     Member current;
@@ -132,9 +139,31 @@ Status Reader::Impl::Next(Member& out) {
         stopped = s;
         return s;
     }
-    state = State::kMember;
     out = current;
+    if (InsideEarlierFile(current.path)) {
+        state = State::kStopped;
+        stopped = Status::kBadHeader;
+        return stopped;
+    }
+    if (!current.isDirectory) {
+        occupied.insert(text::ToUpperAscii(current.path));
+    }
+    state = State::kMember;
     return Status::kOk;
+}
+
+bool Reader::Impl::InsideEarlierFile(const std::string& path) const {
+    if (occupied.empty()) {
+        return false;
+    }
+    std::string upper = text::ToUpperAscii(path);
+    for (size_t sep = text::FindChar(upper, '\\'); sep != std::string::npos;
+         sep = text::FindChar(upper, '\\', sep + 1)) {
+        if (occupied.count(upper.substr(0, sep))) {
+            return true;
+        }
+    }
+    return false;
 }
 
 Status Reader::Impl::Skip() {
