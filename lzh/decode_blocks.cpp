@@ -59,8 +59,7 @@ private:
 
     // Reads a table of code lengths sent directly (the code-length code and the position
     // code). `skipAt` is the index after which a two-bit count of zero lengths follows.
-    bool ReadLengthCode(int maxCount, int countBits, int skipAt,
-                        HuffmanTable* table = nullptr) {
+    bool ReadLengthCode(int maxCount, int countBits, int skipAt, HuffmanTable* table = nullptr) {
         HuffmanTable& t = table ? *table : lengthTable_;
         in_.Refill();
         int n = static_cast<int>(in_.Get(countBits));
@@ -118,8 +117,9 @@ private:
                 lengths[i++] = static_cast<uint8_t>(c - 2);
                 continue;
             }
-            int run = c == 0 ? 1 : c == 1 ? static_cast<int>(in_.Get(4)) + 3
-                                          : static_cast<int>(in_.Get(9)) + 20;
+            int run = c == 0   ? 1
+                      : c == 1 ? static_cast<int>(in_.Get(4)) + 3
+                               : static_cast<int>(in_.Get(9)) + 20;
             if (i + run > n) {
                 return false;
             }
@@ -144,8 +144,8 @@ private:
                 return false;
             }
             in_.Refill();
-            size_t distance = p <= 1 ? static_cast<size_t>(p)
-                                     : (size_t{1} << (p - 1)) + in_.Get(p - 1);
+            size_t distance =
+                p <= 1 ? static_cast<size_t>(p) : (size_t{1} << (p - 1)) + in_.Get(p - 1);
             out_.Copy(distance + 1, static_cast<size_t>(c - 256 + kMinMatch));
         }
         return true;

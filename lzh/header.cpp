@@ -25,7 +25,9 @@ uint32_t Le(const uint8_t* p, int width) {
     return v;
 }
 
-uint64_t Le64(const uint8_t* p) { return Le(p, 4) | static_cast<uint64_t>(Le(p + 4, 4)) << 32; }
+uint64_t Le64(const uint8_t* p) {
+    return Le(p, 4) | static_cast<uint64_t>(Le(p + 4, 4)) << 32;
+}
 
 size_t ReadFull(ByteSource& source, uint8_t* dst, size_t n) {
     size_t got = 0;
@@ -264,8 +266,8 @@ void HeaderParser::ApplyExtended(uint8_t type, const uint8_t* data, size_t n, si
             break;
         case 0x41:
             if (n >= 16) {
-                x_.windowsTime = static_cast<int64_t>(Le64(data + 8) / 10000000) -
-                                 kFileTimeUnixEpoch;
+                x_.windowsTime =
+                    static_cast<int64_t>(Le64(data + 8) / 10000000) - kFileTimeUnixEpoch;
                 x_.hasWindowsTime = true;
             }
             break;
@@ -328,8 +330,7 @@ void HeaderParser::Finish(Member& m, std::string_view baseName) {
     m.isSymlink = m.isSymlink || linkMode;
     // Some archivers store a folder as an empty stored file whose name ends in a separator.
     bool folderOnly = JoinStoredPath({}, file).empty() || EndsWithSeparator(file);
-    m.isDirectory =
-        !m.isSymlink && (m.method == "-lhd-" || (folderOnly && m.originalSize == 0));
+    m.isDirectory = !m.isSymlink && (m.method == "-lhd-" || (folderOnly && m.originalSize == 0));
     m.linkTarget = JoinStoredPath({}, m.linkTarget);
     if (!m.hasUnixTime && x_.hasWindowsTime) {
         m.hasUnixTime = true;

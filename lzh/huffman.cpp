@@ -11,7 +11,9 @@ constexpr uint32_t kLongMark = 0xFFu << 16;
 
 HuffmanTable::HuffmanTable(int fastBits) : fastBits_(fastBits), fast_(size_t{1} << fastBits) {}
 
-void HuffmanTable::SetSingle(int symbol) { single_ = symbol; }
+void HuffmanTable::SetSingle(int symbol) {
+    single_ = symbol;
+}
 
 bool HuffmanTable::Build(const uint8_t* lengths, int count) {
     single_ = -1;

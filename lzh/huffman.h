@@ -43,7 +43,7 @@ private:
     int single_ = -1;
     std::vector<uint32_t> fast_;  // symbol | length << 16; length 0 = no code, 0xFF = longer
     uint16_t count_[kMaxLength + 1] = {};
-    uint16_t first_[kMaxLength + 1] = {};  // first code of each length
+    uint16_t first_[kMaxLength + 1] = {};   // first code of each length
     uint16_t offset_[kMaxLength + 1] = {};  // index into sorted_ of each length's first symbol
     std::vector<uint16_t> sorted_;          // symbols ordered by (length, symbol)
 };

@@ -25,8 +25,8 @@ struct Method {
 };
 
 constexpr std::array kMethods = {
-    Method{"-lh0-", Kind::kStored, 0, 0, 0},  Method{"-lz4-", Kind::kStored, 0, 0, 0},
-    Method{"-lhd-", Kind::kNoData, 0, 0, 0},  Method{"-lh1-", Kind::kLh1, 12, 0, 0},
+    Method{"-lh0-", Kind::kStored, 0, 0, 0},   Method{"-lz4-", Kind::kStored, 0, 0, 0},
+    Method{"-lhd-", Kind::kNoData, 0, 0, 0},   Method{"-lh1-", Kind::kLh1, 12, 0, 0},
     Method{"-lh4-", Kind::kBlocks, 12, 14, 4}, Method{"-lh5-", Kind::kBlocks, 13, 14, 4},
     Method{"-lh6-", Kind::kBlocks, 15, 16, 5}, Method{"-lh7-", Kind::kBlocks, 16, 17, 5},
     Method{"-lhx-", Kind::kBlocks, 19, 20, 5}, Method{"-lzs-", Kind::kLzs, 11, 0, 0},
@@ -222,9 +222,17 @@ Status Reader::Impl::Decode(const Method& method, MemberInput& input, ByteSink& 
 }
 
 Reader::Reader(ByteSource& source) : impl_(new Impl(source)) {}
-Reader::~Reader() { delete impl_; }
-Status Reader::Next(Member& member) { return impl_->Next(member); }
-Status Reader::Extract(ByteSink& sink) { return impl_->Extract(sink); }
-Status Reader::Skip() { return impl_->Skip(); }
+Reader::~Reader() {
+    delete impl_;
+}
+Status Reader::Next(Member& member) {
+    return impl_->Next(member);
+}
+Status Reader::Extract(ByteSink& sink) {
+    return impl_->Extract(sink);
+}
+Status Reader::Skip() {
+    return impl_->Skip();
+}
 
 }  // namespace lzh

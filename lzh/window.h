@@ -76,8 +76,8 @@ private:
     size_t size_;
     size_t mask_;
     size_t pos_ = 0;
-    size_t flushed_ = 0;  // start of the part of the ring not yet written to the sink
-    size_t limit_;        // where this lap of the ring ends (the ring's end or the member's)
+    size_t flushed_ = 0;     // start of the part of the ring not yet written to the sink
+    size_t limit_;           // where this lap of the ring ends (the ring's end or the member's)
     uint64_t produced_ = 0;  // bytes before this lap
     uint64_t total_;
     ByteSink& sink_;
