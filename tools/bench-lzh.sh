@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Extraction speed of our LZH decoder (native, writing with the standard library) beside
 # lhasa and bsdtar on the same 40 MB mixed input packed by jlha as -lh5-, -lh6- and -lh7-.
-# Prints MB/s of all three (best of 3 runs), the ratios, and our peak memory on a small and on
+# Prints MB/s of all three (best of 5 runs, by wall clock and by CPU time), the ratios, and our peak memory on a small and on
 # the large archive. Usage: tools/bench-lzh.sh   (builds natively first)
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
@@ -38,7 +38,6 @@ make_input() {
     done
     head -c 5000000 /dev/urandom > "$in/random.bin"
     head -c 5000000 /dev/zero > "$in/zeros.bin"
-    du -sb "$in" | awk '{printf "bench-lzh: input %.1f MB in %d files\n", $1 / 1e6, 0}' >/dev/null
 }
 
 if [ ! -f "$OUT/lh7.lzh" ]; then
@@ -52,33 +51,41 @@ input_bytes=$(du -sb "$OUT/input" | cut -f1)
 echo "input: $(ls "$OUT/input" | wc -l) files, $(awk -v b="$input_bytes" 'BEGIN{printf "%.1f", b/1e6}') MB"
 
 now() { date +%s.%N; }
-# Best wall time of three runs of "$@" into a fresh, empty folder $OUT/x.
-best_time() {
-    local best="" t0 t1 t
-    for _ in 1 2 3; do
+# Best wall time and best CPU time (user + system) of five runs of "$@" into a fresh, empty
+# folder $OUT/x. The machine may be shared: CPU time is the steadier figure.
+best_times() {
+    local wall="" cpu="" t0 t1 t c
+    for _ in 1 2 3 4 5; do
         rm -rf "$OUT/x" && mkdir -p "$OUT/x"
         sync
         t0=$(now)
-        "$@" >/dev/null 2>&1
+        /usr/bin/time -f "%U %S" -o "$OUT/cpu" "$@" >/dev/null 2>&1
         t1=$(now)
         t=$(awk -v a="$t0" -v b="$t1" 'BEGIN{print b - a}')
-        if [ -z "$best" ] || awk -v a="$t" -v b="$best" 'BEGIN{exit !(a < b)}'; then best=$t; fi
+        c=$(awk '{print $1 + $2}' "$OUT/cpu")
+        if [ -z "$wall" ] || awk -v a="$t" -v b="$wall" 'BEGIN{exit !(a < b)}'; then wall=$t; fi
+        if [ -z "$cpu" ] || awk -v a="$c" -v b="$cpu" 'BEGIN{exit !(a < b)}'; then cpu=$c; fi
     done
-    echo "$best"
+    echo "$wall $cpu"
 }
-mbps() { awk -v b="$input_bytes" -v t="$1" 'BEGIN{printf "%.1f", b / 1e6 / t}'; }
+mbps() { awk -v b="$input_bytes" -v t="$1" 'BEGIN{printf "%.1f", b / 1e6 / (t > 0 ? t : 0.01)}'; }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN{printf "%.2fx", a / (b > 0 ? b : 0.01)}'; }
 
-printf "%-7s %10s %10s %10s %12s %12s\n" method "ours MB/s" "lhasa MB/s" "bsdtar MB/s" "ours/bsdtar" "ours/lhasa"
+printf "%-6s %-5s %10s %10s %11s %12s %11s\n" method clock "ours MB/s" "lhasa MB/s" "bsdtar MB/s" \
+    "ours/bsdtar" "ours/lhasa"
 for m in 5 6 7; do
     a=$OUT/lh$m.lzh
-    ours=$(best_time "$BENCH" "$a" "$OUT/x")
+    read -r ours_w ours_c < <(best_times "$BENCH" "$a" "$OUT/x")
     # Our output must be the input, byte for byte.
-    for f in "$OUT"/input/*; do cmp -s "$f" "$OUT/x/$(basename "$f")" || { echo "bench-lzh: $f differs" >&2; exit 1; }; done
-    lh=$(best_time lhasa xqf "w=$OUT/x" "$a")
-    bt=$(best_time bsdtar -xf "$a" -C "$OUT/x")
-    printf "%-7s %10s %10s %10s %12s %12s\n" "-lh$m-" "$(mbps "$ours")" "$(mbps "$lh")" "$(mbps "$bt")" \
-        "$(awk -v a="$bt" -v b="$ours" 'BEGIN{printf "%.2fx", a / b}')" \
-        "$(awk -v a="$lh" -v b="$ours" 'BEGIN{printf "%.2fx", a / b}')"
+    for f in "$OUT"/input/*; do
+        cmp -s "$f" "$OUT/x/$(basename "$f")" || { echo "bench-lzh: $f differs" >&2; exit 1; }
+    done
+    read -r lh_w lh_c < <(best_times lhasa "xqfw=$OUT/x" "$a")
+    read -r bt_w bt_c < <(best_times bsdtar -xf "$a" -C "$OUT/x")
+    printf "%-6s %-5s %10s %10s %11s %12s %11s\n" "-lh$m-" wall "$(mbps "$ours_w")" "$(mbps "$lh_w")" \
+        "$(mbps "$bt_w")" "$(ratio "$bt_w" "$ours_w")" "$(ratio "$lh_w" "$ours_w")"
+    printf "%-6s %-5s %10s %10s %11s %12s %11s\n" "" cpu "$(mbps "$ours_c")" "$(mbps "$lh_c")" \
+        "$(mbps "$bt_c")" "$(ratio "$bt_c" "$ours_c")" "$(ratio "$lh_c" "$ours_c")"
 done
 
 echo "peak memory (maxrss):"
@@ -91,7 +98,7 @@ echo "  ours   large archive ($(stat -c %s "$OUT/lh7.lzh") bytes): $large KiB"
 for peer in lhasa bsdtar; do
     rm -rf "$OUT/x" && mkdir -p "$OUT/x"
     if [ "$peer" = lhasa ]; then
-        kib=$( { /usr/bin/time -f %M lhasa xqf "w=$OUT/x" "$OUT/lh7.lzh" >/dev/null; } 2>&1 | tail -1)
+        kib=$( { /usr/bin/time -f %M lhasa "xqfw=$OUT/x" "$OUT/lh7.lzh" >/dev/null; } 2>&1 | tail -1)
     else
         kib=$( { /usr/bin/time -f %M bsdtar -xf "$OUT/lh7.lzh" -C "$OUT/x" >/dev/null; } 2>&1 | tail -1)
     fi
