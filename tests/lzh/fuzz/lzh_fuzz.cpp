@@ -31,7 +31,7 @@ public:
 };
 
 // Keeps each run short: a header may claim gigabytes from a few bytes of input.
-constexpr uint64_t kMaxOutput = uint64_t{1} << 24;
+constexpr uint64_t kMaxOutput = uint64_t{1} << 20;
 
 }  // namespace
 
