@@ -97,6 +97,11 @@ bool LastCharIs(std::string_view s, Pred pred) {
     return last != std::string_view::npos && pos - last == 1 && pred(s[last]);
 }
 
+bool IsTrailByte(char byte) {
+    unsigned char c = static_cast<unsigned char>(byte);
+    return c >= 0x40 && c <= 0xFC && c != 0x7F;
+}
+
 bool IsDeviceName(std::string_view name) {
     std::string base = text::ToUpperAscii(name.substr(0, name.find('.')));
     while (!base.empty() && base.back() == ' ') {
@@ -182,7 +187,11 @@ bool IsSafeBareName(std::string_view name) {
     }
     for (size_t pos = 0; pos < name.size(); pos += text::CharLength(name, pos)) {
         unsigned char c = static_cast<unsigned char>(name[pos]);
-        if (text::CharLength(name, pos) == 2) {
+        if (text::IsLeadByte(c)) {
+            // Half a character or a bad trail byte has no Windows file name to map to.
+            if (text::CharLength(name, pos) != 2 || !IsTrailByte(name[pos + 1])) {
+                return false;
+            }
             continue;
         }
         if (c < 0x20 || c == 0x7F || std::string_view("\\/:*?\"<>|").find(c) != name.npos) {

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <vector>
 
 #include "archiver/texts.h"
 #include "archiver/win32_file.h"
@@ -50,6 +51,22 @@ bool IsRegularFile(const lzh::Member& m) {
     return !m.isDirectory && !m.isSymlink;
 }
 
+// A regular member is refused when its bare name is not a plain Windows file name, or when
+// it is stored below a symbolic link of the same archive (a crafted way out of the folder).
+const char* Refusal(const lzh::Member& m, std::vector<std::string>& links) {
+    std::string path = text::ToUpperAscii(m.path);
+    if (m.isSymlink) {
+        links.push_back(path + "\\");
+        return nullptr;
+    }
+    for (const std::string& link : links) {
+        if (!m.isDirectory && path.starts_with(link)) {
+            return kBelowLink;
+        }
+    }
+    return m.isDirectory || IsSafeBareName(m.name) ? nullptr : kUnsafeName;
+}
+
 // Reads the whole archive once: every header, name and member's data must be sound before
 // a single file is written.
 Outcome Verify(const Command& command) {
@@ -63,6 +80,7 @@ Outcome Verify(const Command& command) {
     lzh::Reader reader(source);
     lzh::Member member;
     std::string last;
+    std::vector<std::string> links;
     while (true) {
         lzh::Status status = reader.Next(member);
         if (status == lzh::Status::kEnd) {
@@ -73,8 +91,8 @@ Outcome Verify(const Command& command) {
                            kNothingWritten);
         }
         last = member.path;
-        if (IsRegularFile(member) && !IsSafeBareName(member.name)) {
-            return Failure(kResultBadArchive, kUnsafeName, member.path, command.archive,
+        if (const char* refusal = Refusal(member, links)) {
+            return Failure(kResultBadArchive, refusal, member.path, command.archive,
                            kNothingWritten);
         }
         NullSink sink;

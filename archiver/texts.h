@@ -21,6 +21,7 @@ inline constexpr char kUnknownMethod[] = "対応していない圧縮形式で�
 inline constexpr char kBadData[] = "圧縮データが壊れています。";
 inline constexpr char kCrcMismatch[] = "CRC が一致しません。";
 inline constexpr char kUnsafeName[] = "安全なファイル名ではありません。";
+inline constexpr char kBelowLink[] = "シンボリックリンクの下に置かれたファイルです。";
 inline constexpr char kCannotCreateFolder[] = "展開先フォルダを作れません。";
 inline constexpr char kCannotWrite[] = "ファイルを書き込めません。";
 inline constexpr char kCannotReplace[] = "ファイルを置き換えられません。";

@@ -5,9 +5,9 @@
 namespace lzh {
 namespace {
 
-// Four tables: the second to fourth give the CRC of a byte followed by one to three zero
-// bytes, so that four input bytes are folded per step.
-using Tables = std::array<std::array<uint16_t, 256>, 4>;
+// Eight tables: table k gives the CRC of a byte followed by k zero bytes, so that eight input
+// bytes are folded per step.
+using Tables = std::array<std::array<uint16_t, 256>, 8>;
 
 constexpr Tables MakeTables() {
     Tables t{};
@@ -19,7 +19,7 @@ constexpr Tables MakeTables() {
         t[0][i] = static_cast<uint16_t>(c);
     }
     for (unsigned i = 0; i < 256; ++i) {
-        for (int k = 1; k < 4; ++k) {
+        for (int k = 1; k < 8; ++k) {
             uint16_t prev = t[k - 1][i];
             t[k][i] = static_cast<uint16_t>((prev >> 8) ^ t[0][prev & 0xFF]);
         }
@@ -33,11 +33,12 @@ constexpr Tables kTables = MakeTables();
 
 uint16_t Crc16(uint16_t crc, const uint8_t* data, size_t n) {
     unsigned c = crc;
-    while (n >= 4) {
+    while (n >= 8) {
         c ^= data[0] | (data[1] << 8);
-        c = kTables[3][c & 0xFF] ^ kTables[2][c >> 8] ^ kTables[1][data[2]] ^ kTables[0][data[3]];
-        data += 4;
-        n -= 4;
+        c = kTables[7][c & 0xFF] ^ kTables[6][c >> 8] ^ kTables[5][data[2]] ^ kTables[4][data[3]] ^
+            kTables[3][data[4]] ^ kTables[2][data[5]] ^ kTables[1][data[6]] ^ kTables[0][data[7]];
+        data += 8;
+        n -= 8;
     }
     while (n--) {
         c = (c >> 8) ^ kTables[0][(c ^ *data++) & 0xFF];

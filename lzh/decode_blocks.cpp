@@ -59,8 +59,7 @@ private:
 
     // Reads a table of code lengths sent directly (the code-length code and the position
     // code). `skipAt` is the index after which a two-bit count of zero lengths follows.
-    bool ReadLengthCode(int maxCount, int countBits, int skipAt,
-                        HuffmanTable* table = nullptr) {
+    bool ReadLengthCode(int maxCount, int countBits, int skipAt, HuffmanTable* table = nullptr) {
         HuffmanTable& t = table ? *table : lengthTable_;
         in_.Refill();
         int n = static_cast<int>(in_.Get(countBits));
@@ -118,8 +117,9 @@ private:
                 lengths[i++] = static_cast<uint8_t>(c - 2);
                 continue;
             }
-            int run = c == 0 ? 1 : c == 1 ? static_cast<int>(in_.Get(4)) + 3
-                                          : static_cast<int>(in_.Get(9)) + 20;
+            int run = c == 0   ? 1
+                      : c == 1 ? static_cast<int>(in_.Get(4)) + 3
+                               : static_cast<int>(in_.Get(9)) + 20;
             if (i + run > n) {
                 return false;
             }
@@ -128,26 +128,63 @@ private:
         return literalTable_.Build(lengths, n);
     }
 
+    // The hot loop: bit buffer and output position live in locals, and the reader and the
+    // window are synchronised only around their slow paths.
     bool DecodeSymbols(uint32_t count) {
-        for (; count > 0 && !out_.Done(); --count) {
-            in_.Refill();
-            int c = literalTable_.Decode(in_);
-            if (c < 256) {
-                if (c < 0) {
-                    return false;
-                }
-                out_.Put(static_cast<uint8_t>(c));
-                continue;
+        BitReader::State bits = in_.Save();
+        Window::Cursor cur = out_.Open();
+        for (; count > 0; --count) {
+            if (bits.count < 40 && !bits.RefillFast()) {
+                in_.Restore(bits);
+                in_.Refill();
+                bits = in_.Save();
             }
-            int p = positionTable_.Decode(in_);
-            if (p < 0) {
+            int len;
+            int c = literalTable_.Lookup(bits.bits, len);
+            if (c < 0) {
                 return false;
             }
-            in_.Refill();
-            size_t distance = p <= 1 ? static_cast<size_t>(p)
-                                     : (size_t{1} << (p - 1)) + in_.Get(p - 1);
-            out_.Copy(distance + 1, static_cast<size_t>(c - 256 + kMinMatch));
+            bits.bits <<= len;
+            bits.count -= len;
+            if (c < 256) {
+                if (!cur.Put(static_cast<uint8_t>(c))) {
+                    out_.Close(cur);
+                    out_.Put(static_cast<uint8_t>(c));
+                    cur = out_.Open();
+                }
+            } else {
+                int p = positionTable_.Lookup(bits.bits, len);
+                if (p < 0) {
+                    return false;
+                }
+                bits.bits <<= len;
+                bits.count -= len;
+                size_t distance = static_cast<size_t>(p);
+                if (p > 1) {
+                    if (bits.count < 24 && !bits.RefillFast()) {
+                        in_.Restore(bits);
+                        in_.Refill();
+                        bits = in_.Save();
+                    }
+                    int extra = p - 1;
+                    distance =
+                        (size_t{1} << extra) + static_cast<size_t>(bits.bits >> (64 - extra));
+                    bits.bits <<= extra;
+                    bits.count -= extra;
+                }
+                size_t matchLen = static_cast<size_t>(c - 256 + kMinMatch);
+                if (!cur.Copy(distance + 1, matchLen)) {
+                    out_.Close(cur);
+                    out_.Copy(distance + 1, matchLen);
+                    cur = out_.Open();
+                }
+            }
+            if (out_.Done()) {
+                break;
+            }
         }
+        in_.Restore(bits);
+        out_.Close(cur);
         return true;
     }
 

@@ -21,7 +21,7 @@ size_t DistanceTo(size_t place, uint64_t produced, size_t start, size_t ring) {
 }
 
 // -lz5-'s ring before the first byte: each byte value 13 times, the values rising, then
-// falling, then zeros, then blanks.
+// falling, then zeros, then blanks up to the writing position; zeros after it.
 std::array<uint8_t, kLz5Ring> Lz5InitialRing() {
     std::array<uint8_t, kLz5Ring> ring{};
     size_t p = 0;
@@ -39,7 +39,7 @@ std::array<uint8_t, kLz5Ring> Lz5InitialRing() {
     for (int k = 0; k < 128; ++k) {
         ring[p++] = 0;
     }
-    while (p < kLz5Ring) {
+    while (p < kLz5Start) {
         ring[p++] = ' ';
     }
     return ring;

@@ -25,7 +25,9 @@ uint32_t Le(const uint8_t* p, int width) {
     return v;
 }
 
-uint64_t Le64(const uint8_t* p) { return Le(p, 4) | static_cast<uint64_t>(Le(p + 4, 4)) << 32; }
+uint64_t Le64(const uint8_t* p) {
+    return Le(p, 4) | static_cast<uint64_t>(Le(p + 4, 4)) << 32;
+}
 
 size_t ReadFull(ByteSource& source, uint8_t* dst, size_t n) {
     size_t got = 0;
@@ -53,6 +55,7 @@ struct Extras {
 
 void SplitLink(std::string& folder, std::string& file, Member& m);
 void AppendParts(std::string_view s, std::string& out);
+bool EndsWithSeparator(std::string_view s);
 
 class HeaderParser {
 public:
@@ -263,8 +266,8 @@ void HeaderParser::ApplyExtended(uint8_t type, const uint8_t* data, size_t n, si
             break;
         case 0x41:
             if (n >= 16) {
-                x_.windowsTime = static_cast<int64_t>(Le64(data + 8) / 10000000) -
-                                 kFileTimeUnixEpoch;
+                x_.windowsTime =
+                    static_cast<int64_t>(Le64(data + 8) / 10000000) - kFileTimeUnixEpoch;
                 x_.hasWindowsTime = true;
             }
             break;
@@ -325,7 +328,9 @@ void HeaderParser::Finish(Member& m, std::string_view baseName) {
         SplitLink(folder, file, m);
     }
     m.isSymlink = m.isSymlink || linkMode;
-    m.isDirectory = m.method == "-lhd-" && !m.isSymlink;
+    // Some archivers store a folder as an empty stored file whose name ends in a separator.
+    bool folderOnly = JoinStoredPath({}, file).empty() || EndsWithSeparator(file);
+    m.isDirectory = !m.isSymlink && (m.method == "-lhd-" || (folderOnly && m.originalSize == 0));
     m.linkTarget = JoinStoredPath({}, m.linkTarget);
     if (!m.hasUnixTime && x_.hasWindowsTime) {
         m.hasUnixTime = true;
@@ -333,6 +338,19 @@ void HeaderParser::Finish(Member& m, std::string_view baseName) {
     }
     m.path = JoinStoredPath(folder, file);
     m.name = BareName(m.path);
+}
+
+bool EndsWithSeparator(std::string_view s) {
+    bool last = false;
+    for (size_t i = 0; i < s.size(); ++i) {
+        unsigned char c = static_cast<unsigned char>(s[i]);
+        last = c == 0xFF || c == '\\' || c == '/';
+        if (text::IsLeadByte(c) && i + 1 < s.size() &&
+            static_cast<unsigned char>(s[i + 1]) != 0xFF) {
+            ++i;
+        }
+    }
+    return last;
 }
 
 void AppendParts(std::string_view s, std::string& out) {

@@ -11,7 +11,9 @@ constexpr uint32_t kLongMark = 0xFFu << 16;
 
 HuffmanTable::HuffmanTable(int fastBits) : fastBits_(fastBits), fast_(size_t{1} << fastBits) {}
 
-void HuffmanTable::SetSingle(int symbol) { single_ = symbol; }
+void HuffmanTable::SetSingle(int symbol) {
+    single_ = symbol;
+}
 
 bool HuffmanTable::Build(const uint8_t* lengths, int count) {
     single_ = -1;
@@ -60,15 +62,14 @@ bool HuffmanTable::Build(const uint8_t* lengths, int count) {
     return true;
 }
 
-int HuffmanTable::DecodeLong(BitReader& in) const {
-    if ((fast_[in.Peek(fastBits_)] & kLongMark) != kLongMark) {
+int HuffmanTable::LookupLong(uint64_t bits, int& len) const {
+    if ((fast_[bits >> (64 - fastBits_)] & kLongMark) != kLongMark) {
         return -1;
     }
-    uint32_t bits = in.Peek(kMaxLength);
-    for (int len = fastBits_ + 1; len <= kMaxLength; ++len) {
-        uint32_t code = bits >> (kMaxLength - len);
+    uint32_t top = static_cast<uint32_t>(bits >> (64 - kMaxLength));
+    for (len = fastBits_ + 1; len <= kMaxLength; ++len) {
+        uint32_t code = top >> (kMaxLength - len);
         if (code - first_[len] < count_[len]) {
-            in.Consume(len);
             return sorted_[offset_[len] + code - first_[len]];
         }
     }

@@ -22,28 +22,39 @@ public:
     // Every symbol decodes to `symbol` using no bits.
     void SetSingle(int symbol);
 
-    // The next symbol, or -1 for a bit pattern that is no code. Needs 16 bits available.
-    int Decode(BitReader& in) const {
+    // The symbol whose code starts at the top of `bits` and its code length, or -1 for a
+    // bit pattern that is no code. Needs 16 valid bits.
+    int Lookup(uint64_t bits, int& len) const {
         if (single_ >= 0) {
+            len = 0;
             return single_;
         }
-        uint32_t e = fast_[in.Peek(fastBits_)];
-        int len = static_cast<int>(e >> 16);
+        uint32_t e = fast_[bits >> (64 - fastBits_)];
+        len = static_cast<int>(e >> 16);
         if (len != 0 && len <= fastBits_) {
-            in.Consume(len);
             return static_cast<int>(e & 0xFFFF);
         }
-        return DecodeLong(in);
+        return LookupLong(bits, len);
+    }
+
+    // Decodes and consumes the next symbol; -1 for no code. Needs 16 bits available.
+    int Decode(BitReader& in) const {
+        int len;
+        int symbol = Lookup(in.Bits(), len);
+        if (symbol >= 0) {
+            in.Consume(len);
+        }
+        return symbol;
     }
 
 private:
-    int DecodeLong(BitReader& in) const;
+    int LookupLong(uint64_t bits, int& len) const;
 
     int fastBits_;
     int single_ = -1;
     std::vector<uint32_t> fast_;  // symbol | length << 16; length 0 = no code, 0xFF = longer
     uint16_t count_[kMaxLength + 1] = {};
-    uint16_t first_[kMaxLength + 1] = {};  // first code of each length
+    uint16_t first_[kMaxLength + 1] = {};   // first code of each length
     uint16_t offset_[kMaxLength + 1] = {};  // index into sorted_ of each length's first symbol
     std::vector<uint16_t> sorted_;          // symbols ordered by (length, symbol)
 };

@@ -1,5 +1,6 @@
 #include <array>
 #include <string_view>
+#include <unordered_set>
 
 #include "lzh/bit_reader.h"
 #include "lzh/crc16.h"
@@ -8,6 +9,7 @@
 #include "lzh/lzh.h"
 #include "lzh/member_input.h"
 #include "lzh/window.h"
+#include "text/cp932.h"
 
 namespace lzh {
 namespace {
@@ -23,8 +25,8 @@ struct Method {
 };
 
 constexpr std::array kMethods = {
-    Method{"-lh0-", Kind::kStored, 0, 0, 0},  Method{"-lz4-", Kind::kStored, 0, 0, 0},
-    Method{"-lhd-", Kind::kNoData, 0, 0, 0},  Method{"-lh1-", Kind::kLh1, 12, 0, 0},
+    Method{"-lh0-", Kind::kStored, 0, 0, 0},   Method{"-lz4-", Kind::kStored, 0, 0, 0},
+    Method{"-lhd-", Kind::kNoData, 0, 0, 0},   Method{"-lh1-", Kind::kLh1, 12, 0, 0},
     Method{"-lh4-", Kind::kBlocks, 12, 14, 4}, Method{"-lh5-", Kind::kBlocks, 13, 14, 4},
     Method{"-lh6-", Kind::kBlocks, 15, 16, 5}, Method{"-lh7-", Kind::kBlocks, 16, 17, 5},
     Method{"-lhx-", Kind::kBlocks, 19, 20, 5}, Method{"-lzs-", Kind::kLzs, 11, 0, 0},
@@ -110,7 +112,12 @@ struct Reader::Impl {
         return s;
     }
 
+    bool InsideEarlierFile(const std::string& path) const;
+
     ByteSource& source;
+    // Paths of earlier files and links (upper-cased): a later member inside one of them would
+    // be written through a link, or into a file, by an extractor that keeps folders.
+    std::unordered_set<std::string> occupied;
     State state = State::kBetween;
     Status stopped = Status::kEnd;
     Member current;
@@ -132,9 +139,31 @@ Status Reader::Impl::Next(Member& out) {
         stopped = s;
         return s;
     }
-    state = State::kMember;
     out = current;
+    if (InsideEarlierFile(current.path)) {
+        state = State::kStopped;
+        stopped = Status::kBadHeader;
+        return stopped;
+    }
+    if (!current.isDirectory) {
+        occupied.insert(text::ToUpperAscii(current.path));
+    }
+    state = State::kMember;
     return Status::kOk;
+}
+
+bool Reader::Impl::InsideEarlierFile(const std::string& path) const {
+    if (occupied.empty()) {
+        return false;
+    }
+    std::string upper = text::ToUpperAscii(path);
+    for (size_t sep = text::FindChar(upper, '\\'); sep != std::string::npos;
+         sep = text::FindChar(upper, '\\', sep + 1)) {
+        if (occupied.count(upper.substr(0, sep))) {
+            return true;
+        }
+    }
+    return false;
 }
 
 Status Reader::Impl::Skip() {
@@ -193,9 +222,17 @@ Status Reader::Impl::Decode(const Method& method, MemberInput& input, ByteSink& 
 }
 
 Reader::Reader(ByteSource& source) : impl_(new Impl(source)) {}
-Reader::~Reader() { delete impl_; }
-Status Reader::Next(Member& member) { return impl_->Next(member); }
-Status Reader::Extract(ByteSink& sink) { return impl_->Extract(sink); }
-Status Reader::Skip() { return impl_->Skip(); }
+Reader::~Reader() {
+    delete impl_;
+}
+Status Reader::Next(Member& member) {
+    return impl_->Next(member);
+}
+Status Reader::Extract(ByteSink& sink) {
+    return impl_->Extract(sink);
+}
+Status Reader::Skip() {
+    return impl_->Skip();
+}
 
 }  // namespace lzh

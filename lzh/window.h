@@ -35,24 +35,54 @@ public:
 
     // Copies `len` bytes from `distance` (1 = the byte just written) back.
     void Copy(size_t distance, size_t len) {
-        size_t src = (pos_ - distance) & mask_;
-        if (pos_ + len < limit_ && src + len <= size_) {
-            uint8_t* d = &buf_[pos_];
-            const uint8_t* s = &buf_[src];
+        Cursor c = Open();
+        if (!c.Copy(distance, len)) {
+            CopySlow((pos_ - distance) & mask_, len);
+            return;
+        }
+        Close(c);
+    }
+
+    // The writing position, for hot loops that keep it in registers (see BitReader::State).
+    // Its operations do only what needs no flush; they return false otherwise, and the caller
+    // closes the cursor and uses Put or Copy.
+    struct Cursor {
+        uint8_t* buf;
+        size_t pos;
+        size_t limit;
+        size_t mask;
+
+        bool Put(uint8_t byte) {
+            if (pos + 1 >= limit) {
+                return false;
+            }
+            buf[pos++] = byte;
+            return true;
+        }
+        bool Copy(size_t distance, size_t len) {
+            size_t src = (pos - distance) & mask;
+            if (pos + len >= limit || src + len > mask + 1) {
+                return false;
+            }
+            uint8_t* d = buf + pos;
+            const uint8_t* s = buf + src;
             if (distance >= len) {
-                std::memcpy(d, s, len);
-            } else if (distance >= 8 && src < pos_) {
+                std::memmove(d, s, len);
+            } else if (distance >= 8) {
                 CopyOverlapping8(d, s, len);
+            } else if (distance == 1) {
+                std::memset(d, *s, len);
             } else {
                 for (size_t i = 0; i < len; ++i) {
                     d[i] = s[i];
                 }
             }
-            pos_ += len;
-            return;
+            pos += len;
+            return true;
         }
-        CopySlow(src, len);
-    }
+    };
+    Cursor Open() { return Cursor{buf_.data(), pos_, limit_, mask_}; }
+    void Close(const Cursor& c) { pos_ = c.pos; }
 
     // Writes out what is still pending; call once after the decoder finished.
     void Finish();
@@ -76,8 +106,8 @@ private:
     size_t size_;
     size_t mask_;
     size_t pos_ = 0;
-    size_t flushed_ = 0;  // start of the part of the ring not yet written to the sink
-    size_t limit_;        // where this lap of the ring ends (the ring's end or the member's)
+    size_t flushed_ = 0;     // start of the part of the ring not yet written to the sink
+    size_t limit_;           // where this lap of the ring ends (the ring's end or the member's)
     uint64_t produced_ = 0;  // bytes before this lap
     uint64_t total_;
     ByteSink& sink_;

@@ -109,6 +109,8 @@ TEST(SafeBareName, Table) {
         {"\x1b[31m", false},
         {"trailing.", false},
         {"trailing ", false},
+        {"half\x83", false},
+        {"bad\x83\x0a", false},
     };
     for (const auto& [name, safe] : cases) {
         EXPECT_EQ(archiver::IsSafeBareName(name), safe) << '"' << name << '"';

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "settings/masters.h"
+#include "tests/settings/master_records.h"
 #include "tests/support/test_support.h"
 
 namespace {
@@ -17,18 +18,8 @@ using testing_support::ReadFile;
 using testing_support::TempDir;
 using testing_support::WriteFile;
 
-// A record of `length` bytes beginning with `codes`, every other byte telling its position.
-std::string Record(const std::string& codes, size_t length) {
-    std::string r(length, ' ');
-    for (size_t i = 0; i < length; ++i) {
-        r[i] = static_cast<char>('a' + i % 26);
-    }
-    return r.replace(0, codes.size(), codes);
-}
-
-std::string Cut66(const std::string& r) {
-    return r.substr(0, 66) + r.substr(67);
-}
+using master_records::Record;
+using master_records::WithoutByte66;
 
 // Works inside a temporary current folder with the relative master prefix "M", so that the
 // folders "M1\" and "M21\" stay far below the product's 63-byte search pattern.
@@ -61,10 +52,10 @@ TEST_F(MasterFolders, LineRulesAndTextModeOverWholeFiles) {
     struct Case {
         std::string input, bySize, byBoth;
     } cases[] = {
-        {r186 + "\r\n" + r185 + "\r\n", Cut66(r186) + "\r\n" + r185 + "\r\n",
-         Cut66(r186) + "\r\n" + r185 + "\r\n"},
-        {r187 + "\n" + r108, Cut66(r187) + "\r\n" + r108 + "\r\n",
-         Cut66(r187) + "\r\n" + r108 + "\r\n"},
+        {r186 + "\r\n" + r185 + "\r\n", WithoutByte66(r186) + "\r\n" + r185 + "\r\n",
+         WithoutByte66(r186) + "\r\n" + r185 + "\r\n"},
+        {r187 + "\n" + r108, WithoutByte66(r187) + "\r\n" + r108 + "\r\n",
+         WithoutByte66(r187) + "\r\n" + r108 + "\r\n"},
         {typeB + "\n\n" + "0123456789abcb\n", typeB + "\r\n\r\n0123456789abcb\r\n",
          "0123456789abcZxyz\r\n\r\n0123456789abcb\r\n"},
         {"0123456789abcA\r\n\x1A"
@@ -88,7 +79,7 @@ TEST_F(MasterFolders, SecondSizePassShortensOnlyRecordsNot185) {
     for (int pass = 0; pass < 3; ++pass) {
         EXPECT_EQ(settings::ConvertMaterialSize(settings_), 1);
     }
-    EXPECT_EQ(ReadFile(Second("zai001-3.mst")), Cut66(Cut66(r187)) + "\r\n");
+    EXPECT_EQ(ReadFile(Second("zai001-3.mst")), WithoutByte66(WithoutByte66(r187)) + "\r\n");
 }
 
 TEST_F(MasterFolders, OnlyNamesWithThreeCharactersConverted) {
