@@ -4,8 +4,12 @@
 #include "display/dib.h"
 #include "engine/manifest.h"
 #include "engine/program_folder.h"
+#include "engine/update_run.h"
 #include "framework/application.h"
 #include "framework/handles.h"
+#include "wizard/confirm_page.h"
+#include "wizard/destination_page.h"
+#include "wizard/start_page.h"
 
 bool CRenovoView::Register(HINSTANCE instance) {
     return RegisterClass(instance, kClassName, nullptr, reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1));
@@ -15,6 +19,76 @@ bool CRenovoView::OnCreate(CREATESTRUCTA&) {
     engine::ReadManifest(context_);
     PostCommand(ID_START_PAGE);
     return true;
+}
+
+bool CRenovoView::OnCommand(int id, int code, HWND control) {
+    switch (id) {
+        case ID_START_PAGE:
+            OnStartPage();
+            return true;
+        case ID_DESTINATION_PAGE:
+            OnDestinationPage();
+            return true;
+        case ID_CONFIRM_PAGE:
+            OnConfirmPage();
+            return true;
+    }
+    return View::OnCommand(id, code, control);
+}
+
+void CRenovoView::OnStartPage() {
+    CStartPage page;
+    page.masterAdjust = context_.masterAdjust;
+    page.notes = context_.startNotes;
+    page.bitmap = context_.startBitmap;
+    if (page.DoModal() == IDOK) {
+        PostCommand(ID_DESTINATION_PAGE);
+    } else {
+        CloseFrame();
+    }
+}
+
+void CRenovoView::OnDestinationPage() {
+    CDestinationPage page;
+    page.uninstallKeys = context_.uninstallKeys;
+    page.notes = context_.destNotes;
+    page.destFolder = context_.destFolder;
+    page.bitmap = context_.destBitmap;
+    switch (page.DoModal()) {
+        case IDOK:
+            context_.destFolder = page.destFolder;
+            PostCommand(ID_CONFIRM_PAGE);
+            break;
+        case IDC_BACK:
+            PostCommand(ID_START_PAGE);
+            break;
+        default:  // Escape, or a page that could not open: nothing leads back into the wizard
+            CloseFrame();
+    }
+}
+
+void CRenovoView::OnConfirmPage() {
+    CConfirmPage page;
+    page.destFolder = context_.destFolder;
+    page.bitmap = context_.confirmBitmap;
+    switch (page.DoModal()) {
+        case IDOK:
+            if (engine::RunUpdate(context_, *this) == 1) {
+                CloseFrame();
+            } else {
+                PostCommand(ID_DESTINATION_PAGE);
+            }
+            break;
+        case IDCANCEL:
+            PostCommand(ID_DESTINATION_PAGE);
+            break;
+        default:  // the page could not open: a bare window with no way out is no state to leave
+            CloseFrame();
+    }
+}
+
+void CRenovoView::CloseFrame() const {
+    ::PostMessageA(ParentFrame(), WM_CLOSE, 0, 0);
 }
 
 bool CRenovoView::OnPaint() {

@@ -29,9 +29,16 @@ public:
 protected:
     // Reads the manifest (a missing one leaves the context fresh) and queues the start page.
     bool OnCreate(CREATESTRUCTA& cs) override;
+    bool OnCommand(int id, int code, HWND control) override;
     bool OnPaint() override;
 
 private:
+    // Each page is built afresh for one visit and sees copies of the context's fields; the
+    // next step is posted, so this handler and its page are gone before the next page opens.
+    void OnStartPage();
+    void OnDestinationPage();
+    void OnConfirmPage();
+    void CloseFrame() const;
     void PaintContent(HDC dc, const RECT& client) const;
 
     engine::UpdateContext context_;

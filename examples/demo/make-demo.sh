@@ -1,0 +1,116 @@
+#!/usr/bin/env bash
+# Makes the demo's committed files from the texts below: the update disks (disk1/, disk2/)
+# and the installed product (product/, meant to live at C:\TOVAKA). Texts are written in
+# UTF-8 here and stored in cp932, as the product and the update use them.
+# Needs jlha (jlha-utils), ImageMagick's convert, iconv and python3.
+set -euo pipefail
+HERE=$(cd "$(dirname "$0")" && pwd)
+WORK=$(mktemp -d)
+trap 'rm -rf "$WORK"' EXIT
+export TZ=UTC
+cd "$HERE"
+rm -rf disk1 disk2 product
+mkdir -p disk1 disk2 product
+
+sjis() { iconv -f UTF-8 -t CP932 | sed 's/$/\r/'; }
+
+# pack FOLDER ARCHIVE FILE...: the files of $WORK/src/FOLDER, flat, -lh5-, header level 2.
+pack() {
+    local from=$WORK/src/$1 out=$2
+    shift 2
+    (cd "$from" && jlha a2o5q "$WORK/out.lzh" "$@")
+    mv "$WORK/out.lzh" "$out"
+}
+member() {  # member NAME TEXT: a small text file of 40 lines
+    mkdir -p "$WORK/src/$(dirname "$1")"
+    local i
+    for i in $(seq 40); do printf '%s %02d\n' "$2" "$i"; done | sjis >"$WORK/src/$1"
+    touch -d '2026-12-01 09:00:00' "$WORK/src/$1"
+}
+
+# --- pictures: one behind the wizard, one per page
+convert -size 160x120 gradient:'#1d3b6e'-'#7aa6d8' -fill '#ffffff80' \
+    -draw 'circle 130,30 130,10' -type palette -colors 64 BMP3:disk1/VIEW.BMP
+convert -size 32x32 xc:'#f4c542' -fill '#b5651d' -draw 'circle 16,16 16,4' BMP3:disk1/START.BMP
+convert -size 32x32 xc:'#6fbf73' -fill '#1b5e20' -draw 'rectangle 6,10 26,26' \
+    -draw 'rectangle 6,6 14,10' BMP3:disk1/DEST.BMP
+convert -size 32x32 xc:'#e57373' -fill '#ffffff' -draw 'polygon 6,17 13,25 27,8 24,6 13,19 9,14' \
+    BMP3:disk1/CONFIRM.BMP
+
+# --- the manifest: 41 positional lines, then the file list
+{
+    echo 'TOVAKA Demo'                       # 1: Uninstall key and window caption
+    for _ in $(seq 2 15); do echo; done      # 2-15: no further keys
+    echo 'C:\TOVAKA'                         # 16: default destination
+    echo '3'                                 # 17: required version
+    echo '1'                                 # 18: master adjustment
+    echo 'NULL'                              # 19: settings file found by the run
+    echo '1'                                 # 20: digitizer option
+    echo 'VIEW.BMP'; echo 'START.BMP'; echo 'DEST.BMP'; echo 'CONFIRM.BMP'
+    printf 'TOVAKA デモ版の更新です。\t\t・システムファイルを更新します。\t\t・材料マスタを調整します。\t\t・ﾃﾞｼﾞﾀｲｻﾞの音声を入れます。\n'
+    printf 'TOVAKA のｲﾝｽﾄｰﾙ先ﾌｫﾙﾀﾞを確認して下さい。\t\t違う場合はﾄﾞﾗｲﾌﾞとﾌｫﾙﾀﾞを選んで下さい。\n'
+    echo 'ﾃﾞﾓ'                               # 27: system name 1
+    for _ in $(seq 28 41); do echo; done
+    echo '1,1,START,SYSTEM\'
+    echo '1,2,MASTER21.DAT,21\'
+    echo '2,1,DATA2,DATA\'
+} | sjis >disk1/info.txt
+
+member system/TOVAKA.EXE 'TOVAKA program 3.1 (system 1)'
+member system/TVMENU.DLL 'TOVAKA menu library 3.1'
+pack system disk1/START1.lzh TOVAKA.EXE TVMENU.DLL
+printf 'MASTER21 demo data\r\n' >disk1/MASTER21.DAT
+member data/PRICE.DAT '材料単価表 2026年版'
+member data/COLOR.DAT '色見本 2026年版'
+pack data disk2/DATA2.lzh PRICE.DAT COLOR.DAT
+
+# --- the installed product
+P=product
+mkdir -p "$P/SYSTEM" "$P/DATA" "$P/WAV" "$P/1" "$P/21" "$P/音声"
+sjis >"$P/tovaka1.ini" <<'INI'
+[SYSTEM]
+VERSION=3
+MAKER=1
+TITLE=ﾃﾞﾓ工房 TOVAKA
+[DIR]
+WAV=C:\TOVAKA\WAV
+MASTER=C:\TOVAKA\
+INI
+sjis >"$P/tv2menu.ini" <<'INI'
+[MENU]
+1=見積
+2=材料マスタ
+INI
+member old/TOVAKA.EXE 'TOVAKA program 3.0'
+cp "$WORK/src/old/TOVAKA.EXE" "$P/SYSTEM/TOVAKA.EXE"
+member old/PRICE.DAT '材料単価表 2025年版'
+cp "$WORK/src/old/PRICE.DAT" "$P/DATA/PRICE.DAT"
+printf 'placeholder: the voice data is unpacked here\r\n' >"$P/WAV/README.TXT"
+# Voice data: small stand-ins for the wave files.
+mkdir -p "$WORK/src/voice"
+for n in 01 02 03; do
+    printf 'RIFF demo voice %s\r\n' "$n" >"$WORK/src/voice/VOICE$n.WAV"
+    touch -d '2026-12-01 09:00:00' "$WORK/src/voice/VOICE$n.WAV"
+done
+pack voice "$P/音声/wave.lzh" VOICE01.WAV VOICE02.WAV VOICE03.WAV
+# Material masters: records that the size rule shortens (186 bytes, codes 400400 000107/000111),
+# one already in the new layout (185 bytes), and type letters A and B that become Z.
+python3 - "$P" <<'PY'
+import sys
+root = sys.argv[1]
+def record(first, second, kind, name, length):
+    body = (first + second + " " + kind + " " + name).ljust(length - 4, ".")
+    return (body + "1234")[:length]
+files = {
+    "1/zai001-3.mst": [record("400400", "000107", "A", "SUS304", 186),
+                       record("400400", "000111", "B", "SS400", 185),
+                       record("400401", "000107", "C", "AL5052", 186)],
+    "1/zai002-3.mst": [record("400400", "000111", "B", "SPCC", 186),
+                       record("300300", "000001", "A", "C1100", 120)],
+    "21/zai101-3.mst": [record("400400", "000107", "A", "SUS430", 186)],
+}
+for path, lines in files.items():
+    with open(f"{root}/{path}", "wb") as f:
+        f.write(("\r\n".join(lines) + "\r\n").encode("ascii"))
+PY
+ls -lR disk1 disk2 "$P"
