@@ -17,6 +17,7 @@ bool CRenovoView::Register(HINSTANCE instance) {
 
 bool CRenovoView::OnCreate(CREATESTRUCTA&) {
     engine::ReadManifest(context_);
+    manifestSettingsFile_ = context_.settingsFile;
     PostCommand(ID_START_PAGE);
     return true;
 }
@@ -73,6 +74,7 @@ void CRenovoView::OnConfirmPage() {
     page.bitmap = context_.confirmBitmap;
     switch (page.DoModal()) {
         case IDOK:
+            context_.settingsFile = manifestSettingsFile_;
             if (engine::RunUpdate(context_, *this) == 1) {
                 CloseFrame();
             } else {
@@ -88,7 +90,9 @@ void CRenovoView::OnConfirmPage() {
 }
 
 void CRenovoView::CloseFrame() const {
-    ::PostMessageA(ParentFrame(), WM_CLOSE, 0, 0);
+    if (HWND frame = ParentFrame()) {  // gone already when the frame closed under a page
+        ::PostMessageA(frame, WM_CLOSE, 0, 0);
+    }
 }
 
 bool CRenovoView::OnPaint() {

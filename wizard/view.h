@@ -42,4 +42,8 @@ private:
     void PaintContent(HDC dc, const RECT& client) const;
 
     engine::UpdateContext context_;
+    // The manifest's settings file name. A refused run leaves the name it tried last in the
+    // context; each run starts again from this one, so that a folder typed wrong once does not
+    // make the product's own settings file unfindable afterwards.
+    std::string manifestSettingsFile_;
 };

@@ -1,0 +1,359 @@
+// Walks the real Renovo.exe through its wizard from the demo's update disks (drive A: is a
+// floppy drive here) onto the demo product at C:\TOVAKA, answering every page and message as
+// a user would, and then checks the product folder file by file.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <map>
+#include <string>
+
+#include "tests/e2e/driver.h"
+#include "tests/support/test_support.h"
+
+namespace {
+
+using testing_support::ReadFile;
+
+const std::string kDemo = e2e::WinePath(RENOVO_DEMO) + "\\";
+const std::string kProduct = "C:\\TOVAKA\\";
+const std::string kFloppy = "A:\\";
+const std::string kUninstallKey =
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\TOVAKA Demo";
+
+const std::string kStartNotes =
+    "TOVAKA デモ版の更新です。\r\n・システムファイルを更新します。\r\n"
+    "・材料マスタを調整します。\r\n・ﾃﾞｼﾞﾀｲｻﾞの音声を入れます。";
+
+using Files = std::map<std::string, std::string>;
+
+void Collect(const std::string& root, const std::string& sub, Files& files) {
+    WIN32_FIND_DATAA data{};
+    framework::FindHandle find(::FindFirstFileA((root + sub + "*").c_str(), &data));
+    if (!find) {
+        return;
+    }
+    do {
+        const std::string name = data.cFileName;
+        if (name == "." || name == "..") {
+            continue;
+        }
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            Collect(root, sub + name + "\\", files);
+        } else {
+            files[sub + name] = ReadFile(root + sub + name);
+        }
+    } while (::FindNextFileA(find.Get(), &data));
+}
+
+Files Snapshot(const std::string& root) {
+    Files files;
+    Collect(root, "", files);
+    return files;
+}
+
+// The demo's member texts: a line 40 times over, numbered, CR LF.
+std::string Member(const std::string& line) {
+    std::string text;
+    for (int i = 1; i <= 40; ++i) {
+        char number[8];
+        std::snprintf(number, sizeof(number), " %02d\r\n", i);
+        text += line + number;
+    }
+    return text;
+}
+
+// The master records after both conversions, from the records before them.
+std::string ConvertedMaster(const std::string& before) {
+    std::string out;
+    size_t at = 0;
+    while (at < before.size()) {
+        const size_t end = before.find("\r\n", at);
+        std::string line = before.substr(at, end - at);
+        at = end + 2;
+        const std::string codes = line.substr(0, 12);
+        if ((codes == "400400000107" || codes == "400400000111") && line.size() != 185 &&
+            line.size() > 66) {
+            line.erase(66, 1);
+        }
+        if (line.size() > 13 && (line[13] == 'A' || line[13] == 'B')) {
+            line[13] = 'Z';
+        }
+        out += line + "\r\n";
+    }
+    return out;
+}
+
+// A key of the product's settings file, read from its bytes: the profile functions of this
+// process would answer from a cache of an earlier test's file.
+std::string Profile(const std::string& key) {
+    const std::string text = "\r\n" + ReadFile(kProduct + "tovaka1.ini");
+    const size_t at = text.find("\r\n" + key + "=");
+    if (at == std::string::npos) {
+        return "(none)";
+    }
+    const size_t from = at + key.size() + 3;
+    return text.substr(from, text.find("\r\n", from) - from);
+}
+
+class Wizard : public ::testing::Test {
+protected:
+    void SetUp() override {
+        testing_support::RemoveTree(kProduct);
+        e2e::CopyTree(kDemo + "product\\", kProduct);
+        InsertDisk("disk1");
+        // Read-only, as files on a write-protected disk are: the copy must come out writable.
+        ::SetFileAttributesA((kFloppy + "MASTER21.DAT").c_str(), FILE_ATTRIBUTE_READONLY);
+        ASSERT_TRUE(::CopyFileA(e2e::WinePath(RENOVO_EXE).c_str(), (kFloppy + "RENOVO.EXE").c_str(),
+                                FALSE));
+        WriteUninstallEntry("C:\\WINDOWS\\UNINST.EXE -f" + kProduct + "SETUP.LOG");
+        before_ = Snapshot(kProduct);
+    }
+    void TearDown() override {
+        ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, kUninstallKey.c_str());
+        testing_support::RemoveTree(kProduct);
+        e2e::EmptyFolder(kFloppy);
+    }
+
+    static void InsertDisk(const std::string& disk) {
+        e2e::EmptyFolder(kFloppy);
+        e2e::CopyTree(kDemo + disk + "\\", kFloppy);
+    }
+    static void WriteUninstallEntry(const std::string& command) {
+        HKEY key = nullptr;
+        ASSERT_EQ(::RegCreateKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey.c_str(), 0, nullptr, 0,
+                                    KEY_WRITE, nullptr, &key, nullptr),
+                  ERROR_SUCCESS);
+        ::RegSetValueExA(key, "UninstallString", 0, REG_SZ,
+                         reinterpret_cast<const BYTE*>(command.c_str()),
+                         static_cast<DWORD>(command.size() + 1));
+        ::RegCloseKey(key);
+    }
+
+    void Start() { ASSERT_TRUE(program_.Start(kFloppy + "RENOVO.EXE", kFloppy)); }
+
+    // The next window in front of the user; `shot` names its screenshot artifact.
+    e2e::Shown Next(const char* shot = nullptr) {
+        e2e::Shown shown = program_.Next(last_);
+        last_ = shown.hwnd;
+        if (shown.hwnd && shot) {
+            e2e::Screenshot(shown.hwnd, e2e::WinePath(RENOVO_ARTIFACTS) + "\\" + shot + ".bmp");
+        }
+        return shown;
+    }
+    e2e::Shown ExpectPage(const std::string& caption, const char* shot = nullptr) {
+        e2e::Shown page = Next(shot);
+        EXPECT_TRUE(page.isPage) << caption;
+        EXPECT_EQ(page.caption, caption);
+        return page;
+    }
+    e2e::Shown ExpectMessage(const std::string& text, const std::string& caption,
+                             const char* shot = nullptr) {
+        e2e::Shown box = Next(shot);
+        EXPECT_FALSE(box.isPage) << text;
+        EXPECT_EQ(box.MessageText(), text);
+        EXPECT_EQ(box.caption, caption);
+        return box;
+    }
+    void Press(const e2e::Shown& shown, int id) { program_.Press(shown, id); }
+    void ExpectEndsCleanly() { EXPECT_EQ(program_.WaitExit(), 0); }
+
+    // Start page, then the destination page with the registry's proposal.
+    e2e::Shown WalkToDestination() {
+        e2e::Shown start = ExpectPage("マスタ調整機能付");
+        EXPECT_EQ(start.Text(1006), kStartNotes);
+        Press(start, IDOK);
+        return ExpectPage("アップデート");
+    }
+    // From the destination page (with `folder` typed in) through the confirmation page.
+    void ConfirmFolder(const e2e::Shown& destination, const std::string& folder) {
+        e2e::SetText(destination, 1005, folder);
+        Press(destination, IDOK);
+        e2e::Shown confirm = ExpectPage("アップデート", "confirm-page");
+        EXPECT_EQ(confirm.Text(1006), folder);
+        Press(confirm, IDOK);
+    }
+    void FinishAfterDiskTwo() {
+        e2e::Shown prompt =
+            ExpectMessage("2 枚目のｱｯﾌﾟﾃﾞｲﾄFDをｾｯﾄしてください。", "確認", "disk-prompt");
+        Press(prompt, IDOK);  // still disk 1 in the drive: asked again
+        prompt = ExpectMessage("2 枚目のｱｯﾌﾟﾃﾞｲﾄFDをｾｯﾄしてください。", "確認");
+        InsertDisk("disk2");
+        Press(prompt, IDOK);
+        Press(ExpectMessage("システムは正常に更新されました。", "確認", "updated-message"), IDOK);
+        ExpectEndsCleanly();
+    }
+
+    // What a completed demo update leaves, file by file; the settings file is checked by key.
+    void ExpectFullyUpdated() {
+        Files expected = before_;
+        expected["SYSTEM\\TOVAKA.EXE"] = Member("TOVAKA program 3.1 (system 1)");
+        expected["SYSTEM\\TVMENU.DLL"] = Member("TOVAKA menu library 3.1");
+        expected["21\\MASTER21.DAT"] = "MASTER21 demo data\r\n";
+        expected["DATA\\PRICE.DAT"] = Member("材料単価表 2026年版");
+        expected["DATA\\COLOR.DAT"] = Member("色見本 2026年版");
+        for (const char* n : {"01", "02", "03"}) {
+            expected[std::string("WAV\\VOICE") + n + ".WAV"] =
+                std::string("RIFF demo voice ") + n + "\r\n";
+        }
+        for (const char* master : {"1\\zai001-3.mst", "1\\zai002-3.mst", "21\\zai101-3.mst"}) {
+            expected[master] = ConvertedMaster(before_[master]);
+        }
+        Files after = Snapshot(kProduct);
+        expected.erase("tovaka1.ini");
+        after.erase("tovaka1.ini");
+        EXPECT_EQ(after, expected);
+        EXPECT_EQ(Profile("ﾃﾞｼﾞﾀｲｻﾞ"), "1");
+        EXPECT_EQ(Profile("ﾃﾞｼﾞﾀｲｻﾞMST"), "1");
+        EXPECT_EQ(Profile("TITLE"), "ﾃﾞﾓ工房 TOVAKA with ﾎﾟﾙﾀﾝ");
+        EXPECT_EQ(Profile("VERSION"), "3");
+        EXPECT_EQ(
+            ::GetFileAttributesA((kProduct + "21\\MASTER21.DAT").c_str()) & FILE_ATTRIBUTE_READONLY,
+            0u);
+    }
+    void ExpectUntouched() { EXPECT_EQ(Snapshot(kProduct), before_); }
+
+    e2e::Program program_;
+    HWND last_ = nullptr;
+    Files before_;
+};
+
+TEST_F(Wizard, WholeUpdateAcrossTwoDisks) {
+    ASSERT_NO_FATAL_FAILURE(Start());
+    e2e::Shown start = ExpectPage("マスタ調整機能付", "start-page");
+    EXPECT_EQ(start.Text(1006), kStartNotes);
+    Press(start, IDOK);
+    e2e::Shown destination = ExpectPage("アップデート", "destination-page");
+    EXPECT_EQ(destination.Text(1005), "C:\\TOVAKA");
+    EXPECT_EQ(destination.Text(1006).substr(0, 6), "TOVAKA");
+    ConfirmFolder(destination, destination.Text(1005));
+    FinishAfterDiskTwo();
+    ExpectFullyUpdated();
+}
+
+TEST_F(Wizard, CancelOnStartPageTouchesNothing) {
+    ASSERT_NO_FATAL_FAILURE(Start());
+    Press(ExpectPage("マスタ調整機能付"), IDCANCEL);
+    ExpectEndsCleanly();
+    ExpectUntouched();
+}
+
+TEST_F(Wizard, BackOnEachPageBuildsFreshPages) {
+    ASSERT_NO_FATAL_FAILURE(Start());
+    e2e::Shown destination = WalkToDestination();
+    EXPECT_EQ(destination.Text(1005), "C:\\TOVAKA");
+    e2e::SetText(destination, 1005, "C:\\TYPED");  // "戻る" discards it
+    Press(destination, 1008);
+    destination = WalkToDestination();  // the same notes and caption again
+    EXPECT_EQ(destination.Text(1005), "C:\\TOVAKA");
+    e2e::SetText(destination, 1005, "C:\\OTHER");
+    Press(destination, IDOK);
+    e2e::Shown confirm = ExpectPage("アップデート");
+    EXPECT_EQ(confirm.Text(1006), "C:\\OTHER");
+    Press(confirm, IDCANCEL);  // "戻る"
+    // The registry's proposal replaces the folder chosen before.
+    destination = ExpectPage("アップデート");
+    EXPECT_EQ(destination.Text(1005), "C:\\TOVAKA");
+    Press(destination, IDCANCEL);  // Escape ends the program
+    ExpectEndsCleanly();
+    ExpectUntouched();
+}
+
+TEST_F(Wizard, WrongFolderTypedThenRightOne) {
+    ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, kUninstallKey.c_str());  // no proposal from the registry
+    testing_support::TempDir wrong;
+    ASSERT_NO_FATAL_FAILURE(Start());
+    e2e::Shown destination = WalkToDestination();
+    EXPECT_EQ(destination.Text(1005), "C:\\TOVAKA");  // the manifest's default
+    ConfirmFolder(destination, wrong.path());
+    Press(
+        ExpectMessage("ｲﾝｽﾄｰﾙ先ﾌｫﾙﾀﾞが正しくないと思われます。", "エラー", "wrong-folder-message"),
+        IDOK);
+    destination = ExpectPage("アップデート");
+    EXPECT_EQ(destination.Text(1005), wrong.path());  // the folder chosen before stays
+    ConfirmFolder(destination, kProduct);
+    FinishAfterDiskTwo();
+    ExpectFullyUpdated();
+    EXPECT_TRUE(Snapshot(wrong.path()).empty());
+}
+
+TEST_F(Wizard, CancelledDiskPromptKeepsEarlierEntries) {
+    ASSERT_NO_FATAL_FAILURE(Start());
+    ConfirmFolder(WalkToDestination(), "C:\\TOVAKA");
+    Press(ExpectMessage("2 枚目のｱｯﾌﾟﾃﾞｲﾄFDをｾｯﾄしてください。", "確認"), IDCANCEL);
+    Press(ExpectMessage("ｱｯﾌﾟﾃﾞｲﾄを取消しました。", "確認", "cancelled-message"), IDOK);
+    ExpectEndsCleanly();
+    Files expected = before_;
+    expected["SYSTEM\\TOVAKA.EXE"] = Member("TOVAKA program 3.1 (system 1)");
+    expected["SYSTEM\\TVMENU.DLL"] = Member("TOVAKA menu library 3.1");
+    expected["21\\MASTER21.DAT"] = "MASTER21 demo data\r\n";
+    EXPECT_EQ(Snapshot(kProduct), expected);  // no digitizer keys, no voice, no conversion
+}
+
+TEST_F(Wizard, DamagedArchiveLeavesInstalledFileWhole) {
+    ASSERT_NO_FATAL_FAILURE(Start());
+    ConfirmFolder(WalkToDestination(), "C:\\TOVAKA");
+    e2e::Shown prompt = ExpectMessage("2 枚目のｱｯﾌﾟﾃﾞｲﾄFDをｾｯﾄしてください。", "確認");
+    InsertDisk("disk2");
+    // Spoil the first member's compressed data, just after its header.
+    std::string archive = ReadFile(kFloppy + "DATA2.lzh");
+    const size_t data =
+        static_cast<unsigned char>(archive[0]) | static_cast<unsigned char>(archive[1]) << 8;
+    ASSERT_LT(data + 12, archive.size());
+    for (size_t i = data + 4; i < data + 12; ++i) {
+        archive[i] = static_cast<char>(archive[i] ^ 0x5A);
+    }
+    testing_support::WriteFile(kFloppy + "DATA2.lzh", archive);
+    Press(prompt, IDOK);
+    e2e::Shown failure = Next("archive-failure-message");
+    EXPECT_FALSE(failure.isPage);
+    EXPECT_EQ(failure.caption, "確認");
+    EXPECT_NE(failure.MessageText().find("DATA2.lzh"), std::string::npos) << failure.MessageText();
+    Press(failure, IDOK);
+    ExpectEndsCleanly();
+    Files after = Snapshot(kProduct);
+    EXPECT_EQ(after["DATA\\PRICE.DAT"], before_["DATA\\PRICE.DAT"]);
+    EXPECT_EQ(after.count("DATA\\COLOR.DAT"), 0u);
+    EXPECT_EQ(after.size(), before_.size() + 2);  // only the two disk-1 files came in
+}
+
+TEST_F(Wizard, BrowsingDrivesAndFolders) {
+    testing_support::RemoveTree("P:\\TOVAKA");
+    testing_support::MakeDir("P:\\TOVAKA");
+    testing_support::MakeDir("P:\\TOVAKA\\SYSTEM");
+    ASSERT_NO_FATAL_FAILURE(Start());
+    e2e::Shown destination = WalkToDestination();
+    EXPECT_TRUE(destination.ListItems(1003).empty());
+    const auto drives = destination.ListItems(1002);
+    int p = -1;
+    for (size_t i = 0; i < drives.size(); ++i) {
+        if (drives[i] == "[-p-]") {
+            p = static_cast<int>(i);
+        }
+    }
+    ASSERT_GE(p, 0) << ::testing::PrintToString(drives);
+    e2e::SelectListItem(destination, 1002, p);
+    EXPECT_EQ(destination.Text(1005), "p:\\");
+    auto folders = destination.ListItems(1003);
+    ASSERT_FALSE(folders.empty());
+    EXPECT_EQ(folders.front(), "[..]");
+    int tovaka = -1;
+    for (size_t i = 0; i < folders.size(); ++i) {
+        if (folders[i] == "[TOVAKA]") {
+            tovaka = static_cast<int>(i);
+        }
+    }
+    ASSERT_GE(tovaka, 0);
+    e2e::SelectListItem(destination, 1003, tovaka);  // a single click enters
+    // As _getcwd spells it: Wine keeps the drive letter's case as it was entered.
+    EXPECT_EQ(_stricmp(destination.Text(1005).c_str(), "P:\\TOVAKA"), 0) << destination.Text(1005);
+    EXPECT_EQ(destination.ListItems(1003), (std::vector<std::string>{"[..]", "[SYSTEM]"}));
+    e2e::SelectListItem(destination, 1003, 0, true);  // double click on [..]
+    EXPECT_EQ(_stricmp(destination.Text(1005).c_str(), "P:\\"), 0) << destination.Text(1005);
+    Press(destination, 1008);
+    Press(ExpectPage("マスタ調整機能付"), IDCANCEL);
+    ExpectEndsCleanly();
+    testing_support::RemoveTree("P:\\TOVAKA");
+}
+
+}  // namespace
