@@ -41,6 +41,9 @@ int main(int argc, char** argv) {
         char name[64];
         std::snprintf(name, sizeof(name), "%02d-%s.bmp", ++step, shown.isPage ? "page" : "message");
         e2e::Screenshot(shown.hwnd, shots + name);
+        if (step == 1) {  // the whole screen once: the main window behind the first page
+            e2e::Screenshot(::GetDesktopWindow(), shots + "00-screen.bmp");
+        }
         Say(name, shown);
         if (!shown.isPage && shown.MessageText() == kDiskPrompt) {
             e2e::EmptyFolder("A:\\");

@@ -238,6 +238,22 @@ TEST_F(Wizard, CancelOnStartPageTouchesNothing) {
     ExpectUntouched();
 }
 
+TEST_F(Wizard, StartPageCaptionWithoutMasterAdjustment) {
+    // Line 18 of the manifest, the master adjustment flag, turned off.
+    std::string manifest = ReadFile(kFloppy + "info.txt");
+    size_t at = 0;
+    for (int line = 1; line < 18; ++line) {
+        at = manifest.find("\r\n", at) + 2;
+    }
+    manifest.replace(at, manifest.find("\r\n", at) - at, "0");
+    testing_support::WriteFile(kFloppy + "info.txt", manifest);
+    ASSERT_NO_FATAL_FAILURE(Start());
+    e2e::Shown start = ExpectPage("アップデート");
+    EXPECT_EQ(start.Text(1006), kStartNotes);
+    Press(start, IDCANCEL);
+    ExpectEndsCleanly();
+}
+
 TEST_F(Wizard, BackOnEachPageBuildsFreshPages) {
     ASSERT_NO_FATAL_FAILURE(Start());
     e2e::Shown destination = WalkToDestination();
