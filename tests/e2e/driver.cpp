@@ -147,16 +147,10 @@ void SelectListItem(const Shown& shown, int id, int index, bool doubleClick) {
                    reinterpret_cast<LPARAM>(list));
 }
 
-bool Screenshot(HWND hwnd, const std::string& path) {
-    RECT rect{};
-    if (!::GetWindowRect(hwnd, &rect)) {
-        return false;
-    }
-    RECT screen{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
-    ::IntersectRect(&rect, &rect, &screen);
+std::string ScreenshotRect(const RECT& rect, const std::string& path) {
     const int w = rect.right - rect.left, h = rect.bottom - rect.top;
     if (w <= 0 || h <= 0) {
-        return false;
+        return {};
     }
     BITMAPINFO info{};
     info.bmiHeader = {sizeof(BITMAPINFOHEADER), w, h, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
@@ -166,7 +160,7 @@ bool Screenshot(HWND hwnd, const std::string& path) {
         ::CreateDIBSection(screenDc.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
     framework::MemoryDc mem(::CreateCompatibleDC(screenDc.Get()));
     if (!bitmap || !mem) {
-        return false;
+        return {};
     }
     {
         framework::SelectionGuard select(mem.Get(), bitmap.Get());
@@ -174,6 +168,7 @@ bool Screenshot(HWND hwnd, const std::string& path) {
         ::GdiFlush();
     }
     const size_t size = static_cast<size_t>((w * 3 + 3) / 4 * 4) * h;
+    std::string pixels(static_cast<const char*>(bits), size);
     std::string file(54, '\0');
     auto put = [&](size_t at, uint32_t v) {
         for (int i = 0; i < 4; ++i) {
@@ -183,8 +178,18 @@ bool Screenshot(HWND hwnd, const std::string& path) {
     file[0] = 'B', file[1] = 'M';
     put(2, static_cast<uint32_t>(54 + size)), put(10, 54);
     std::memcpy(file.data() + 14, &info.bmiHeader, 40);
-    testing_support::WriteFile(path, file + std::string(static_cast<const char*>(bits), size));
-    return true;
+    testing_support::WriteFile(path, file + pixels);
+    return pixels;
+}
+
+bool Screenshot(HWND hwnd, const std::string& path) {
+    RECT rect{};
+    if (!::GetWindowRect(hwnd, &rect)) {
+        return false;
+    }
+    RECT screen{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
+    ::IntersectRect(&rect, &rect, &screen);
+    return !ScreenshotRect(rect, path).empty();
 }
 
 namespace {

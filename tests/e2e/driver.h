@@ -48,7 +48,10 @@ private:
 void SetText(const Shown& shown, int id, const std::string& text);
 // Selects entry `index` of a list box and tells the dialog, as a click would.
 void SelectListItem(const Shown& shown, int id, int index, bool doubleClick = false);
-// Writes what the screen shows of the window as a 24-bit bitmap file.
+// Writes what the screen shows of `rect` as a 24-bit bitmap file; returns its pixel rows
+// (bottom-up, blue-green-red, rows padded to 4 bytes), empty on failure.
+std::string ScreenshotRect(const RECT& rect, const std::string& path);
+// The same for what the screen shows of a window.
 bool Screenshot(HWND hwnd, const std::string& path);
 
 // Replaces the contents of `folder` (a drive root such as "A:\") with those of `from`.

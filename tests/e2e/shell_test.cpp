@@ -8,22 +8,14 @@
 #include <string>
 
 #include "framework/handles.h"
+#include "tests/e2e/driver.h"
 #include "tests/support/test_support.h"
 
 namespace {
 
+using e2e::WinePath;
 using testing_support::TempDir;
 using testing_support::WriteFile;
-
-// Build paths come as Unix paths; Wine shows the Unix root as drive Z:.
-std::string WinePath(std::string unixPath) {
-    for (char& c : unixPath) {
-        if (c == '/') {
-            c = '\\';
-        }
-    }
-    return "Z:" + unixPath;
-}
 
 const std::string kTitle = "  Renovo 更新ﾃｽﾄ  ";  // blanks kept
 
@@ -71,35 +63,6 @@ std::string Caption(HWND hwnd) {
     char text[256] = {};
     ::GetWindowTextA(hwnd, text, sizeof(text));
     return text;
-}
-
-// Writes what the screen shows of `rect` as a 24-bit bitmap file; returns the pixels.
-std::string Screenshot(const RECT& rect, const std::string& path) {
-    const int w = rect.right - rect.left, h = rect.bottom - rect.top;
-    BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), w, h, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
-    void* bits = nullptr;
-    framework::WindowDc screen(nullptr);
-    framework::GdiObject<HBITMAP> bitmap(
-        ::CreateDIBSection(screen.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    framework::MemoryDc mem(::CreateCompatibleDC(screen.Get()));
-    {
-        framework::SelectionGuard select(mem.Get(), bitmap.Get());
-        ::BitBlt(mem.Get(), 0, 0, w, h, screen.Get(), rect.left, rect.top, SRCCOPY);
-        ::GdiFlush();
-    }
-    const size_t size = static_cast<size_t>((w * 3 + 3) / 4 * 4) * h;
-    std::string pixels(static_cast<const char*>(bits), size);
-    std::string file(54, '\0');
-    auto put = [&](size_t at, uint32_t v) {
-        for (int i = 0; i < 4; ++i)
-            file[at + i] = static_cast<char>(v >> (8 * i));
-    };
-    file[0] = 'B', file[1] = 'M';
-    put(2, static_cast<uint32_t>(54 + size)), put(10, 54);
-    std::memcpy(file.data() + 14, &info.bmiHeader, 40);
-    WriteFile(path, file + pixels);
-    return pixels;
 }
 
 class Shell : public ::testing::Test {
@@ -197,8 +160,8 @@ TEST_F(Shell, MainWindowFromOutside) {
     RECT screen{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
     RECT visible{};
     ::IntersectRect(&visible, &window, &screen);
-    Screenshot(visible, WinePath(RENOVO_ARTIFACTS) + "\\main-window.bmp");
-    const std::string viewPixels = Screenshot(shot, dir_ / "view.shot.bmp");
+    e2e::ScreenshotRect(visible, WinePath(RENOVO_ARTIFACTS) + "\\main-window.bmp");
+    const std::string viewPixels = e2e::ScreenshotRect(shot, dir_ / "view.shot.bmp");
     const int w = viewRect.right, h = viewRect.bottom, stride = (w * 3 + 3) / 4 * 4;
     auto colour = [&](int x, int y) {  // bottom-up rows of blue, green, red
         const char* p = viewPixels.data() + static_cast<size_t>(h - 1 - y) * stride + x * 3;
