@@ -41,24 +41,6 @@ std::string ViewBitmap() {
     return h + px;
 }
 
-struct Found {
-    DWORD pid;
-    HWND hwnd;
-};
-
-BOOL CALLBACK FindFrame(HWND hwnd, LPARAM lp) {
-    auto* f = reinterpret_cast<Found*>(lp);
-    DWORD pid = 0;
-    ::GetWindowThreadProcessId(hwnd, &pid);
-    char cls[64] = {};
-    ::GetClassNameA(hwnd, cls, sizeof(cls));
-    if (pid == f->pid && std::string(cls) == "CMainFrame") {
-        f->hwnd = hwnd;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 std::string Caption(HWND hwnd) {
     char text[256] = {};
     ::GetWindowTextA(hwnd, text, sizeof(text));
@@ -70,21 +52,12 @@ protected:
     void Start() {
         const std::string exe = dir_ / "RENOVO.EXE";
         ASSERT_TRUE(::CopyFileA(WinePath(RENOVO_EXE).c_str(), exe.c_str(), FALSE));
-        STARTUPINFOA si{};
-        si.cb = sizeof(si);
-        std::string cmd = "\"" + exe + "\"";
-        ASSERT_TRUE(::CreateProcessA(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                                     dir_.path().c_str(), &si, &pi_));
-        process_.Reset(pi_.hProcess);
-        framework::File thread(pi_.hThread);
-        ::WaitForInputIdle(pi_.hProcess, 10000);
-        Found f{pi_.dwProcessId, nullptr};
-        for (int i = 0; i < 200 && !f.hwnd; ++i) {
-            ::EnumWindows(FindFrame, reinterpret_cast<LPARAM>(&f));
+        ASSERT_TRUE(program_.Start(exe, dir_.path()));
+        for (int i = 0; i < 200 && !frame_; ++i) {
+            frame_ = program_.Frame();
             ::Sleep(50);
         }
-        ASSERT_NE(f.hwnd, nullptr);
-        frame_ = f.hwnd;
+        ASSERT_NE(frame_, nullptr);
     }
     // The caption changes once the queued title command has run.
     std::string SettledCaption(const std::string& expect) {
@@ -95,21 +68,11 @@ protected:
     }
     void CloseAndExpectExitZero() {
         ::PostMessageA(frame_, WM_CLOSE, 0, 0);
-        ASSERT_EQ(::WaitForSingleObject(process_.Get(), 10000), WAIT_OBJECT_0);
-        DWORD code = 99;
-        ::GetExitCodeProcess(process_.Get(), &code);
-        EXPECT_EQ(code, 0u);
-    }
-    void TearDown() override {
-        if (process_ && ::WaitForSingleObject(process_.Get(), 0) == WAIT_TIMEOUT) {
-            ::TerminateProcess(process_.Get(), 1);
-            ::WaitForSingleObject(process_.Get(), 5000);
-        }
+        EXPECT_EQ(program_.WaitExit(10000), 0);
     }
 
     TempDir dir_;
-    PROCESS_INFORMATION pi_{};
-    framework::File process_;
+    e2e::Program program_;
     HWND frame_ = nullptr;
 };
 
