@@ -26,6 +26,7 @@ else
     unset RENOVO_USE_DISPLAY
 fi
 trap renovo_wine_stop EXIT
+trap 'exit 130' INT TERM  # so that Ctrl+C also stops Wine and removes the prefix
 renovo_wine_start
 
 # Drive A: (a floppy drive over $RENOVO_RUN_DIR/floppy) gets update disk 1 and the program.
@@ -64,6 +65,8 @@ else
         if read -r -t 1 _; then
             insert_disk disk2
             echo "demo: disk 2 is in drive A: now; answer OK."
+        elif [ $? -le 128 ]; then
+            sleep 1  # no terminal to read from: only wait
         fi
     done
     wait "$renovo" || true
