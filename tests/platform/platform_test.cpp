@@ -7,9 +7,7 @@
 
 namespace {
 
-TEST(Platform, AnsiCodePageIs932) {
-    EXPECT_EQ(GetACP(), 932u);
-}
+TEST(Platform, AnsiCodePageIs932) { EXPECT_EQ(GetACP(), 932u); }
 
 // Our lead-byte table agrees with the system's own for every byte value.
 TEST(Platform, LeadBytesAgreeWithTheSystem) {

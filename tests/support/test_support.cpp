@@ -27,9 +27,7 @@ std::string SystemTemp() {
     }
     return std::string(buf, n);
 }
-unsigned ProcessId() {
-    return GetCurrentProcessId();
-}
+unsigned ProcessId() { return GetCurrentProcessId(); }
 #else
 constexpr char kSep = '/';
 std::string SystemTemp() {
@@ -37,9 +35,7 @@ std::string SystemTemp() {
     std::string s = t && *t ? t : "/tmp";
     return s.back() == '/' ? s : s + '/';
 }
-unsigned ProcessId() {
-    return static_cast<unsigned>(getpid());
-}
+unsigned ProcessId() { return static_cast<unsigned>(getpid()); }
 #endif
 }  // namespace
 
@@ -61,9 +57,7 @@ TempDir::TempDir() {
     throw std::runtime_error("cannot create a temporary folder under " + base);
 }
 
-TempDir::~TempDir() {
-    RemoveTree(path_);
-}
+TempDir::~TempDir() { RemoveTree(path_); }
 
 void WriteFile(const std::string& path, const std::string& bytes) {
     std::FILE* f = std::fopen(path.c_str(), "wb");

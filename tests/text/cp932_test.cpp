@@ -20,8 +20,8 @@ TEST(Cp932, LeadByteRanges) {
     struct Case {
         unsigned char byte;
         bool lead;
-    } cases[] = {{0x80, false}, {0x81, true},  {0x9F, true}, {0xA0, false}, {0xB1, false},
-                 {0xDF, false}, {0xE0, true},  {0xFC, true}, {0xFD, false}, {0x5C, false},
+    } cases[] = {{0x80, false}, {0x81, true},  {0x9F, true},  {0xA0, false}, {0xB1, false},
+                 {0xDF, false}, {0xE0, true},  {0xFC, true},  {0xFD, false}, {0x5C, false},
                  {0x00, false}, {0x41, false}, {0xFF, false}};
     for (const Case& c : cases) {
         EXPECT_EQ(text::IsLeadByte(c.byte), c.lead) << int(c.byte);
@@ -36,10 +36,7 @@ TEST(Cp932, UpperCasingLeavesDoubleByteCharactersWhole) {
         {"sys01", "SYS01"},
         // 0x82 0x61 is "ａ"-range: its trail byte 0x61 ('a') must stay lower case.
         {"\x82\x61x", "\x82\x61X"},
-        {"\x83\x5C"
-         "a",
-         "\x83\x5C"
-         "A"},
+        {"\x83\x5C" "a", "\x83\x5C" "A"},
         {"a\x82", "A\x82"},  // lone lead byte at the end
         {"ｱa", "ｱA"},        // half-width kana is single-byte
         {"", ""},
@@ -78,21 +75,10 @@ TEST(Cp932, AtoiRule) {
         std::string in;
         int value;
     } cases[] = {
-        {"1", 1},
-        {"01", 1},
-        {"1 ", 1},
-        {"", 0},
-        {"on", 0},
-        {" 2", 2},
-        {"\t+7x", 7},
-        {"-3", -3},
-        {"- 3", 0},
-        {"9999", 9999},
-        {"12abc", 12},
-        {"+", 0},
-        {"\n\r\v\f 5", 5},
-        {"99999999999", INT_MAX},
-        {"-99999999999", INT_MIN},
+        {"1", 1},       {"01", 1},    {"1 ", 1},      {"", 0},         {"on", 0},
+        {" 2", 2},      {"\t+7x", 7}, {"-3", -3},     {"- 3", 0},      {"9999", 9999},
+        {"12abc", 12},  {"+", 0},     {"\n\r\v\f 5", 5},
+        {"99999999999", INT_MAX},     {"-99999999999", INT_MIN},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(text::AtoiRule(c.in), c.value) << c.in;

@@ -32,9 +32,7 @@ TEST(LineReader, TextModeLineEnds) {
         {"a\nb", {"a", "b"}},
         {"a\rb\n", {"a\rb"}},  // a lone CR is text
         {"\n\n", {"", ""}},
-        {"a\r\n\x1A"
-         "b\n",
-         {"a"}},  // Ctrl-Z ends the file
+        {"a\r\n\x1A" "b\n", {"a"}},  // Ctrl-Z ends the file
         {"ab\x1A", {"ab"}},
         {"\x1A", {}},
         {"a\r", {"a\r"}},
