@@ -142,4 +142,16 @@ int DrawDibFile(HDC dc, const RECT* rect, const std::string& path, DWORD rop) {
     return 1;
 }
 
+void DrawDibIntoControl(HWND control, const std::string& path) {
+    if (!control) {
+        return;
+    }
+    framework::WindowDc dc(control);
+    ::InvalidateRect(control, nullptr, TRUE);
+    ::UpdateWindow(control);
+    RECT client{};
+    ::GetClientRect(control, &client);
+    DrawDibFile(dc.Get(), &client, path, SRCCOPY);
+}
+
 }  // namespace display

@@ -20,6 +20,10 @@ constexpr uint32_t kChunkSize = 32768;
 // height rect->bottom. 1 when drawn, 0 when the picture could not be loaded.
 int DrawDibFile(HDC dc, const RECT* rect, const std::string& path, DWORD rop);
 
+// A page's picture: the frame control repaints itself first, then the picture covers its
+// whole client area, frame included. The page calls this inside its own paint.
+void DrawDibIntoControl(HWND control, const std::string& path);
+
 // Reads the picture into `block` (which may be replaced when it is resized) and gives the
 // pixel data's offset inside it. 1 on success, 0 on failure.
 int LoadDibFile(const std::string& path, framework::GlobalBlock& block, uint32_t& bitsOffset);

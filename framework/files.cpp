@@ -53,7 +53,8 @@ bool GetFileStatus(const std::string& path, FileStatus& status) {
     status.modified = data.ftLastWriteTime;
     status.accessed = data.ftLastAccessTime;
     status.size = (uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
-    status.attribute = static_cast<uint8_t>(data.dwFileAttributes & 0xFF);
+    // "Normal" means no attribute at all, so it never shows in the byte.
+    status.attribute = static_cast<uint8_t>(data.dwFileAttributes & 0xFF & ~FILE_ATTRIBUTE_NORMAL);
     status.fullName = FullPathName(path);
     return true;
 }

@@ -345,4 +345,26 @@ TEST_F(Drawing, FailureLeavesTheSurfaceAlone) {
     ExpectQuadrants(0x123456, 0x123456, 0x123456, 0x123456);
 }
 
+// A black frame control of 20x20 pixels, as on each page, with a one-colour picture drawn
+// over it: every pixel of the control, its frame included, shows the picture.
+TEST(PictureFrame, PictureCoversTheWholeControl) {
+    TempDir dir;
+    WriteFile(dir / "p.bmp",
+              bmp::File({.width = 1, .height = 1, .bitCount = 24, .pixels = Pad(Le(kGreen, 3))}));
+    HWND popup = ::CreateWindowExA(0, "Static", "", WS_POPUP | WS_VISIBLE, 0, 0, 60, 60, nullptr,
+                                   nullptr, nullptr, nullptr);
+    HWND frame = ::CreateWindowExA(0, "Static", "", WS_CHILD | WS_VISIBLE | SS_BLACKFRAME, 10, 10,
+                                   20, 20, popup, nullptr, nullptr, nullptr);
+    ASSERT_NE(frame, nullptr);
+    ::UpdateWindow(popup);
+    display::DrawDibIntoControl(frame, dir / "p.bmp");
+    framework::WindowDc dc(frame);
+    for (POINT p : {POINT{0, 0}, POINT{19, 19}, POINT{10, 10}, POINT{0, 19}}) {
+        EXPECT_EQ(::GetPixel(dc.Get(), p.x, p.y), RGB(0, 255, 0)) << p.x << "," << p.y;
+    }
+    display::DrawDibIntoControl(frame, dir / "missing.bmp");  // the frame alone comes back
+    EXPECT_NE(::GetPixel(dc.Get(), 0, 0), RGB(0, 255, 0));
+    ::DestroyWindow(popup);
+}
+
 }  // namespace
