@@ -525,6 +525,16 @@ TEST_F(FloppyUpdate, CancelEndsTheRunKeepingEarlierEntries) {
     EXPECT_EQ(seam_.depth(), 0);
 }
 
+// The prompt looks for the file the entry installs: a "START" archive with the system number.
+TEST_F(FloppyUpdate, StartArchiveOnDiskTwo) {
+    PutArchive(2, "START7", "START7");
+    Add(2, 1, "START", "");
+    seam_.Script(engine::kAnswerOk, Swap(2));
+    EXPECT_EQ(Run(), 1);
+    ExpectMessages({Prompt(2), engine::kUpdated});
+    EXPECT_EQ(ReadFile(product_ / "start.dat"), MemberText("system 7"));
+}
+
 // A plain file is looked for under its own name, not with ".lzh" added.
 TEST_F(FloppyUpdate, PlainFileOnDiskTwo) {
     WriteFile(floppy_.DiskFolder(2) + "README.TXT", "two");
