@@ -90,7 +90,7 @@ protected:
 
 struct RefusalCase {
     const char* name;
-    std::function<void(UpdateRun&, engine::UpdateContext&, const std::string&)> spoil;
+    std::function<void(engine::UpdateContext&, const std::string& product)> spoil;
     const char* text;
 };
 
@@ -100,7 +100,7 @@ TEST_P(Refusal, ShowsItsMessageAndTouchesNothing) {
     AddArchive("ONE", "SYS01", "SYSTEM\\");
     AddPlain("READ.ME", "new", "");
     WriteFile(product_ / "READ.ME", "old");
-    GetParam().spoil(*this, ctx_, product_.path());
+    GetParam().spoil(ctx_, product_.path());
     const auto before = Snapshot(product_.path());
 
     EXPECT_EQ(Run(), 0);
@@ -112,27 +112,27 @@ TEST_P(Refusal, ShowsItsMessageAndTouchesNothing) {
 INSTANTIATE_TEST_SUITE_P(
     Preflight, Refusal,
     ::testing::Values(RefusalCase{"SettingsFileMissing",
-                                  [](UpdateRun&, engine::UpdateContext&, const std::string& p) {
+                                  [](engine::UpdateContext&, const std::string& p) {
                                       DeleteFileA((p + "tovaka1.ini").c_str());
                                   },
                                   engine::kWrongFolder},
                       RefusalCase{"FolderMissing",
-                                  [](UpdateRun&, engine::UpdateContext& c, const std::string&) {
+                                  [](engine::UpdateContext& c, const std::string&) {
                                       c.destFolder = "C:\\no such product\\";
                                   },
                                   engine::kWrongFolder},
                       RefusalCase{"MenuFilesMissing",
-                                  [](UpdateRun&, engine::UpdateContext&, const std::string& p) {
+                                  [](engine::UpdateContext&, const std::string& p) {
                                       DeleteFileA((p + "tv2menu.ini").c_str());
                                   },
                                   engine::kCannotUpdate},
                       RefusalCase{"VersionDiffers",
-                                  [](UpdateRun&, engine::UpdateContext& c, const std::string&) {
+                                  [](engine::UpdateContext& c, const std::string&) {
                                       c.requiredVersion = "3";
                                   },
                                   engine::kCannotUpdate},
                       RefusalCase{"SystemNotIdentified",
-                                  [](UpdateRun&, engine::UpdateContext& c, const std::string&) {
+                                  [](engine::UpdateContext& c, const std::string&) {
                                       c.systemNames[6] = "EIGHT";
                                   },
                                   engine::kCannotUpdate}),
