@@ -114,7 +114,8 @@ bool ProgramOnRemovableMedia() {
     return !root.empty() && GetDriveTypeA(root.c_str()) == DRIVE_REMOVABLE;
 }
 
-// The file whose presence shows that the entry's disk is in the drive.
+// The file whose presence shows that the entry's disk is in the drive: the very file the
+// entry installs (a "START" archive already carries its system number).
 std::string SourceOnDisk(const UpdateContext& ctx, int i) {
     std::string source = ProgramFolder() + ctx.entryName[i];
     if (ctx.entryKind[i] == 1) {
@@ -156,7 +157,6 @@ void ApplyStartRule(UpdateContext& ctx, int i) {
 }
 
 bool ExtractArchive(Run& run, int i, const std::string& entryFolder) {
-    ApplyStartRule(run.ctx, i);
     const std::string& name = run.ctx.entryName[i];
     std::string command;
     if (!archiver::FormatExtractCommand(run.windowsFolder, ProgramFolder(), name, entryFolder,
@@ -202,6 +202,9 @@ bool CopyPlainFile(Run& run, int i, const std::string& entryFolder) {
 }
 
 bool InstallEntry(Run& run, int i) {
+    if (run.ctx.entryKind[i] == 1) {
+        ApplyStartRule(run.ctx, i);
+    }
     if (!AskForDisk(run, i)) {
         return false;
     }

@@ -90,7 +90,7 @@ protected:
 
 struct RefusalCase {
     const char* name;
-    std::function<void(UpdateRun&, engine::UpdateContext&, const std::string&)> spoil;
+    std::function<void(engine::UpdateContext&, const std::string& product)> spoil;
     const char* text;
 };
 
@@ -100,7 +100,7 @@ TEST_P(Refusal, ShowsItsMessageAndTouchesNothing) {
     AddArchive("ONE", "SYS01", "SYSTEM\\");
     AddPlain("READ.ME", "new", "");
     WriteFile(product_ / "READ.ME", "old");
-    GetParam().spoil(*this, ctx_, product_.path());
+    GetParam().spoil(ctx_, product_.path());
     const auto before = Snapshot(product_.path());
 
     EXPECT_EQ(Run(), 0);
@@ -112,27 +112,27 @@ TEST_P(Refusal, ShowsItsMessageAndTouchesNothing) {
 INSTANTIATE_TEST_SUITE_P(
     Preflight, Refusal,
     ::testing::Values(RefusalCase{"SettingsFileMissing",
-                                  [](UpdateRun&, engine::UpdateContext&, const std::string& p) {
+                                  [](engine::UpdateContext&, const std::string& p) {
                                       DeleteFileA((p + "tovaka1.ini").c_str());
                                   },
                                   engine::kWrongFolder},
                       RefusalCase{"FolderMissing",
-                                  [](UpdateRun&, engine::UpdateContext& c, const std::string&) {
+                                  [](engine::UpdateContext& c, const std::string&) {
                                       c.destFolder = "C:\\no such product\\";
                                   },
                                   engine::kWrongFolder},
                       RefusalCase{"MenuFilesMissing",
-                                  [](UpdateRun&, engine::UpdateContext&, const std::string& p) {
+                                  [](engine::UpdateContext&, const std::string& p) {
                                       DeleteFileA((p + "tv2menu.ini").c_str());
                                   },
                                   engine::kCannotUpdate},
                       RefusalCase{"VersionDiffers",
-                                  [](UpdateRun&, engine::UpdateContext& c, const std::string&) {
+                                  [](engine::UpdateContext& c, const std::string&) {
                                       c.requiredVersion = "3";
                                   },
                                   engine::kCannotUpdate},
                       RefusalCase{"SystemNotIdentified",
-                                  [](UpdateRun&, engine::UpdateContext& c, const std::string&) {
+                                  [](engine::UpdateContext& c, const std::string&) {
                                       c.systemNames[6] = "EIGHT";
                                   },
                                   engine::kCannotUpdate}),
@@ -523,6 +523,16 @@ TEST_F(FloppyUpdate, CancelEndsTheRunKeepingEarlierEntries) {
     EXPECT_TRUE(FileExists(product_ / "one.dat"));
     EXPECT_FALSE(FileExists(product_ / "two.dat"));
     EXPECT_EQ(seam_.depth(), 0);
+}
+
+// The prompt looks for the file the entry installs: a "START" archive with the system number.
+TEST_F(FloppyUpdate, StartArchiveOnDiskTwo) {
+    PutArchive(2, "START7", "START7");
+    Add(2, 1, "START", "");
+    seam_.Script(engine::kAnswerOk, Swap(2));
+    EXPECT_EQ(Run(), 1);
+    ExpectMessages({Prompt(2), engine::kUpdated});
+    EXPECT_EQ(ReadFile(product_ / "start.dat"), MemberText("system 7"));
 }
 
 // A plain file is looked for under its own name, not with ".lzh" added.
