@@ -10,7 +10,11 @@ constexpr char kCtrlZ = 0x1A;
 }  // namespace
 
 bool LineReader::Open(const std::string& path) {
-    file_.reset(std::fopen(path.c_str(), "rb"));
+    return Attach(std::fopen(path.c_str(), "rb"));
+}
+
+bool LineReader::Attach(std::FILE* file) {
+    file_.reset(file);
     buffer_.clear();
     pos_ = 0;
     eof_ = error_ = false;

@@ -19,6 +19,9 @@ public:
 
     // Opens `path` (a cp932 path) for reading; false when it cannot be opened.
     bool Open(const std::string& path);
+    // Takes over an already opened file (for files opened with platform-specific sharing);
+    // false when `file` is null.
+    bool Attach(std::FILE* file);
     bool IsOpen() const { return file_ != nullptr; }
 
     // Reads the next line into `line`. kEnd once the data is exhausted (a last line without
