@@ -23,6 +23,15 @@ for arch in i686 x86_64; do
     ctest --test-dir "$BUILD/$arch" --output-on-failure 2>&1 | tee -a "$LOG" || status=1
 done
 
+# Screenshots the GUI tests kept, as PNG files in out/screenshots/.
+mkdir -p "$ROOT/out/screenshots"
+for arch in i686 x86_64; do
+    for shot in "$BUILD/$arch"/artifacts/*.bmp; do
+        [ -e "$shot" ] || continue
+        convert "$shot" "$ROOT/out/screenshots/$arch-$(basename "${shot%.bmp}").png" || status=1
+    done
+done
+
 # One closing line over all three runs.
 passed=0
 failed=0

@@ -1,0 +1,83 @@
+#include "framework/application.h"
+
+namespace framework {
+
+namespace {
+Application* g_current = nullptr;
+}  // namespace
+
+Application::Application(HINSTANCE instance) : instance_(instance) {
+    g_current = this;
+}
+
+Application::~Application() {
+    if (g_current == this) {
+        g_current = nullptr;
+    }
+}
+
+Application* Application::Current() {
+    return g_current;
+}
+
+void Application::SetMainWindow(HWND hwnd, HACCEL accelerators) {
+    mainWindow_ = hwnd;
+    accelerators_ = accelerators;
+}
+
+void Application::SetRegistryKey(const std::string& company, const std::string& application) {
+    registryKey_ = "Software\\" + company + "\\" + application;
+}
+
+bool Application::TranslateForMainWindow(MSG& msg) {
+    return accelerators_ && mainWindow_ &&
+           ::TranslateAcceleratorA(mainWindow_, accelerators_, &msg) != 0;
+}
+
+int Application::Run() {
+    if (!InitInstance()) {
+        return 0;
+    }
+    MSG msg{};
+    while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        if (!TranslateForMainWindow(msg)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageA(&msg);
+        }
+    }
+    return static_cast<int>(msg.wParam);
+}
+
+void Application::BeginWaitCursor() {
+    HCURSOR wait = ::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_WAIT));
+    HCURSOR previous = ::SetCursor(wait);
+    if (waitDepth_++ == 0) {
+        cursorBeforeWait_ = previous;
+    }
+}
+
+void Application::EndWaitCursor() {
+    if (waitDepth_ == 0) {
+        return;
+    }
+    if (--waitDepth_ == 0) {
+        ::SetCursor(cursorBeforeWait_
+                        ? cursorBeforeWait_
+                        : ::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW)));
+        cursorBeforeWait_ = nullptr;
+    }
+}
+
+ScopedWaitCursor::ScopedWaitCursor() {
+    if (Application* app = Application::Current()) {
+        app->BeginWaitCursor();
+    }
+}
+
+ScopedWaitCursor::~ScopedWaitCursor() {
+    if (Application* app = Application::Current()) {
+        app->EndWaitCursor();
+    }
+}
+
+}  // namespace framework

@@ -1,0 +1,34 @@
+// A list box control of a dialog: the window belongs to the dialog, not to this object.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace framework {
+
+class ListBox {
+public:
+    ListBox() = default;
+    explicit ListBox(HWND hwnd) : hwnd_(hwnd) {}
+    void Attach(HWND hwnd) { hwnd_ = hwnd; }
+    HWND Handle() const { return hwnd_; }
+
+    void ResetContent() const { ::SendMessageA(hwnd_, LB_RESETCONTENT, 0, 0); }
+    // The index the (possibly sorted) list gave the string, or a negative LB_ERR code.
+    int AddString(const std::string& s) const {
+        return static_cast<int>(
+            ::SendMessageA(hwnd_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(s.c_str())));
+    }
+    int GetCount() const { return static_cast<int>(::SendMessageA(hwnd_, LB_GETCOUNT, 0, 0)); }
+    // -1 when nothing is selected.
+    int GetCurSel() const { return static_cast<int>(::SendMessageA(hwnd_, LB_GETCURSEL, 0, 0)); }
+    void SetCurSel(int index) const { ::SendMessageA(hwnd_, LB_SETCURSEL, WPARAM(index), 0); }
+    // The entry's text; empty for an index out of range.
+    std::string GetText(int index) const;
+
+private:
+    HWND hwnd_ = nullptr;
+};
+
+}  // namespace framework
