@@ -52,6 +52,7 @@ struct Member {
     int headerLevel = 0;
     bool isDirectory = false;  // -lhd-
     bool isSymlink = false;    // a Unix symbolic link: never created or followed
+    std::string linkTarget;    // a symbolic link's stored target, '\' between folders
 };
 
 class Reader {
@@ -61,9 +62,13 @@ public:
     Reader(const Reader&) = delete;
     Reader& operator=(const Reader&) = delete;
 
-    // Reads the next member's header. kEnd at the end of the archive.
+    // Reads the next member's header. kEnd at the end of the archive. kBadHeader also for a
+    // member stored inside an earlier member that is a file or a link (`member` is filled).
+    // After kBadHeader, kTruncated or kReadError nothing more is read.
     Status Next(Member& member);
-    // Decodes the current member's data into `sink`, checking its size and CRC-16.
+    // Decodes the current member's data into `sink`, checking its size and CRC-16. Folders
+    // and symbolic links write nothing and give kOk. After kBadData, kCrcMismatch or
+    // kUnknownMethod the next member can still be read.
     Status Extract(ByteSink& sink);
     // Passes over the current member's data without decoding it.
     Status Skip();

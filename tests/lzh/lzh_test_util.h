@@ -1,0 +1,42 @@
+// Sources and sinks over strings, and a whole-archive decode, for the LZH tests.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "lzh/lzh.h"
+
+namespace lzh_test {
+
+// Hands out at most `step` bytes per read.
+class StringSource : public lzh::ByteSource {
+public:
+    explicit StringSource(std::string data, size_t step = 1 << 20)
+        : data_(std::move(data)), step_(step) {}
+    size_t Read(void* buf, size_t n) override;
+
+private:
+    std::string data_;
+    size_t pos_ = 0;
+    size_t step_;
+};
+
+class StringSink : public lzh::ByteSink {
+public:
+    bool Write(const void* buf, size_t n) override;
+    std::string data;
+    size_t failAfter = std::string::npos;  // refuses once this many bytes were taken
+};
+
+struct Decoded {
+    lzh::Member member;
+    lzh::Status status;  // of Extract, or of Next when that failed
+    std::string data;
+};
+
+// Every member of the archive in order; the last entry holds Next's failure, if any.
+std::vector<Decoded> DecodeAll(const std::string& archive, size_t step = 1 << 20);
+
+std::string ReadBinary(const std::string& path);
+
+}  // namespace lzh_test
