@@ -1,0 +1,244 @@
+#include "archiver/command.h"
+
+#include <array>
+#include <vector>
+
+#include "archiver/texts.h"
+#include "text/cp932.h"
+
+namespace archiver {
+
+namespace {
+
+struct Token {
+    std::string text;
+    bool quoted = false;  // a token that began with a quote is always a path
+};
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+// Splits on blanks outside double quotes. Neither a blank nor a quote can be the trail byte
+// of a cp932 character, so a byte-wise scan is safe.
+bool Tokenize(std::string_view text, std::vector<Token>& tokens) {
+    size_t i = 0;
+    while (true) {
+        while (i < text.size() && IsBlank(text[i])) {
+            ++i;
+        }
+        if (i == text.size()) {
+            return true;
+        }
+        Token token;
+        token.quoted = text[i] == '"';
+        bool inQuotes = false;
+        for (; i < text.size() && (inQuotes || !IsBlank(text[i])); ++i) {
+            if (text[i] == '"') {
+                inQuotes = !inQuotes;
+            } else {
+                token.text += text[i];
+            }
+        }
+        if (inQuotes) {
+            return false;
+        }
+        tokens.push_back(std::move(token));
+    }
+}
+
+bool ApplySwitches(std::string_view letters, Command& command, std::string& error) {
+    for (size_t i = 0; i < letters.size(); ++i) {
+        char c = text::ToUpperAscii(letters.substr(i, 1))[0];
+        if (c == 'M') {
+            command.noQuestions = true;
+        } else if (c == 'C') {
+            command.replaceAlways = true;
+        } else if (c == 'W') {
+            command.workFolder = letters.substr(i + 1);
+            if (command.workFolder.empty()) {
+                error = kNoWorkFolder;
+                return false;
+            }
+            return true;
+        } else {
+            error = std::string(kUnknownSwitch) + "-" + std::string(letters);
+            return false;
+        }
+    }
+    return true;
+}
+
+bool ParseKind(std::string_view word, CommandKind& kind, std::string& error) {
+    if (text::EqualsIgnoreCase(word, "e")) {
+        kind = CommandKind::kExtract;
+    } else if (text::EqualsIgnoreCase(word, "l")) {
+        kind = CommandKind::kList;
+    } else {
+        error = std::string(kUnknownCommand) + std::string(word);
+        return false;
+    }
+    return true;
+}
+
+bool IsSeparator(char c) {
+    return c == '\\' || c == '/';
+}
+
+// True when the last character of `s` (stepping over double-byte characters) satisfies `pred`.
+template <typename Pred>
+bool LastCharIs(std::string_view s, Pred pred) {
+    size_t pos = 0;
+    size_t last = std::string_view::npos;
+    while (pos < s.size()) {
+        last = pos;
+        pos += text::CharLength(s, pos);
+    }
+    return last != std::string_view::npos && pos - last == 1 && pred(s[last]);
+}
+
+bool IsTrailByte(char byte) {
+    unsigned char c = static_cast<unsigned char>(byte);
+    return c >= 0x40 && c <= 0xFC && c != 0x7F;
+}
+
+bool IsDeviceName(std::string_view name) {
+    std::string base = text::ToUpperAscii(name.substr(0, name.find('.')));
+    while (!base.empty() && base.back() == ' ') {
+        base.pop_back();  // "NUL .txt" still opens the device
+    }
+    static constexpr std::array<std::string_view, 6> kPlain = {"CON", "PRN",    "AUX",
+                                                               "NUL", "CONIN$", "CONOUT$"};
+    for (std::string_view device : kPlain) {
+        if (base == device) {
+            return true;
+        }
+    }
+    bool numbered = base.size() == 4 && (base.starts_with("COM") || base.starts_with("LPT"));
+    return numbered && base[3] >= '1' && base[3] <= '9';
+}
+
+}  // namespace
+
+bool ParseCommand(std::string_view text, Command& command, std::string& error) {
+    std::vector<Token> tokens;
+    if (!Tokenize(text, tokens)) {
+        error = kUnclosedQuote;
+        return false;
+    }
+    if (tokens.empty()) {
+        error = kNoCommand;
+        return false;
+    }
+    command = Command{};
+    if (!ParseKind(tokens[0].text, command.kind, error)) {
+        return false;
+    }
+    std::vector<std::string> paths;
+    for (size_t i = 1; i < tokens.size(); ++i) {
+        const Token& t = tokens[i];
+        if (!t.quoted && t.text.size() > 1 && t.text[0] == '-') {
+            if (!ApplySwitches(std::string_view(t.text).substr(1), command, error)) {
+                return false;
+            }
+        } else {
+            paths.push_back(t.text);
+        }
+    }
+    size_t allowed = command.kind == CommandKind::kExtract ? 2 : 1;
+    if (paths.empty() || paths[0].empty()) {
+        error = kNoArchive;
+        return false;
+    }
+    if (paths.size() > allowed) {
+        error = std::string(kExtraArgument) + paths[allowed];
+        return false;
+    }
+    command.archive = ArchiveFileName(paths[0]);
+    command.destination = paths.size() > 1 ? paths[1] : std::string();
+    return true;
+}
+
+std::string ArchiveFileName(std::string_view path) {
+    std::string file(path);
+    if (text::SplitPath(path).ext.empty()) {
+        file += ".lzh";
+    }
+    return file;
+}
+
+bool EndsWithSeparator(std::string_view path) {
+    return LastCharIs(path, IsSeparator);
+}
+
+std::string JoinPath(std::string_view folder, std::string_view name) {
+    std::string path(folder);
+    bool bareDrive = folder.size() == 2 && folder[1] == ':';
+    if (!folder.empty() && !bareDrive && !EndsWithSeparator(folder)) {
+        path += '\\';
+    }
+    path += name;
+    return path;
+}
+
+bool IsSafeBareName(std::string_view name) {
+    if (name.empty() || name == "." || name == "..") {
+        return false;
+    }
+    for (size_t pos = 0; pos < name.size(); pos += text::CharLength(name, pos)) {
+        unsigned char c = static_cast<unsigned char>(name[pos]);
+        if (text::IsLeadByte(c)) {
+            // Half a character or a bad trail byte has no Windows file name to map to.
+            if (text::CharLength(name, pos) != 2 || !IsTrailByte(name[pos + 1])) {
+                return false;
+            }
+            continue;
+        }
+        if (c < 0x20 || c == 0x7F || std::string_view("\\/:*?\"<>|").find(c) != name.npos) {
+            return false;
+        }
+    }
+    if (LastCharIs(name, [](char c) { return c == '.' || c == ' '; })) {
+        return false;
+    }
+    return !IsDeviceName(name);
+}
+
+bool FormatExtractCommand(std::string_view windowsFolder, std::string_view archiveFolder,
+                          std::string_view archiveName, std::string_view destination, size_t limit,
+                          std::string& command) {
+    std::string built = "e -mcw" + std::string(windowsFolder) + " \"" + std::string(archiveFolder) +
+                        std::string(archiveName) + "\" \"" + std::string(destination) + "\"";
+    if (built.size() >= limit) {
+        return false;
+    }
+    command = std::move(built);
+    return true;
+}
+
+std::string_view SkipProgramName(std::string_view line) {
+    size_t i = 0;
+    if (!line.empty() && line[0] == '"') {
+        size_t close = line.find('"', 1);
+        i = close == line.npos ? line.size() : close + 1;
+    } else {
+        while (i < line.size() && !IsBlank(line[i])) {
+            ++i;
+        }
+    }
+    while (i < line.size() && IsBlank(line[i])) {
+        ++i;
+    }
+    return line.substr(i);
+}
+
+void CopyOutput(std::string_view text, char* output, size_t size) {
+    if (size == 0 || output == nullptr) {
+        return;
+    }
+    std::string cut = text::TruncateBytes(text, size - 1);
+    cut.copy(output, cut.size());
+    output[cut.size()] = '\0';
+}
+
+}  // namespace archiver

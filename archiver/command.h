@@ -1,0 +1,56 @@
+// The archiver's command language, parsed without touching the system (pure, no <windows.h>):
+//   e [-m] [-c] [-w<folder>] <archive> [<destination>]   extract every file by its bare name
+//   l <archive>                                           list the members
+// Switches may run together (-mcw<folder>); paths are double-quoted, or bare when blank-free.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace archiver {
+
+enum class CommandKind { kExtract, kList };
+
+struct Command {
+    CommandKind kind = CommandKind::kExtract;
+    bool noQuestions = false;    // -m: we never ask anyway
+    bool replaceAlways = false;  // -c: replace a target even when it is newer than the member
+    std::string workFolder;      // -w: accepted; temporary files go beside their targets
+    std::string archive;         // the archive file, ".lzh" added when the path had no extension
+    std::string destination;     // as given; empty means the current folder
+};
+
+// Parses `text`. On failure returns false with a short cp932 reason in `error`.
+bool ParseCommand(std::string_view text, Command& command, std::string& error);
+
+// The archive file a command's path means: the path itself, or the path plus ".lzh" when its
+// last component has no extension.
+std::string ArchiveFileName(std::string_view path);
+
+// True when the last character of `path` is '\\' or '/' (a 0x5C trail byte is not).
+bool EndsWithSeparator(std::string_view path);
+
+// `folder` followed by `name`, with a separator between them unless `folder` is empty, a
+// bare drive ("C:") or already ends in one.
+std::string JoinPath(std::string_view folder, std::string_view name);
+
+// A name that Windows stores as a plain file in the folder it is written to: not empty, not
+// "." or "..", no device name (CON, NUL, COM1...) with or without extension, no separator,
+// ':', wildcard, quote, '<', '>', '|' or control character, no trailing dot or blank.
+bool IsSafeBareName(std::string_view name);
+
+// The extraction command `e -mcw<windows> "<folder><archive>" "<destination>"`. False, with
+// `command` untouched, when it would not fit `limit` bytes with its terminator.
+bool FormatExtractCommand(std::string_view windowsFolder, std::string_view archiveFolder,
+                          std::string_view archiveName, std::string_view destination, size_t limit,
+                          std::string& command);
+
+// The command line after the program's own name (quoted or not) and the blanks after it.
+std::string_view SkipProgramName(std::string_view commandLine);
+
+// Copies `text` into `output` as a zero-terminated string of at most `size` bytes, never
+// cutting a double-byte character in half. Nothing is written when `size` is 0.
+void CopyOutput(std::string_view text, char* output, size_t size);
+
+}  // namespace archiver

@@ -1,0 +1,266 @@
+#include "archiver/extract.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <vector>
+
+#include "archiver/texts.h"
+#include "archiver/win32_file.h"
+#include "text/cp932.h"
+
+namespace archiver {
+
+namespace {
+
+const char* Reason(lzh::Status status) {
+    switch (status) {
+        case lzh::Status::kBadHeader:
+            return kBadHeader;
+        case lzh::Status::kTruncated:
+            return kTruncated;
+        case lzh::Status::kUnknownMethod:
+            return kUnknownMethod;
+        case lzh::Status::kBadData:
+            return kBadData;
+        case lzh::Status::kCrcMismatch:
+            return kCrcMismatch;
+        case lzh::Status::kWriteError:
+            return kCannotWrite;
+        default:
+            return kArchiveUnreadable;
+    }
+}
+
+// "<reason>\nファイル: <member>\n書庫: <archive>\n<note>", most useful first, since short
+// output buffers keep only the beginning.
+Outcome Failure(int result, const std::string& reason, const std::string& member,
+                const std::string& archive, const char* note) {
+    std::string text = reason;
+    if (!member.empty()) {
+        text += std::string("\n") + kMemberLabel + member;
+    }
+    text += std::string("\n") + kArchiveLabel + archive;
+    if (note != nullptr) {
+        text += std::string("\n") + note;
+    }
+    return {result, text};
+}
+
+bool IsRegularFile(const lzh::Member& m) {
+    return !m.isDirectory && !m.isSymlink;
+}
+
+// A regular member is refused when its bare name is not a plain Windows file name, or when
+// it is stored below a symbolic link of the same archive (a crafted way out of the folder).
+const char* Refusal(const lzh::Member& m, std::vector<std::string>& links) {
+    std::string path = text::ToUpperAscii(m.path);
+    if (m.isSymlink) {
+        links.push_back(path + "\\");
+        return nullptr;
+    }
+    for (const std::string& link : links) {
+        if (!m.isDirectory && path.starts_with(link)) {
+            return kBelowLink;
+        }
+    }
+    return m.isDirectory || IsSafeBareName(m.name) ? nullptr : kUnsafeName;
+}
+
+// Reads the whole archive once: every header, name and member's data must be sound before
+// a single file is written.
+Outcome Verify(const Command& command) {
+    FileSource source(command.archive);
+    if (!source.opened()) {
+        bool missing = source.openError() == ERROR_FILE_NOT_FOUND ||
+                       source.openError() == ERROR_PATH_NOT_FOUND;
+        return Failure(kResultBadArchive, missing ? kArchiveMissing : kArchiveUnreadable, "",
+                       command.archive, nullptr);
+    }
+    lzh::Reader reader(source);
+    lzh::Member member;
+    std::string last;
+    std::vector<std::string> links;
+    while (true) {
+        lzh::Status status = reader.Next(member);
+        if (status == lzh::Status::kEnd) {
+            return {};
+        }
+        if (status != lzh::Status::kOk) {
+            return Failure(kResultBadArchive, Reason(status), last, command.archive,
+                           kNothingWritten);
+        }
+        last = member.path;
+        if (const char* refusal = Refusal(member, links)) {
+            return Failure(kResultBadArchive, refusal, member.path, command.archive,
+                           kNothingWritten);
+        }
+        NullSink sink;
+        status = IsRegularFile(member) ? reader.Extract(sink) : reader.Skip();
+        if (status != lzh::Status::kOk) {
+            return Failure(kResultBadArchive, Reason(status), member.path, command.archive,
+                           kNothingWritten);
+        }
+    }
+}
+
+// Creates the destination and any missing folders above it.
+bool EnsureFolder(std::string folder) {
+    while (EndsWithSeparator(folder) && folder.size() > 1 && folder[folder.size() - 2] != ':') {
+        folder.pop_back();
+    }
+    DWORD attributes = GetFileAttributesA(folder.c_str());
+    if (folder.empty() || attributes != INVALID_FILE_ATTRIBUTES) {
+        return folder.empty() || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    }
+    text::PathParts parts = text::SplitPath(folder);
+    std::string parent = parts.drive + parts.dir;
+    bool hasParent = !parts.dir.empty() && parts.dir != "\\" && parts.dir != "/";
+    if (hasParent && !EnsureFolder(parent)) {
+        return false;
+    }
+    return CreateDirectoryA(folder.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
+}
+
+bool MemberTime(const lzh::Member& m, FILETIME& time) {
+    if (m.hasUnixTime) {
+        ULARGE_INTEGER t;
+        t.QuadPart = static_cast<ULONGLONG>(m.unixTime + 11644473600LL) * 10000000ULL;
+        time.dwLowDateTime = t.LowPart;
+        time.dwHighDateTime = t.HighPart;
+        return m.unixTime >= -11644473600LL;
+    }
+    FILETIME local;
+    return m.dosTime != 0 && DosDateTimeToFileTime(HIWORD(m.dosTime), LOWORD(m.dosTime), &local) &&
+           LocalFileTimeToFileTime(&local, &time);
+}
+
+// Without -c an installed file newer than the member stays.
+bool KeepNewerTarget(const Command& command, const lzh::Member& m, const std::string& target) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    FILETIME time;
+    return !command.replaceAlways && MemberTime(m, time) &&
+           GetFileAttributesExA(target.c_str(), GetFileExInfoStandard, &data) &&
+           CompareFileTime(&data.ftLastWriteTime, &time) > 0;
+}
+
+// Moves the finished temporary file over the target; a read-only target is replaced too.
+bool ReplaceTarget(const std::string& temp, const std::string& target) {
+    DWORD attributes = GetFileAttributesA(target.c_str());
+    bool readOnly =
+        attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+    if (readOnly) {
+        SetFileAttributesA(target.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+    }
+    if (MoveFileExA(temp.c_str(), target.c_str(),
+                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        return true;
+    }
+    if (readOnly) {
+        SetFileAttributesA(target.c_str(), attributes);
+    }
+    return false;
+}
+
+// Decodes the current member into a temporary file beside the target; the target is
+// replaced only once the data and its CRC checked out. Returns a reason, or null.
+const char* WriteMember(lzh::Reader& reader, const lzh::Member& m, const std::string& folder,
+                        const std::string& target) {
+    TempFile temp(folder);
+    if (!temp.created()) {
+        return kCannotWrite;
+    }
+    UniqueHandle file(CreateFileA(temp.path().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid()) {
+        return kCannotWrite;
+    }
+    FileSink sink(file.get());
+    lzh::Status status = reader.Extract(sink);
+    if (status != lzh::Status::kOk) {
+        return Reason(status);
+    }
+    FILETIME time;
+    if (!sink.Flush() ||
+        (MemberTime(m, time) && !SetFileTime(file.get(), nullptr, nullptr, &time)) ||
+        !file.Close()) {
+        return kCannotWrite;
+    }
+    if (!ReplaceTarget(temp.path(), target)) {
+        return kCannotReplace;
+    }
+    temp.Keep();
+    return nullptr;
+}
+
+std::string Padded(uint64_t n, size_t width) {
+    std::string digits = std::to_string(n);
+    return std::string(digits.size() < width ? width - digits.size() : 0, ' ') + digits;
+}
+
+std::string Hex4(unsigned value) {
+    char hex[8];
+    std::snprintf(hex, sizeof hex, "%04X", value & 0xFFFFu);
+    return hex;
+}
+
+std::string Extracted(int count) {
+    return std::to_string(count) + kExtracted;
+}
+
+}  // namespace
+
+Outcome ExtractArchive(const Command& command) {
+    if (Outcome checked = Verify(command); checked.result != 0) {
+        return checked;
+    }
+    if (!EnsureFolder(command.destination)) {
+        return Failure(kResultWriteFailed, kCannotCreateFolder, "", command.archive,
+                       kNothingWritten);
+    }
+    FileSource source(command.archive);
+    lzh::Reader reader(source);
+    lzh::Member member;
+    int written = 0;
+    for (lzh::Status status; (status = reader.Next(member)) != lzh::Status::kEnd;) {
+        const char* reason = status != lzh::Status::kOk ? Reason(status) : nullptr;
+        std::string target = JoinPath(command.destination, member.name);
+        if (reason == nullptr &&
+            (!IsRegularFile(member) || KeepNewerTarget(command, member, target))) {
+            status = reader.Skip();
+            reason = status != lzh::Status::kOk ? Reason(status) : nullptr;
+        } else if (reason == nullptr) {
+            reason = WriteMember(reader, member, command.destination, target);
+            written += reason == nullptr ? 1 : 0;
+        }
+        if (reason != nullptr) {
+            return Failure(kResultWriteFailed, reason, member.path, command.archive,
+                           written > 0 ? kEarlierKept : kNothingWritten);
+        }
+    }
+    return {0, Extracted(written)};
+}
+
+Outcome ListArchive(const Command& command) {
+    FileSource source(command.archive);
+    if (!source.opened()) {
+        return Failure(kResultBadArchive, kArchiveMissing, "", command.archive, nullptr);
+    }
+    lzh::Reader reader(source);
+    lzh::Member m;
+    std::string text = kListHeading;
+    for (lzh::Status status; (status = reader.Next(m)) != lzh::Status::kEnd;) {
+        if (status == lzh::Status::kOk) {
+            status = reader.Skip();
+        }
+        if (status != lzh::Status::kOk) {
+            return Failure(kResultBadArchive, Reason(status), m.path, command.archive, nullptr);
+        }
+        text += "\n" + Padded(m.originalSize, 9) + " " + Padded(m.packedSize, 8) + " " + m.method +
+                " " + Hex4(m.crc) + " ";
+        text += m.path;
+    }
+    return {0, text};
+}
+
+}  // namespace archiver

@@ -1,0 +1,221 @@
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "tests/archiver/fixture.h"
+#include "tests/support/test_support.h"
+
+namespace {
+
+using archiver_test::DataFile;
+using archiver_test::ListFolder;
+using archiver_test::RunCommand;
+using archiver_test::StoredArchive;
+using testing_support::ReadFile;
+using testing_support::TempDir;
+using testing_support::WriteFile;
+
+using Names = std::vector<std::string>;
+
+std::string Quote(const std::string& s) {
+    return "\"" + s + "\"";
+}
+
+std::string ExtractCommand(const std::string& archive, const std::string& dest) {
+    return "e -mcwC:\\WINDOWS " + Quote(archive) + " " + Quote(dest);
+}
+
+FILETIME LastWrite(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+    GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data);
+    return data.ftLastWriteTime;
+}
+
+int64_t UnixTime(const FILETIME& t) {
+    ULARGE_INTEGER u;
+    u.LowPart = t.dwLowDateTime;
+    u.HighPart = t.dwHighDateTime;
+    return static_cast<int64_t>(u.QuadPart / 10000000ULL) - 11644473600LL;
+}
+
+constexpr int64_t kFixtureTime = 981173106;  // 2001-02-03 04:05:06 UTC
+
+class RealArchive : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(RealArchive, ExtractsBareNamesWithTheirTimes) {
+    TempDir dir;
+    std::string dest = dir / "out";  // no trailing separator, and not there yet
+    auto r = RunCommand(ExtractCommand(DataFile(GetParam()), dest));
+    ASSERT_EQ(r.result, 0) << r.text;
+    EXPECT_EQ(ListFolder(dest + "\\"), (Names{"binary.dat", "numbers.txt"}));
+    EXPECT_EQ(ReadFile(dest + "\\numbers.txt"), archiver_test::NumbersText());
+    EXPECT_EQ(ReadFile(dest + "\\binary.dat"), archiver_test::BinaryData());
+    // DOS times are local; the machine's zone may be anything within a day.
+    EXPECT_NEAR(UnixTime(LastWrite(dest + "\\numbers.txt")), kFixtureTime, 14 * 3600);
+}
+
+INSTANTIATE_TEST_SUITE_P(Fixtures, RealArchive,
+                         ::testing::Values("level0o5.lzh", "level1o6.lzh", "level2o7.lzh",
+                                           "level2z.lzh"));
+
+TEST(Extract, UnixTimeAppliedExactlyAndExtensionAdded) {
+    TempDir dir;
+    std::string archive = DataFile("level2o7");  // no ".lzh"
+    auto r = RunCommand(ExtractCommand(archive, dir.path()));
+    ASSERT_EQ(r.result, 0) << r.text;
+    EXPECT_EQ(UnixTime(LastWrite(dir / "binary.dat")), kFixtureTime);
+}
+
+TEST(Extract, ReplacesReadOnlyTargetAndOlderOnesWithoutC) {
+    TempDir dir;
+    WriteFile(dir / "numbers.txt", "old");
+    SetFileAttributesA((dir / "numbers.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+    auto r = RunCommand(ExtractCommand(DataFile("level1o6.lzh"), dir.path()));
+    ASSERT_EQ(r.result, 0) << r.text;
+    EXPECT_EQ(ReadFile(dir / "numbers.txt"), archiver_test::NumbersText());
+    EXPECT_EQ(ListFolder(dir.path()), (Names{"binary.dat", "numbers.txt"}));
+}
+
+TEST(Extract, NewerTargetKeptWithoutCReplacedWithC) {
+    TempDir dir;
+    WriteFile(dir / "binary.dat", "newer");  // written now, after the member's 2001 date
+    auto r = RunCommand("e -m " + Quote(DataFile("level2o7.lzh")) + " " + Quote(dir.path()));
+    ASSERT_EQ(r.result, 0) << r.text;
+    EXPECT_EQ(ReadFile(dir / "binary.dat"), "newer");
+    r = RunCommand("e -mc " + Quote(DataFile("level2o7.lzh")) + " " + Quote(dir.path()));
+    ASSERT_EQ(r.result, 0) << r.text;
+    EXPECT_EQ(ReadFile(dir / "binary.dat"), archiver_test::BinaryData());
+}
+
+// A damaged archive must leave installed files as they were and no temporary files behind.
+struct Damage {
+    const char* name;
+    std::string (*apply)(std::string);
+    const char* reasonStart;
+};
+
+class DamagedArchive : public ::testing::TestWithParam<Damage> {};
+
+TEST_P(DamagedArchive, NothingWrittenOldFilesIntact) {
+    TempDir dir;
+    std::string bytes = ReadFile(DataFile("level0o5.lzh"));
+    WriteFile(dir / "bad.lzh", GetParam().apply(bytes));
+    std::string dest = dir / "out\\";
+    testing_support::MakeDir(dest);
+    WriteFile(dest + "numbers.txt", "installed");
+    WriteFile(dest + "binary.dat", "installed too");
+    auto r = RunCommand(ExtractCommand(dir / "bad", dest));
+    EXPECT_NE(r.result, 0);
+    EXPECT_EQ(r.text.rfind(GetParam().reasonStart, 0), 0u) << r.text;
+    EXPECT_NE(r.text.find(dir / "bad.lzh"), std::string::npos) << r.text;
+    EXPECT_EQ(ReadFile(dest + "numbers.txt"), "installed");
+    EXPECT_EQ(ReadFile(dest + "binary.dat"), "installed too");
+    EXPECT_EQ(ListFolder(dest), (Names{"binary.dat", "numbers.txt"}));
+}
+
+// Offsets into level0o5.lzh: numbers.txt's header is 39 bytes, its data 6579 bytes.
+INSTANTIATE_TEST_SUITE_P(
+    Cases, DamagedArchive,
+    ::testing::Values(
+        Damage{"FlippedDataByte",
+               [](std::string b) {
+                   b[3000] ^= 0x55;
+                   return b;
+               },
+               ""},
+        Damage{"FlippedStoredByte",
+               [](std::string b) {
+                   b[b.size() - 100] ^= 0x01;
+                   return b;
+               },
+               "CRC"},
+        Damage{"CutInFirstHeader", [](std::string b) { return b.substr(0, 20); }, "書庫"},
+        Damage{"CutInFirstData", [](std::string b) { return b.substr(0, 3000); }, ""},
+        Damage{"CutInLastData", [](std::string b) { return b.substr(0, b.size() - 10); }, ""},
+        Damage{"BadSecondHeaderChecksum",
+               [](std::string b) {
+                   b[39 + 6579 + 1] ^= 0x7F;
+                   return b;
+               },
+               "書庫のヘッダ"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(Extract, StoredFoldersDotsAndDrivesNeverLeadOutside) {
+    TempDir dir;
+    std::string dest = dir / "out\\";
+    WriteFile(dir / "evil.lzh", StoredArchive()
+                                    .Add("..\\..\\evil1.txt", "one")
+                                    .Add("C:\\evil2.txt", "two")
+                                    .Add("a\\..\\..\\evil3.txt", "three")
+                                    .Bytes());
+    auto r = RunCommand(ExtractCommand(dir / "evil.lzh", dest));
+    ASSERT_EQ(r.result, 0) << r.text;
+    EXPECT_EQ(ListFolder(dest), (Names{"evil1.txt", "evil2.txt", "evil3.txt"}));
+    EXPECT_EQ(ListFolder(dir.path()), (Names{"evil.lzh", "out"}));
+}
+
+TEST(Extract, UnsafeBareNameRefusesTheWholeArchive) {
+    for (const std::string bad : {"dir\\CON", "NUL.txt", "a:b", "tab\tname", "x\\..", "dot."}) {
+        TempDir dir;
+        WriteFile(dir / "bad.lzh", StoredArchive().Add("fine.txt", "ok").Add(bad, "x").Bytes());
+        auto r = RunCommand(ExtractCommand(dir / "bad.lzh", dir / "out"));
+        EXPECT_NE(r.result, 0) << bad;
+        EXPECT_NE(r.text.find("安全なファイル名ではありません"), std::string::npos) << r.text;
+        EXPECT_EQ(ListFolder(dir / "out\\"), Names{}) << bad;
+    }
+}
+
+TEST(Extract, LaterMemberOfTheSameBareNameWins) {
+    TempDir dir;
+    WriteFile(dir / "dup.lzh",
+              StoredArchive().Add("a\\same", "first").Add("b\\same", "second").Bytes());
+    ASSERT_EQ(RunCommand(ExtractCommand(dir / "dup.lzh", dir / "out")).result, 0);
+    EXPECT_EQ(ReadFile(dir / "out\\same"), "second");
+}
+
+TEST(Extract, Cp932NamesWithTrailByte5CStayWhole) {
+    TempDir dir;
+    const std::string name = "\x83\x5c\x83\x74\x83\x67.ini";  // ソフト.ini
+    WriteFile(dir / "jp.lzh", StoredArchive().Add("\x95\x5c\x8e\xa6\\" + name, "[x]").Bytes());
+    auto r = RunCommand(ExtractCommand(dir / "jp.lzh", dir.path()));
+    ASSERT_EQ(r.result, 0) << r.text;
+    EXPECT_EQ(ReadFile(dir / name), "[x]");
+}
+
+TEST(Extract, UnknownMethodRefusedNothingWritten) {
+    TempDir dir;
+    WriteFile(dir / "pm.lzh",
+              StoredArchive().Add("a.txt", "ok").Add("b.txt", "??", "-pm2-").Bytes());
+    auto r = RunCommand(ExtractCommand(dir / "pm.lzh", dir / "out"));
+    EXPECT_NE(r.result, 0);
+    EXPECT_EQ(r.text.rfind("対応していない圧縮形式です。", 0), 0u) << r.text;
+    EXPECT_NE(r.text.find("b.txt"), std::string::npos) << r.text;
+    EXPECT_EQ(ListFolder(dir / "out\\"), Names{});
+}
+
+TEST(Run, FailuresAreTextsWithinTheBuffer) {
+    TempDir dir;
+    struct Case {
+        std::string command;
+        size_t size;
+        std::string start;
+    };
+    for (const Case& c :
+         {Case{ExtractCommand(dir / "missing", dir.path()), 256, "書庫が見つかりません。"},
+          Case{ExtractCommand(dir / "missing", dir.path()), 7, "書庫が"},
+          Case{"x " + dir / "a", 256, "コマンドが正しくありません"}, Case{"", 1, ""}}) {
+        auto r = RunCommand(c.command, c.size);
+        EXPECT_NE(r.result, 0) << c.command;
+        EXPECT_EQ(r.text.rfind(c.start, 0), 0u) << r.text;
+        EXPECT_LT(r.text.size(), c.size);
+    }
+}
+
+TEST(Run, ListNamesEveryMember) {
+    auto r = RunCommand("l " + Quote(DataFile("level2o7.lzh")), 4096);
+    ASSERT_EQ(r.result, 0) << r.text;
+    EXPECT_NE(r.text.find("-lh7- 653C sub\\numbers.txt"), std::string::npos) << r.text;
+    EXPECT_NE(r.text.find("-lh0- 2DEE binary.dat"), std::string::npos) << r.text;
+}
+
+}  // namespace
