@@ -48,6 +48,11 @@ renovo_wine_start() {
     # Drive P: is a plain folder of our own for the drive-letter tests.
     mkdir -p "$RENOVO_RUN_DIR/drive-p"
     ln -sfn "$RENOVO_RUN_DIR/drive-p" "$WINEPREFIX/dosdevices/p:"
+    # Drive A: is a floppy drive over a folder of our own; the update-disk tests swap disks by
+    # renaming folders into its place.
+    mkdir -p "$RENOVO_RUN_DIR/floppy"
+    ln -sfn "$RENOVO_RUN_DIR/floppy" "$WINEPREFIX/dosdevices/a:"
+    wine reg add 'HKLM\Software\Wine\Drives' /v a: /d floppy /f /reg:64 >/dev/null
     wineserver -k
     wineserver -w
 

@@ -122,12 +122,18 @@ TEST_F(Manifest, FileListScan) {
         {"blanks kept", {" 2,1,A,B", "2,1, a,B "}, {{2, 1, "A", "B"}, {2, 1, " A", "B "}}},
         {"fifth field ignored", {"2,1,A,B,C"}, {{2, 1, "A", "B"}}},
         {"empty line repeats", {"2,1,A,SUB\\", ""}, {{2, 1, "A", "SUB\\"}, {2, 1, "A", "SUB\\"}}},
-        {"missing field carried", {"2,1,A,SUB\\", "3,1,C"}, {{2, 1, "A", "SUB\\"}, {3, 1, "C", "SUB\\"}}},
-        {"empty field stops scan", {"2,1,A,S\\", "4,,B,T\\"}, {{2, 1, "A", "S\\"}, {4, 1, "A", "S\\"}}},
+        {"missing field carried",
+         {"2,1,A,SUB\\", "3,1,C"},
+         {{2, 1, "A", "SUB\\"}, {3, 1, "C", "SUB\\"}}},
+        {"empty field stops scan",
+         {"2,1,A,S\\", "4,,B,T\\"},
+         {{2, 1, "A", "S\\"}, {4, 1, "A", "S\\"}}},
         {"first line short", {"5,0"}, {{5, 0, "", ""}}},
         {"first line empty", {""}, {{0, 0, "", ""}}},
         {"leading comma", {"2,1,A,B", ",9,9,9"}, {{2, 1, "A", "B"}, {2, 1, "A", "B"}}},
-        {"cp932 name upper-cased whole", {"1,2,\x82\x61x.ini,SYS\\"}, {{1, 2, "\x82\x61X.INI", "SYS\\"}}},
+        {"cp932 name upper-cased whole",
+         {"1,2,\x82\x61x.ini,SYS\\"},
+         {{1, 2, "\x82\x61X.INI", "SYS\\"}}},
         {"NUL ends the line", {std::string("1,1,A\0B,C", 9)}, {{1, 1, "A", ""}}},
         {"lone CR is text", {"1,1,A,B\rC"}, {{1, 1, "A", "B\rC"}}},
     };
@@ -171,7 +177,7 @@ TEST_F(Manifest, FlagsReadByAtoi) {
     struct Case {
         std::string text;
         bool on;
-    } cases[] = {{"1", true}, {"01", true}, {"1 ", true}, {"", false},
+    } cases[] = {{"1", true},  {"01", true}, {"1 ", true}, {"", false},
                  {"0", false}, {"2", false}, {"on", false}};
     for (const Case& c : cases) {
         std::vector<std::string> lines = FixedLines();
@@ -197,9 +203,11 @@ TEST(TabsToLineBreaks, Cases) {
         {"A\txB", "A\r\nB"},
         {"no tabs", "no tabs"},
         {"", ""},
-        {"A\t", "A\r"},     // nothing after the TAB to overwrite
+        {"A\t", "A\r"},  // nothing after the TAB to overwrite
         {"\t\t\t", "\r\n\r"},
-        {"A\tソB", "A\r\n\x5C" "B"},  // the filler is one byte, even of a double-byte character
+        {"A\tソB",
+         "A\r\n\x5C"
+         "B"},  // the filler is one byte, even of a double-byte character
     };
     for (const Case& c : cases) {
         std::string s = c.in;

@@ -1,0 +1,548 @@
+// The update run against real product folders, real LZH archives, the real profile functions
+// and, for the disk prompts, Wine's floppy drive A:.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <functional>
+
+#include "engine/program_folder.h"
+#include "engine/texts.h"
+#include "engine/update_run.h"
+#include "tests/engine/update_run_support.h"
+#include "tests/support/test_support.h"
+
+namespace {
+
+using engine::Buttons;
+using testing_support::FileExists;
+using testing_support::ReadFile;
+using testing_support::TempDir;
+using testing_support::WriteFile;
+using update_test::CopyFixture;
+using update_test::MemberText;
+using update_test::ProfileValue;
+using update_test::ScriptedSeam;
+using update_test::Snapshot;
+
+constexpr char kTitle[] = "TOVAKA PRO SEVEN";
+
+std::string Replace(std::string format, const std::string& value) {
+    return format.replace(format.find('%'), 2, value);
+}
+
+std::string Prompt(int disk) {
+    return Replace(engine::kInsertDisk, std::to_string(disk));
+}
+
+// A product folder as the installer finds it, and an update disk in a plain folder (a fixed
+// drive, so no disk is ever asked for).
+class UpdateRun : public ::testing::Test {
+protected:
+    void SetUp() override {
+        MakeProduct(product_.path());
+        engine::SetProgramFolder(disk_.path());
+        ctx_.destFolder = product_.path();
+        ctx_.settingsFile = "tovaka1.ini";
+        ctx_.requiredVersion = "2";
+        for (int i = 0; i < 15; ++i) {
+            ctx_.systemNames[i] = "NAME" + std::to_string(i + 1);
+        }
+        ctx_.systemNames[6] = "SEVEN";
+    }
+    static void MakeProduct(const std::string& folder) {
+        WriteFile(folder + "tovaka1.ini", std::string("[SYSTEM]\r\nTITLE=") + kTitle + "\r\n");
+        WriteFile(folder + "tv2menu.ini", "");
+    }
+    void Add(int disk, int kind, const std::string& name, const std::string& sub) {
+        const int i = ctx_.entryCount++;
+        ctx_.entryDisk[i] = disk;
+        ctx_.entryKind[i] = kind;
+        ctx_.entryName[i] = name;
+        ctx_.entrySubFolder[i] = sub;
+    }
+    // Archive entry `name` from fixture `fixture`, or a plain file with `content`.
+    void AddArchive(const std::string& fixture, const std::string& name, const std::string& sub,
+                    int disk = 1) {
+        CopyFixture(fixture, disk_ / (name + ".lzh"));
+        Add(disk, 1, name, sub);
+    }
+    void AddPlain(const std::string& name, const std::string& content, const std::string& sub,
+                  int disk = 1) {
+        WriteFile(disk_ / name, content);
+        Add(disk, 2, name, sub);
+    }
+    int Run() { return engine::RunUpdate(ctx_, seam_); }
+    std::string Settings() const { return product_ / "tovaka1.ini"; }
+    void ExpectOnlyMessage(const std::string& text, const char* caption) {
+        ASSERT_EQ(seam_.messages.size(), 1u) << ::testing::PrintToString(seam_.Texts());
+        EXPECT_EQ(seam_.messages[0].text, text);
+        EXPECT_EQ(seam_.messages[0].caption, caption);
+        EXPECT_EQ(seam_.messages[0].buttons, Buttons::kOk);
+    }
+
+    TempDir product_;
+    TempDir disk_;
+    engine::UpdateContext ctx_;
+    ScriptedSeam seam_;
+};
+
+// ---- Refused before installing: nothing on disk changes --------------------------------
+
+struct RefusalCase {
+    const char* name;
+    std::function<void(engine::UpdateContext&, const std::string& product)> spoil;
+    const char* text;
+};
+
+class Refusal : public UpdateRun, public ::testing::WithParamInterface<RefusalCase> {};
+
+TEST_P(Refusal, ShowsItsMessageAndTouchesNothing) {
+    AddArchive("ONE", "SYS01", "SYSTEM\\");
+    AddPlain("READ.ME", "new", "");
+    WriteFile(product_ / "READ.ME", "old");
+    GetParam().spoil(ctx_, product_.path());
+    const auto before = Snapshot(product_.path());
+
+    EXPECT_EQ(Run(), 0);
+    ExpectOnlyMessage(GetParam().text, engine::kCaptionError);
+    EXPECT_EQ(Snapshot(product_.path()), before);
+    EXPECT_EQ(seam_.depth(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Preflight, Refusal,
+    ::testing::Values(RefusalCase{"SettingsFileMissing",
+                                  [](engine::UpdateContext&, const std::string& p) {
+                                      DeleteFileA((p + "tovaka1.ini").c_str());
+                                  },
+                                  engine::kWrongFolder},
+                      RefusalCase{"FolderMissing",
+                                  [](engine::UpdateContext& c, const std::string&) {
+                                      c.destFolder = "C:\\no such product\\";
+                                  },
+                                  engine::kWrongFolder},
+                      RefusalCase{"MenuFilesMissing",
+                                  [](engine::UpdateContext&, const std::string& p) {
+                                      DeleteFileA((p + "tv2menu.ini").c_str());
+                                  },
+                                  engine::kCannotUpdate},
+                      RefusalCase{"VersionDiffers",
+                                  [](engine::UpdateContext& c, const std::string&) {
+                                      c.requiredVersion = "3";
+                                  },
+                                  engine::kCannotUpdate},
+                      RefusalCase{"SystemNotIdentified",
+                                  [](engine::UpdateContext& c, const std::string&) {
+                                      c.systemNames[6] = "EIGHT";
+                                  },
+                                  engine::kCannotUpdate}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(UpdateRun, AnyNameLeavesTheLastNameTriedForTheNextRun) {
+    DeleteFileA(Settings().c_str());
+    ctx_.settingsFile = "NULL";
+    EXPECT_EQ(Run(), 0);
+    ExpectOnlyMessage(engine::kWrongFolder, engine::kCaptionError);
+    EXPECT_EQ(ctx_.settingsFile, "vestima1.ini");
+
+    // The next run looks for that name only; a vestima1.ini product with maker 1 is system 0.
+    WriteFile(product_ / "vestima1.ini", "[SYSTEM]\r\nMAKER=1\r\n");
+    seam_.messages.clear();
+    EXPECT_EQ(Run(), 1);
+    ExpectOnlyMessage(engine::kUpdated, engine::kCaptionConfirm);
+    EXPECT_EQ(ctx_.systemNumber, 0);
+}
+
+TEST_F(UpdateRun, AnyNameFindsTovakaFirst) {
+    WriteFile(product_ / "vestima1.ini", "[SYSTEM]\r\nMAKER=2\r\n");
+    ctx_.settingsFile = "NULL";
+    ctx_.destFolder.pop_back();  // the lookup completes the folder
+    EXPECT_EQ(Run(), 1);
+    EXPECT_EQ(ctx_.settingsFile, "tovaka1.ini");
+    EXPECT_EQ(ctx_.systemNumber, 7);
+    EXPECT_EQ(ctx_.destFolder + "\\", product_.path());
+}
+
+// ---- Installing --------------------------------------------------------------------------
+
+TEST_F(UpdateRun, EmptyListReportsSuccessUnderTheWaitCursor) {
+    EXPECT_EQ(Run(), 1);
+    ExpectOnlyMessage(engine::kUpdated, engine::kCaptionConfirm);
+    EXPECT_EQ(seam_.messages[0].waitDepth, 1);
+    EXPECT_EQ(seam_.depth(), 0);
+}
+
+// A fixed drive never prompts, whatever the disk numbers; archives go into new subfolders
+// (the destination given without its separator, as the lookup completes it).
+TEST_F(UpdateRun, FixedDriveInstallsEveryDiskWithoutPrompt) {
+    ctx_.destFolder.pop_back();
+    AddArchive("ONE", "SYS01", "SYSTEM\\");
+    AddArchive("TWO", "SYS02", "SYSTEM\\", 2);
+    AddPlain("NOTES.TXT", "notes", "", 3);
+    AddArchive("THREE", "SYS03", "", 2);
+
+    EXPECT_EQ(Run(), 1);
+    ExpectOnlyMessage(engine::kUpdated, engine::kCaptionConfirm);
+    EXPECT_EQ(ReadFile(product_ / "SYSTEM\\one.dat"), MemberText("archive one"));
+    EXPECT_EQ(ReadFile(product_ / "SYSTEM\\two.dat"), MemberText("archive two"));
+    EXPECT_EQ(ReadFile(product_ / "three.dat"), MemberText("archive three"));
+    EXPECT_EQ(ReadFile(product_ / "NOTES.TXT"), "notes");
+}
+
+struct StartCase {
+    const char* maker;  // empty: a tovaka1.ini product of system 7
+    int system;
+};
+
+class StartRule : public UpdateRun, public ::testing::WithParamInterface<StartCase> {};
+
+// The archive "START" exists once per variant; a folder part of the name stays in front.
+TEST_P(StartRule, ExtractsTheVariantOfTheInstalledSystem) {
+    const StartCase& c = GetParam();
+    if (*c.maker) {
+        DeleteFileA(Settings().c_str());
+        WriteFile(product_ / "vestima1.ini", std::string("[SYSTEM]\r\nMAKER=") + c.maker + "\r\n");
+        ctx_.settingsFile = "vestima1.ini";
+    }
+    const std::string variant = "START" + std::to_string(c.system);
+    testing_support::MakeDir(disk_ / "SUB");
+    CopyFixture(variant, disk_ / variant + ".lzh");
+    CopyFixture(variant, disk_ / ("SUB\\" + variant + ".lzh"));
+    Add(1, 1, "START", "");
+    Add(1, 1, "SUB\\START", "SUB\\");
+
+    EXPECT_EQ(Run(), 1);
+    EXPECT_EQ(ctx_.entryName[0], variant);
+    EXPECT_EQ(ctx_.entryName[1], "SUB\\" + variant);
+    EXPECT_EQ(ReadFile(product_ / "start.dat"), MemberText("system " + std::to_string(c.system)));
+    EXPECT_EQ(ReadFile(product_ / "SUB\\start.dat"), ReadFile(product_ / "start.dat"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Systems, StartRule,
+                         ::testing::Values(StartCase{"", 7}, StartCase{"2", 99}, StartCase{"1", 0}),
+                         [](const auto& info) { return std::to_string(info.param.system); });
+
+TEST_F(UpdateRun, CopiedFileIsWritableWithItsTimesKept) {
+    AddPlain("DATA.BIN", "fresh", "");
+    const std::string source = disk_ / "DATA.BIN";
+    const std::string target = product_ / "DATA.BIN";
+    WriteFile(target, "stale");
+    SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE);
+    SetFileAttributesA(source.c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE);
+
+    EXPECT_EQ(Run(), 1);
+    EXPECT_EQ(ReadFile(target), "fresh");
+    WIN32_FILE_ATTRIBUTE_DATA from, to;
+    ASSERT_TRUE(GetFileAttributesExA(source.c_str(), GetFileExInfoStandard, &from));
+    ASSERT_TRUE(GetFileAttributesExA(target.c_str(), GetFileExInfoStandard, &to));
+    // Wine reports the archive bit on every file; the others must be gone.
+    EXPECT_EQ(
+        to.dwFileAttributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NORMAL),
+        0u);
+    EXPECT_EQ(CompareFileTime(&from.ftLastWriteTime, &to.ftLastWriteTime), 0);
+    SetFileAttributesA(source.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+// ---- Stopped part-way: the third of five entries fails ------------------------------------
+
+struct StopCase {
+    const char* name;
+    int kind;
+    const char* fixture;  // archive fixture, or nullptr: the plain file is not on the disk
+    const char* sub;
+    std::function<std::string(const std::string& product)> text;  // nullptr: the archiver's own
+};
+
+class StopPartWay : public UpdateRun, public ::testing::WithParamInterface<StopCase> {};
+
+TEST_P(StopPartWay, KeepsWhatWasInstalledAndNothingAfter) {
+    const StopCase& c = GetParam();
+    AddArchive("ONE", "SYS01", "SYSTEM\\");
+    AddPlain("A.TXT", "a", "");
+    if (c.kind == 1) {
+        AddArchive(c.fixture, "SYS02", c.sub);
+    } else {
+        Add(1, 2, "MISSING.TXT", c.sub);
+    }
+    AddArchive("THREE", "SYS03", "");
+    AddPlain("B.TXT", "b", "");
+
+    EXPECT_EQ(Run(), 1);
+    ASSERT_EQ(seam_.messages.size(), 1u) << ::testing::PrintToString(seam_.Texts());
+    const update_test::Message& m = seam_.messages[0];
+    EXPECT_EQ(m.caption, engine::kCaptionConfirm);
+    EXPECT_EQ(m.buttons, Buttons::kOk);
+    if (c.text) {
+        EXPECT_EQ(m.text, c.text(product_.path()));
+    } else {
+        EXPECT_FALSE(m.text.empty());
+        EXPECT_NE(m.text, engine::kUpdated);
+    }
+    EXPECT_TRUE(FileExists(product_ / "SYSTEM\\one.dat"));
+    EXPECT_EQ(ReadFile(product_ / "A.TXT"), "a");
+    EXPECT_FALSE(FileExists(product_ / "two.dat"));
+    EXPECT_FALSE(FileExists(product_ / "three.dat"));
+    EXPECT_FALSE(FileExists(product_ / "B.TXT"));
+    EXPECT_EQ(seam_.depth(), 0);
+}
+
+const std::string kLongFolder = std::string(180, 'L') + "\\";
+
+INSTANTIATE_TEST_SUITE_P(Exits, StopPartWay,
+                         ::testing::Values(StopCase{"ArchiveBroken", 1, "BROKEN", "", nullptr},
+                                           StopCase{"CopyFailed", 2, nullptr, "",
+                                                    [](const std::string& product) {
+                                                        return Replace(engine::kUpdateFailed,
+                                                                       product + "MISSING.TXT");
+                                                    }},
+                                           StopCase{"CommandTooLong", 1, "TWO", kLongFolder.c_str(),
+                                                    [](const std::string&) {
+                                                        return Replace(
+                                                            engine::kCommandTooLong,
+                                                            engine::ProgramFolder() + "SYS02");
+                                                    }}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// ---- The digitizer option ----------------------------------------------------------------
+
+struct DigitizerCase {
+    const char* plainFile;
+    const char* masterKey;  // what "ﾃﾞｼﾞﾀｲｻﾞMST" holds afterwards
+};
+
+class Digitizer : public UpdateRun, public ::testing::WithParamInterface<DigitizerCase> {};
+
+TEST_P(Digitizer, WritesItsKeysAndTheTitleSuffixOnce) {
+    ctx_.digitizerOption = "1";
+    AddPlain(GetParam().plainFile, "x", "");
+    EXPECT_EQ(Run(), 1);
+    EXPECT_EQ(Run(), 1);  // a second update adds no second suffix
+    EXPECT_EQ(ProfileValue(Settings(), "SYSTEM", "ﾃﾞｼﾞﾀｲｻﾞ"), "1");
+    EXPECT_EQ(ProfileValue(Settings(), "SYSTEM", "ﾃﾞｼﾞﾀｲｻﾞMST"), GetParam().masterKey);
+    EXPECT_EQ(ProfileValue(Settings(), "SYSTEM", "TITLE"), std::string(kTitle) + " with ﾎﾟﾙﾀﾝ");
+    EXPECT_EQ(seam_.Texts(), (std::vector<std::string>{engine::kUpdated, engine::kUpdated}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Master21, Digitizer,
+                         ::testing::Values(DigitizerCase{"MASTER21.DAT", "1"},
+                                           DigitizerCase{"MASTER2.DAT", "<none>"}));
+
+TEST_F(UpdateRun, DigitizerKeepsALongTitleWhole) {
+    const std::string title = "SEVEN " + std::string(150, 'T');
+    WritePrivateProfileStringA("SYSTEM", "TITLE", title.c_str(), Settings().c_str());
+    ctx_.digitizerOption = "1";
+    EXPECT_EQ(Run(), 1);
+    char buf[400] = {};
+    GetPrivateProfileStringA("SYSTEM", "TITLE", "", buf, sizeof buf, Settings().c_str());
+    EXPECT_EQ(std::string(buf), title + " with ﾎﾟﾙﾀﾝ");
+}
+
+TEST_F(UpdateRun, DigitizerOffWritesNothing) {
+    const std::string before = ReadFile(Settings());
+    ctx_.digitizerOption = "0";
+    EXPECT_EQ(Run(), 1);
+    EXPECT_EQ(ReadFile(Settings()), before);
+}
+
+// The voice archive that an entry of the same run put into "音声\" is unpacked into the
+// folder named by the settings file (a short one: the voice command holds 99 bytes).
+TEST_F(UpdateRun, DigitizerInstallsTheVoiceData) {
+    const std::string voice = "C:\\rv" + std::to_string(GetCurrentProcessId());
+    testing_support::MakeDir(voice);
+    WritePrivateProfileStringA("DIR", "WAV", voice.c_str(), Settings().c_str());
+    CopyFixture("WAVE", disk_ / "WAVE.LZH");
+    Add(1, 2, "WAVE.LZH", "音声\\");
+    ctx_.digitizerOption = "1";
+    EXPECT_EQ(Run(), 1);
+    const std::string unpacked =
+        FileExists(voice + "\\voice.wav") ? ReadFile(voice + "\\voice.wav") : "";
+    testing_support::RemoveTree(voice);
+    ExpectOnlyMessage(engine::kUpdated, engine::kCaptionConfirm);
+    EXPECT_EQ(unpacked, MemberText("voice data"));
+}
+
+// A settings file that cannot be written is reported, not passed over as success.
+struct WriteFailureCase {
+    const char* name;
+    bool vestima;  // a vestima1.ini product can be held open: its checks read no value of it
+};
+
+class SettingsWriteFails : public UpdateRun,
+                           public ::testing::WithParamInterface<WriteFailureCase> {};
+
+TEST_P(SettingsWriteFails, EndsTheRunWithTheFailure) {
+    std::string settings = Settings();
+    if (GetParam().vestima) {
+        DeleteFileA(settings.c_str());
+        settings = product_ / "vestima1.ini";
+        WriteFile(settings, "[SYSTEM]\r\nMAKER=1\r\n");
+        ctx_.settingsFile = "vestima1.ini";
+    }
+    ctx_.digitizerOption = "1";
+    AddPlain("A.TXT", "a", "");
+    const std::string before = ReadFile(settings);
+    HANDLE held = INVALID_HANDLE_VALUE;
+    if (GetParam().vestima) {
+        held = CreateFileA(settings.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    } else {
+        SetFileAttributesA(settings.c_str(), FILE_ATTRIBUTE_READONLY);
+    }
+    EXPECT_EQ(Run(), 1);
+    if (held != INVALID_HANDLE_VALUE) {
+        CloseHandle(held);
+    }
+    SetFileAttributesA(settings.c_str(), FILE_ATTRIBUTE_NORMAL);
+    ExpectOnlyMessage(Replace(engine::kUpdateFailed, settings), engine::kCaptionConfirm);
+    EXPECT_EQ(ReadFile(product_ / "A.TXT"), "a");
+    EXPECT_EQ(ReadFile(settings), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(Settings, SettingsWriteFails,
+                         ::testing::Values(WriteFailureCase{"ReadOnly", false},
+                                           WriteFailureCase{"HeldOpen", true}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// ---- Master conversions ------------------------------------------------------------------
+
+class Masters : public UpdateRun {
+protected:
+    void SetUp() override {
+        UpdateRun::SetUp();
+        ctx_.masterAdjust = "1";
+        const std::string prefix = product_ / "MST";
+        WritePrivateProfileStringA("DIR", "MASTER", prefix.c_str(), Settings().c_str());
+        testing_support::MakeDir(prefix + "1");
+        testing_support::MakeDir(prefix + "21");
+        master_ = prefix + "1\\zai001-3.mst";
+        WriteFile(master_, "0123456789012A record\r\n");
+    }
+    std::string master_;
+};
+
+TEST_F(Masters, ConvertTheMasterFiles) {
+    EXPECT_EQ(Run(), 1);
+    ExpectOnlyMessage(engine::kUpdated, engine::kCaptionConfirm);
+    EXPECT_EQ(ReadFile(master_), "0123456789012Z record\r\n");
+}
+
+TEST_F(Masters, FailuresAreReportedAndTheRunGoesOn) {
+    SetFileAttributesA(master_.c_str(), FILE_ATTRIBUTE_READONLY);
+    EXPECT_EQ(Run(), 1);
+    SetFileAttributesA(master_.c_str(), FILE_ATTRIBUTE_NORMAL);
+    ASSERT_EQ(seam_.Texts(),
+              (std::vector<std::string>{engine::kSizeConversionFailed,
+                                        engine::kTypeConversionFailed, engine::kUpdated}));
+    EXPECT_EQ(seam_.messages[0].waitDepth, 2);
+    EXPECT_EQ(seam_.messages[1].waitDepth, 2);
+    EXPECT_EQ(seam_.messages[2].waitDepth, 1);
+    for (const auto& m : seam_.messages) {
+        EXPECT_EQ(m.caption, engine::kCaptionConfirm);
+    }
+    EXPECT_EQ(ReadFile(master_), "0123456789012A record\r\n");
+}
+
+// ---- Update disks in a floppy drive --------------------------------------------------------
+
+class FloppyUpdate : public UpdateRun {
+protected:
+    void SetUp() override {
+        UpdateRun::SetUp();
+        if (!floppy_.unavailable().empty()) {
+            GTEST_SKIP() << floppy_.unavailable();
+        }
+        floppy_.Insert(1);
+        engine::SetProgramFolder("A:");
+    }
+    void PutArchive(int disk, const std::string& fixture, const std::string& name) {
+        CopyFixture(fixture, floppy_.DiskFolder(disk) + name + ".lzh");
+    }
+    std::function<void()> Swap(int disk) {
+        return [this, disk] { floppy_.Insert(disk); };
+    }
+    void ExpectMessages(const std::vector<std::string>& texts) {
+        ASSERT_EQ(seam_.Texts(), texts);
+        for (const auto& m : seam_.messages) {
+            EXPECT_EQ(m.caption, engine::kCaptionConfirm);
+            const bool prompt = m.text.find("枚目") != std::string::npos;
+            EXPECT_EQ(m.buttons, prompt ? Buttons::kOkCancel : Buttons::kOk) << m.text;
+        }
+    }
+    update_test::FloppyDrive floppy_;
+};
+
+TEST_F(FloppyUpdate, AsksOnceForEachFurtherDisk) {
+    PutArchive(1, "ONE", "SYS01");
+    PutArchive(2, "TWO", "SYS02");
+    PutArchive(2, "THREE", "SYS03");
+    PutArchive(3, "ONE", "SYS04");
+    Add(1, 1, "SYS01", "");
+    Add(2, 1, "SYS02", "");
+    Add(2, 1, "SYS03", "");
+    Add(3, 1, "SYS04", "D3\\");
+    seam_.Script(engine::kAnswerOk, Swap(2));
+    seam_.Script(engine::kAnswerOk, Swap(3));
+
+    EXPECT_EQ(Run(), 1);
+    ExpectMessages({Prompt(2), Prompt(3), engine::kUpdated});
+    EXPECT_TRUE(FileExists(product_ / "one.dat"));
+    EXPECT_TRUE(FileExists(product_ / "two.dat"));
+    EXPECT_TRUE(FileExists(product_ / "three.dat"));
+    EXPECT_EQ(ReadFile(product_ / "D3\\one.dat"), MemberText("archive one"));
+}
+
+TEST_F(FloppyUpdate, DiskOneAfterDiskTwoIsNotAskedFor) {
+    PutArchive(2, "TWO", "SYS02");
+    PutArchive(2, "ONE", "SYS01");
+    Add(2, 1, "SYS02", "");
+    Add(1, 1, "SYS01", "");
+    seam_.Script(engine::kAnswerOk, Swap(2));
+    EXPECT_EQ(Run(), 1);
+    ExpectMessages({Prompt(2), engine::kUpdated});
+    EXPECT_TRUE(FileExists(product_ / "one.dat"));
+}
+
+TEST_F(FloppyUpdate, WrongDiskAsksAgain) {
+    PutArchive(2, "TWO", "SYS02");
+    Add(2, 1, "SYS02", "");
+    seam_.Script(engine::kAnswerOk);  // disk 1 still in the drive
+    seam_.Script(engine::kAnswerOk, Swap(2));
+    EXPECT_EQ(Run(), 1);
+    ExpectMessages({Prompt(2), Prompt(2), engine::kUpdated});
+    EXPECT_TRUE(FileExists(product_ / "two.dat"));
+}
+
+TEST_F(FloppyUpdate, CancelEndsTheRunKeepingEarlierEntries) {
+    PutArchive(1, "ONE", "SYS01");
+    PutArchive(2, "TWO", "SYS02");
+    Add(1, 1, "SYS01", "");
+    Add(2, 1, "SYS02", "");
+    seam_.Script(engine::kAnswerCancel);
+    EXPECT_EQ(Run(), 1);
+    ExpectMessages({Prompt(2), engine::kCancelled});
+    EXPECT_TRUE(FileExists(product_ / "one.dat"));
+    EXPECT_FALSE(FileExists(product_ / "two.dat"));
+    EXPECT_EQ(seam_.depth(), 0);
+}
+
+// The prompt looks for the file the entry installs: a "START" archive with the system number.
+TEST_F(FloppyUpdate, StartArchiveOnDiskTwo) {
+    PutArchive(2, "START7", "START7");
+    Add(2, 1, "START", "");
+    seam_.Script(engine::kAnswerOk, Swap(2));
+    EXPECT_EQ(Run(), 1);
+    ExpectMessages({Prompt(2), engine::kUpdated});
+    EXPECT_EQ(ReadFile(product_ / "start.dat"), MemberText("system 7"));
+}
+
+// A plain file is looked for under its own name, not with ".lzh" added.
+TEST_F(FloppyUpdate, PlainFileOnDiskTwo) {
+    WriteFile(floppy_.DiskFolder(2) + "README.TXT", "two");
+    Add(2, 2, "README.TXT", "");
+    seam_.Script(engine::kAnswerOk, Swap(2));
+    EXPECT_EQ(Run(), 1);
+    ExpectMessages({Prompt(2), engine::kUpdated});
+    EXPECT_EQ(ReadFile(product_ / "README.TXT"), "two");
+}
+
+}  // namespace

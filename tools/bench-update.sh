@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Benchmark of the update run (Win32, under Wine): an update disk of 20 LZH archives and 20
+# plain files, about 20 MB, installed by the run and, in the same process, extracted and
+# copied bare with the archiver and CopyFileA. Prints both times and the ratio.
+set -euo pipefail
+ROOT=$(cd "$(dirname "$0")/.." && pwd)
+BUILD=${RENOVO_BUILD_DIR:-$ROOT/build}
+DATA=$BUILD/bench-update-disk
+
+make_disk() {
+    local work
+    work=$(mktemp -d)
+    mkdir -p "$DATA.tmp"
+    for i in $(seq -w 1 20); do
+        head -c 196608 /dev/urandom | base64 -w 76 >"$work/text$i.txt"
+        seq -f "%08g,400400,000107,A,record of the material master" 1 4800 >"$work/rec$i.mst"
+        (cd "$work" && jlha a2o5 "$DATA.tmp/SYS$i.lzh" "text$i.txt" "rec$i.mst" >/dev/null)
+        jlha v "$DATA.tmp/SYS$i.lzh" | grep -q -- '-lh5-' || { echo "jlha failed" >&2; exit 1; }
+        head -c 524288 /dev/urandom >"$DATA.tmp/FILE$i.DAT"
+        rm -f "$work"/*
+    done
+    rmdir "$work"
+    mv "$DATA.tmp" "$DATA"
+}
+
+command -v jlha >/dev/null || apt-get install -y jlha-utils >/dev/null
+[ -d "$DATA" ] || make_disk
+echo "update disk: $(du -sh "$DATA" | cut -f1) packed in $DATA"
+bash "$ROOT/tools/build.sh" i686 >/dev/null
+
+# shellcheck source=tools/wine-env.sh
+. "$ROOT/tools/wine-env.sh"
+trap renovo_wine_stop EXIT
+RENOVO_USE_DISPLAY=none renovo_wine_start >/dev/null
+wine "$BUILD/i686/bench/update/renovo_bench_update.exe" "Z:${DATA//\//\\}"
