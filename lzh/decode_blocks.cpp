@@ -57,12 +57,11 @@ private:
         return true;
     }
 
-    // Reads a table of code lengths sent directly (the code-length code and the position
-    // code). `skipAt` is the index after which a two-bit count of zero lengths follows.
-    bool ReadLengthCode(int maxCount, int countBits, int skipAt, HuffmanTable* table = nullptr) {
-        HuffmanTable& t = table ? *table : lengthTable_;
+    // The number of code lengths that follow; 0 stands for a code of one symbol, which is sent
+    // next (then `n` is 0 and the table is set). False for a count or symbol out of range.
+    bool ReadCount(int countBits, int maxCount, HuffmanTable& t, int& n) {
         in_.Refill();
-        int n = static_cast<int>(in_.Get(countBits));
+        n = static_cast<int>(in_.Get(countBits));
         if (n == 0) {
             int symbol = static_cast<int>(in_.Get(countBits));
             if (symbol >= maxCount) {
@@ -71,8 +70,19 @@ private:
             t.SetSingle(symbol);
             return true;
         }
-        if (n > maxCount) {
+        return n <= maxCount;
+    }
+
+    // Reads a table of code lengths sent directly (the code-length code and the position
+    // code). `skipAt` is the index after which a two-bit count of zero lengths follows.
+    bool ReadLengthCode(int maxCount, int countBits, int skipAt, HuffmanTable* table = nullptr) {
+        HuffmanTable& t = table ? *table : lengthTable_;
+        int n;
+        if (!ReadCount(countBits, maxCount, t, n)) {
             return false;
+        }
+        if (n == 0) {
+            return true;
         }
         uint8_t lengths[32] = {};
         for (int i = 0; i < n;) {
@@ -93,18 +103,12 @@ private:
     // The literal/length code's lengths, themselves coded with the code-length code; codes
     // 0 to 2 stand for runs of zero lengths.
     bool ReadLiteralCode() {
-        in_.Refill();
-        int n = static_cast<int>(in_.Get(9));
-        if (n == 0) {
-            int symbol = static_cast<int>(in_.Get(9));
-            if (symbol >= kLiteralCodes) {
-                return false;
-            }
-            literalTable_.SetSingle(symbol);
-            return true;
-        }
-        if (n > kLiteralCodes) {
+        int n;
+        if (!ReadCount(9, kLiteralCodes, literalTable_, n)) {
             return false;
+        }
+        if (n == 0) {
+            return true;
         }
         uint8_t lengths[kLiteralCodes] = {};
         for (int i = 0; i < n;) {

@@ -8,12 +8,13 @@ namespace lzh {
 namespace {
 
 constexpr int kMinRingBits = 18;
+constexpr size_t kSlack = 8;  // behind the ring, for whole 8-byte copy steps
 
 }  // namespace
 
 Window::Window(int dictBits, uint64_t total, ByteSink& sink, uint8_t fill)
-    : buf_(size_t{1} << std::max(dictBits, kMinRingBits), fill),
-      size_(buf_.size()),
+    : buf_((size_t{1} << std::max(dictBits + 1, kMinRingBits)) + kSlack, fill),
+      size_(buf_.size() - kSlack),
       mask_(size_ - 1),
       total_(total),
       sink_(sink) {

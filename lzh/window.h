@@ -13,8 +13,8 @@ namespace lzh {
 
 class Window {
 public:
-    // `dictBits`: the method's dictionary size as a power of two. The ring is at least that
-    // big, and big enough that writes to the sink are large.
+    // `dictBits`: the method's dictionary size as a power of two. The ring is at least twice
+    // that, and big enough that writes to the sink are large.
     Window(int dictBits, uint64_t total, ByteSink& sink, uint8_t fill = ' ');
 
     // Sets the bytes that a back-reference sees before the first output byte: the last
@@ -66,10 +66,13 @@ public:
             }
             uint8_t* d = buf + pos;
             const uint8_t* s = buf + src;
-            if (distance >= len) {
-                std::memmove(d, s, len);
-            } else if (distance >= 8) {
+            if (distance >= 8 && distance <= (mask >> 1)) {
+                // Whole 8-byte steps may run up to 7 bytes past the match: into ring bytes
+                // older than any distance (the ring is twice the dictionary) or into the
+                // slack behind the ring.
                 CopyOverlapping8(d, s, len);
+            } else if (distance >= len) {
+                std::memmove(d, s, len);
             } else if (distance == 1) {
                 std::memset(d, *s, len);
             } else {
@@ -90,12 +93,8 @@ public:
 private:
     static void CopyOverlapping8(uint8_t* d, const uint8_t* s, size_t len) {
         // Each 8-byte step reads only bytes already written: the distance is at least 8.
-        size_t i = 0;
-        for (; i + 8 <= len; i += 8) {
+        for (size_t i = 0; i < len; i += 8) {
             std::memcpy(d + i, s + i, 8);
-        }
-        for (; i < len; ++i) {
-            d[i] = s[i];
         }
     }
     void CopySlow(size_t src, size_t len);

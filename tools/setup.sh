@@ -9,6 +9,8 @@ packages=(
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
   wine wine64 wine32:i386
   xvfb x11-utils imagemagick googletest fonts-ipafont-gothic cmake ninja-build g++ make locales
+  # LZH: jlha makes the test archives; lhasa and bsdtar are the benchmark's peers; clang fuzzes.
+  jlha-utils lhasa libarchive-tools clang
 )
 
 have_all() {

@@ -32,6 +32,11 @@ for arch in i686 x86_64; do
     done
 done
 
+# LZH reader fuzzing (libFuzzer, ASan + UBSan), 60 s; a finding fails the run.
+echo "== fuzz lzh (60 s)"
+bash "$ROOT/tools/fuzz-lzh.sh" 60 > "$BUILD/fuzz-lzh.log" 2>&1 || { tail -40 "$BUILD/fuzz-lzh.log"; status=1; }
+grep -E '^(Done|stat::number_of_executed_units)' "$BUILD/fuzz-lzh.log" || true
+
 # One closing line over all three runs.
 passed=0
 failed=0

@@ -16,7 +16,7 @@ renovo_free_display() {
 renovo_wine_start() {
     export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
     export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win64
-    RENOVO_RUN_DIR=$(mktemp -d /tmp/renovo-run.XXXXXX)
+    RENOVO_RUN_DIR=$(mktemp -d "${TMPDIR:-/tmp}/renovo-run.XXXXXX")
     export RENOVO_RUN_DIR
     export WINEPREFIX="$RENOVO_RUN_DIR/prefix"
 
