@@ -9,17 +9,7 @@ namespace wizard {
 
 bool PaintPagePicture(const framework::Dialog& page, const std::string& bitmap) {
     framework::PaintDc paint(page.Handle());
-    HWND frame = page.Item(IDC_PICTURE);
-    if (!frame) {
-        return true;
-    }
-    framework::WindowDc dc(frame);
-    // The frame draws its own border first; the picture goes over it.
-    ::InvalidateRect(frame, nullptr, TRUE);
-    ::UpdateWindow(frame);
-    RECT client{};
-    ::GetClientRect(frame, &client);
-    display::DrawDibFile(dc.Get(), &client, engine::ProgramFolder() + bitmap, SRCCOPY);
+    display::DrawDibIntoControl(page.Item(IDC_PICTURE), engine::ProgramFolder() + bitmap);
     return true;
 }
 
