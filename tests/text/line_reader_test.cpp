@@ -32,7 +32,9 @@ TEST(LineReader, TextModeLineEnds) {
         {"a\nb", {"a", "b"}},
         {"a\rb\n", {"a\rb"}},  // a lone CR is text
         {"\n\n", {"", ""}},
-        {"a\r\n\x1A" "b\n", {"a"}},  // Ctrl-Z ends the file
+        {"a\r\n\x1A"
+         "b\n",
+         {"a"}},  // Ctrl-Z ends the file
         {"ab\x1A", {"ab"}},
         {"\x1A", {}},
         {"a\r", {"a\r"}},
@@ -42,9 +44,9 @@ TEST(LineReader, TextModeLineEnds) {
     }
 }
 
-// CR LF split across the reader's 32768-byte chunks, and lines longer than a chunk.
+// CR LF split across the reader's 65536-byte chunks, and lines longer than a chunk.
 TEST(LineReader, ChunkBoundaries) {
-    for (size_t first : {32766u, 32767u, 32768u, 32769u, 100000u}) {
+    for (size_t first : {65534u, 65535u, 65536u, 65537u, 200000u}) {
         std::string a(first, 'x');
         Lines lines = ReadAll(a + "\r\nend\r\n");
         ASSERT_EQ(lines.size(), 2u) << first;
