@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <optional>
 #include <vector>
 
 #include "tests/support/test_support.h"
@@ -53,6 +55,25 @@ TEST(LineReader, ChunkBoundaries) {
         EXPECT_EQ(lines[0], a);
         EXPECT_EQ(lines[1], "end");
     }
+}
+
+// A caller's source: a read error is reported, never taken for the end of the data.
+TEST(LineReader, CallerSourceReportsReadErrors) {
+    const std::string data(70000, 'y');
+    size_t calls = 0;
+    text::LineReader reader;
+    ASSERT_TRUE(reader.Attach([&](char* out, size_t capacity) -> std::optional<size_t> {
+        if (calls++ > 0) {
+            return std::nullopt;  // fails after one full chunk
+        }
+        const size_t n = std::min(capacity, data.size());
+        data.copy(out, n);
+        return n;
+    }));
+    std::string line;
+    EXPECT_EQ(reader.ReadLine(line), text::LineReader::Status::kError);
+    EXPECT_FALSE(reader.Attach(text::LineReader::Source()));
+    EXPECT_EQ(reader.ReadLine(line), text::LineReader::Status::kEnd);
 }
 
 TEST(LineReader, MissingFile) {
