@@ -1,13 +1,13 @@
 #include "settings/masters.h"
 
 #include <windows.h>
-#include <fcntl.h>
-#include <io.h>
 
 #include <cstdio>
 #include <exception>
 #include <memory>
+#include <optional>
 #include <string_view>
+#include <vector>
 
 #include "settings/master_rules.h"
 #include "settings/profile.h"
@@ -36,31 +36,62 @@ bool IsListable(const WIN32_FIND_DATAA& entry, std::string_view namePattern) {
     return name.size() <= kMaxMasterNameBytes && MatchesNamePattern(name, namePattern);
 }
 
+struct HandleCloser {
+    void operator()(HANDLE h) const { CloseHandle(h); }
+};
+using Handle = std::unique_ptr<void, HandleCloser>;
+
 // Opened for reading and writing with no sharing, so that a read-only master file, or one
 // that another process holds, counts as one that cannot be opened.
-std::FILE* OpenMasterExclusive(const std::string& path) {
+Handle OpenMasterExclusive(const std::string& path) {
     HANDLE h = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                            FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
         return nullptr;
     }
-    // Wine run as root opens read-only files for writing; the product must not.
-    BY_HANDLE_FILE_INFORMATION info;
-    if (!GetFileInformationByHandle(h, &info) ||
-        (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY)) {
-        CloseHandle(h);
+    Handle file(h);
+    // Wine run as root opens read-only files for writing; the product must not. Only the
+    // basic information: GetFileInformationByHandle also asks for the volume serial, which
+    // under Wine costs more than converting a whole small master file.
+    FILE_BASIC_INFO basic{};
+    if (!GetFileInformationByHandleEx(h, FileBasicInfo, &basic, sizeof basic) ||
+        (basic.FileAttributes & FILE_ATTRIBUTE_READONLY)) {
         return nullptr;
-    }
-    const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(h), _O_RDONLY | _O_BINARY);
-    if (fd == -1) {
-        CloseHandle(h);
-        return nullptr;
-    }
-    std::FILE* file = _fdopen(fd, "rb");
-    if (!file) {
-        _close(fd);
     }
     return file;
+}
+
+text::LineReader::Source ReadFrom(HANDLE file) {
+    return [file](char* data, size_t capacity) -> std::optional<size_t> {
+        size_t total = 0;
+        DWORD got = 1;
+        while (total < capacity && got > 0) {
+            if (!::ReadFile(file, data + total, static_cast<DWORD>(capacity - total), &got,
+                            nullptr)) {
+                return std::nullopt;
+            }
+            total += got;
+        }
+        return total;
+    };
+}
+
+// Puts the open file `file` (opened with DELETE access) in the place of `target` (cp932,
+// absolute or relative to the current folder) in one step. Through the handle it is the
+// cheapest one-step replace under Wine, and plain on Vista and later.
+bool RenameOver(HANDLE file, const std::string& target) {
+    const int chars =
+        MultiByteToWideChar(CP_ACP, 0, target.data(), static_cast<int>(target.size()), nullptr, 0);
+    std::vector<char> request(sizeof(FILE_RENAME_INFO) + (chars + 1) * sizeof(WCHAR));
+    auto* info = reinterpret_cast<FILE_RENAME_INFO*>(request.data());
+    info->ReplaceIfExists = TRUE;
+    info->RootDirectory = nullptr;
+    info->FileNameLength = static_cast<DWORD>(chars * sizeof(WCHAR));
+    MultiByteToWideChar(CP_ACP, 0, target.data(), static_cast<int>(target.size()), info->FileName,
+                        chars);
+    info->FileName[chars] = L'\0';
+    return SetFileInformationByHandle(file, FileRenameInfo, request.data(),
+                                      static_cast<DWORD>(request.size()));
 }
 
 // The work file "temp.mst": written through a buffer with CR LF line ends, and removed when
@@ -78,7 +109,7 @@ public:
     }
 
     bool Create() {
-        handle_ = CreateFileA(path_.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+        handle_ = CreateFileA(path_.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr,
                               CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
         created_ = handle_ != INVALID_HANDLE_VALUE;
         buffer_.reserve(kWriteChunk + 256);
@@ -92,11 +123,11 @@ public:
     }
 
     bool Replace(const std::string& masterPath) {
-        if (!Close()) {
+        if (!buffer_.empty() && !Flush()) {
             return false;
         }
-        replaced_ = ReplaceMasterFile(path_, masterPath);
-        return replaced_;
+        replaced_ = RenameOver(handle_, masterPath);
+        return Close() && replaced_;
     }
 
 private:
@@ -141,15 +172,16 @@ bool CopyConverted(text::LineReader& reader, WorkFile& work, LineRule rule) {
 // Any failure leaves the master file as it was and no work file behind.
 bool ConvertMasterFile(const std::string& folder, const std::string& name, LineRule rule) {
     const std::string masterPath = folder + name;
+    Handle master = OpenMasterExclusive(masterPath);
     text::LineReader reader;
-    if (!reader.Attach(OpenMasterExclusive(masterPath))) {
+    if (!master || !reader.Attach(ReadFrom(master.get()))) {
         return false;
     }
     WorkFile work(folder + kWorkFile);
     if (!work.Create() || !CopyConverted(reader, work, rule)) {
         return false;
     }
-    reader.Attach(nullptr);  // the master must be closed before it can be replaced
+    master.reset();  // the master must be closed before it can be replaced
     return work.Replace(masterPath);
 }
 
@@ -186,12 +218,17 @@ int ListMasterFiles(const std::string& pattern, std::vector<std::string>& names)
 }
 
 bool ReplaceMasterFile(const std::string& workPath, const std::string& masterPath) {
-    if (MoveFileExA(workPath.c_str(), masterPath.c_str(),
-                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        return true;
+    bool replaced = false;
+    HANDLE h = CreateFileA(workPath.c_str(), DELETE, 0, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h != INVALID_HANDLE_VALUE) {
+        Handle work(h);
+        replaced = RenameOver(h, masterPath);
     }
-    DeleteFileA(workPath.c_str());
-    return false;
+    if (!replaced) {
+        DeleteFileA(workPath.c_str());
+    }
+    return replaced;
 }
 
 int ConvertMasterFolder(const std::string& folder, LineRule rule) {

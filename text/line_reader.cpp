@@ -5,7 +5,7 @@
 namespace text {
 
 namespace {
-constexpr size_t kChunk = 32768;
+constexpr size_t kChunk = 65536;
 constexpr char kCtrlZ = 0x1A;
 }  // namespace
 
@@ -15,24 +15,41 @@ bool LineReader::Open(const std::string& path) {
 
 bool LineReader::Attach(std::FILE* file) {
     file_.reset(file);
+    if (!file) {
+        return Use(Source());
+    }
+    return Use([file](char* data, size_t capacity) -> std::optional<size_t> {
+        const size_t got = std::fread(data, 1, capacity, file);
+        if (got < capacity && std::ferror(file)) {
+            return std::nullopt;
+        }
+        return got;
+    });
+}
+
+bool LineReader::Attach(Source source) {
+    file_.reset();
+    return Use(std::move(source));
+}
+
+bool LineReader::Use(Source source) {
+    source_ = std::move(source);
     buffer_.clear();
     pos_ = 0;
     eof_ = error_ = false;
-    return file_ != nullptr;
+    return static_cast<bool>(source_);
 }
 
 bool LineReader::Refill() {
-    if (eof_ || error_ || !file_) {
+    if (eof_ || error_ || !source_) {
         return false;
     }
     buffer_.resize(kChunk);
-    size_t got = std::fread(buffer_.data(), 1, kChunk, file_.get());
-    buffer_.resize(got);
+    const std::optional<size_t> got = source_(buffer_.data(), kChunk);
+    error_ = !got;
+    buffer_.resize(got.value_or(0));
     pos_ = 0;
-    if (got < kChunk) {
-        error_ = std::ferror(file_.get()) != 0;
-        eof_ = !error_;
-    }
+    eof_ = got && *got < kChunk;
     // Text mode stops at the first Ctrl-Z: nothing after it belongs to the file.
     if (const void* z = std::memchr(buffer_.data(), kCtrlZ, buffer_.size())) {
         buffer_.resize(static_cast<const char*>(z) - buffer_.data());

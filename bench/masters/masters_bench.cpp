@@ -121,6 +121,8 @@ bool BigFile(const std::string& root) {
     return size == 1 && type == 1;
 }
 
+// Written anew before every round, so that each round's passes change every file as the
+// first real conversion does (a converted file would pass through unchanged).
 bool MakeFolderPair() {
     for (const char* folder : {"M1\\", "M21\\", "C1\\", "C21\\"}) {
         CreateDirectoryA(folder, nullptr);
@@ -198,12 +200,16 @@ void PrintBest(const Times& best, int rounds) {
 
 void FolderPair(const std::string& root, int rounds) {
     const std::string settingsPath = root + "pair.ini";
-    if (!MakeFolderPair() || !WriteText(settingsPath, "[DIR]\r\nMASTER=M\r\n")) {
-        std::printf("cannot write the master folders\n");
+    if (!WriteText(settingsPath, "[DIR]\r\nMASTER=M\r\n")) {
+        std::printf("cannot write the settings file\n");
         return;
     }
     Times best;
     for (int round = 1; round <= rounds; ++round) {
+        if (!MakeFolderPair()) {
+            std::printf("cannot write the master folders\n");
+            return;
+        }
         Times t;
         int size = 0;
         int type = 0;
@@ -240,7 +246,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     const bool big = BigFile(root);
-    FolderPair(root, 3);
+    FolderPair(root, 5);
     DeleteFileA((root + "big.ini").c_str());
     DeleteFileA((root + "pair.ini").c_str());
     SetCurrentDirectoryA(temp);
