@@ -8,7 +8,7 @@
 namespace lzh {
 namespace {
 
-constexpr int kLiteralCodes = 510;  // 256 bytes + match lengths 3..256
+constexpr int kLiteralCodes = 510;       // 256 bytes + match lengths 3..256
 constexpr int kLharkLiteralCodes = 289;  // 256 bytes + 33 length codes for lengths 3..514
 constexpr int kLengthCodes = 19;         // codes of the code-length code
 constexpr int kLharkPositionCodes = 32;  // a 64 KiB dictionary
