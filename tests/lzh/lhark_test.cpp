@@ -172,6 +172,23 @@ TEST(Lhark, Lh7WithABlankOsByteDecodesAsLharksVariant) {
     EXPECT_TRUE(members[0].data == expected);
 }
 
+// The new length and distance paths keep the decoder's promise: a changed byte never yields
+// kOk with other content.
+TEST(Lhark, ChangedBytesNeverPassAsGood) {
+    std::vector<Op> ops = MatchesOfEveryCode();
+    std::string expected = Expand(ops);
+    std::string archive = lzh_test::Level1("-lh7-", "lhark.bin", Pack(ops), Crc(expected), "", ' ',
+                                           static_cast<uint32_t>(expected.size()));
+    for (size_t at = 0; at < archive.size(); at += 211) {
+        std::string bad = archive;
+        bad[at] = static_cast<char>(bad[at] ^ 0x5A);
+        auto members = lzh_test::DecodeAll(bad + std::string(1, '\0'));
+        if (!members.empty() && members[0].status == Status::kOk) {
+            EXPECT_TRUE(members[0].data == expected) << "byte " << at;
+        }
+    }
+}
+
 // The same stream under any other OS byte is standard -lh7-, which it is not.
 TEST(Lhark, OtherOsBytesKeepTheStandardLh7) {
     std::vector<Op> ops = MatchesOfEveryCode();
