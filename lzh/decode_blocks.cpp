@@ -15,8 +15,8 @@ constexpr int kLharkPositionCodes = 32;  // a 64 KiB dictionary
 constexpr int kMinMatch = 3;
 
 // The next `n` (1..32) bits of a hot-loop state, consumed.
-uint32_t TakeBits(BitReader::State& bits, int n) {
-    auto v = static_cast<uint32_t>(bits.bits >> (64 - n));
+size_t TakeBits(BitReader::State& bits, int n) {
+    auto v = static_cast<size_t>(bits.bits >> (64 - n));
     bits.bits <<= n;
     bits.count -= n;
     return v;
@@ -198,11 +198,9 @@ private:
             } else {
                 // LHark sends a length's extra bits before the position code; at most 22
                 // bits are gone since the refill, so 18 remain for the position code.
-                size_t matchLen;
+                size_t lharkLen = 0;
                 if constexpr (kLhark) {
-                    matchLen = LharkMatchLength(c, bits);
-                } else {
-                    matchLen = static_cast<size_t>(c - 256 + kMinMatch);
+                    lharkLen = LharkMatchLength(c, bits);
                 }
                 int p = positionTable_.Lookup(bits.bits, len);
                 if (p < 0) {
@@ -224,6 +222,9 @@ private:
                         distance = (size_t{1} << extra) + TakeBits(bits, extra);
                     }
                 }
+                // Computed only here for the standard methods: live across the position
+                // code it costs them a register.
+                size_t matchLen = kLhark ? lharkLen : static_cast<size_t>(c - 256 + kMinMatch);
                 if (!cur.Copy(distance + 1, matchLen)) {
                     out_.Close(cur);
                     out_.Copy(distance + 1, matchLen);
