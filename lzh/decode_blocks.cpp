@@ -8,10 +8,49 @@
 namespace lzh {
 namespace {
 
-constexpr int kLiteralCodes = 510;  // 256 bytes + match lengths 3..256
-constexpr int kLengthCodes = 19;    // codes of the code-length code
+constexpr int kLiteralCodes = 510;       // 256 bytes + match lengths 3..256
+constexpr int kLharkLiteralCodes = 289;  // 256 bytes + 33 length codes for lengths 3..514
+constexpr int kLengthCodes = 19;         // codes of the code-length code
+constexpr int kLharkPositionCodes = 32;  // a 64 KiB dictionary
 constexpr int kMinMatch = 3;
 
+// The next `n` (1..32) bits of a hot-loop state, consumed.
+size_t TakeBits(BitReader::State& bits, int n) {
+    auto v = static_cast<size_t>(bits.bits >> (64 - n));
+    bits.bits <<= n;
+    bits.count -= n;
+    return v;
+}
+
+// LHark's length codes: eight plain lengths 3..10, then groups of four codes whose extra bits
+// grow by one per group, and a last code for the longest match. Up to 6 bits are taken.
+size_t LharkMatchLength(int c, BitReader::State& bits) {
+    int code = c - 256;
+    if (code < 8) {
+        return static_cast<size_t>(code + kMinMatch);
+    }
+    if (code >= 32) {
+        return 514;
+    }
+    int extra = (code - 4) >> 2;
+    size_t base = static_cast<size_t>(4 + (code & 3)) << extra;
+    return base + TakeBits(bits, extra) + kMinMatch;
+}
+
+// LHark's position codes: 0..3 stand for themselves, then two codes per power of two, each
+// covering half of it. Up to 14 bits are taken (codes stay below 32: a 64 KiB dictionary).
+size_t LharkDistance(int p, BitReader::State& bits) {
+    if (p < 4) {
+        return static_cast<size_t>(p);
+    }
+    int extra = (p - 2) >> 1;
+    size_t base = static_cast<size_t>(2 + (p & 1)) << extra;
+    return base + TakeBits(bits, extra);
+}
+
+// `kLhark`: LHark's -lh7-, which codes match lengths and distances its own way; the standard
+// methods compile without a trace of it.
+template <bool kLhark>
 class BlockDecoder {
 public:
     BlockDecoder(BitReader& in, Window& out, int positionCodes, int positionBits)
@@ -104,7 +143,7 @@ private:
     // 0 to 2 stand for runs of zero lengths.
     bool ReadLiteralCode() {
         int n;
-        if (!ReadCount(9, kLiteralCodes, literalTable_, n)) {
+        if (!ReadCount(9, kLhark ? kLharkLiteralCodes : kLiteralCodes, literalTable_, n)) {
             return false;
         }
         if (n == 0) {
@@ -157,6 +196,12 @@ private:
                     cur = out_.Open();
                 }
             } else {
+                // LHark sends a length's extra bits before the position code; at most 22
+                // bits are gone since the refill, so 18 remain for the position code.
+                size_t lharkLen = 0;
+                if constexpr (kLhark) {
+                    lharkLen = LharkMatchLength(c, bits);
+                }
                 int p = positionTable_.Lookup(bits.bits, len);
                 if (p < 0) {
                     return false;
@@ -170,13 +215,16 @@ private:
                         in_.Refill();
                         bits = in_.Save();
                     }
-                    int extra = p - 1;
-                    distance =
-                        (size_t{1} << extra) + static_cast<size_t>(bits.bits >> (64 - extra));
-                    bits.bits <<= extra;
-                    bits.count -= extra;
+                    if constexpr (kLhark) {
+                        distance = LharkDistance(p, bits);
+                    } else {
+                        int extra = p - 1;
+                        distance = (size_t{1} << extra) + TakeBits(bits, extra);
+                    }
                 }
-                size_t matchLen = static_cast<size_t>(c - 256 + kMinMatch);
+                // Computed only here for the standard methods: live across the position
+                // code it costs them a register.
+                size_t matchLen = kLhark ? lharkLen : static_cast<size_t>(c - 256 + kMinMatch);
                 if (!cur.Copy(distance + 1, matchLen)) {
                     out_.Close(cur);
                     out_.Copy(distance + 1, matchLen);
@@ -204,7 +252,11 @@ private:
 }  // namespace
 
 Status DecodeBlocks(BitReader& in, Window& out, int positionCodes, int positionBits) {
-    return BlockDecoder(in, out, positionCodes, positionBits).Run();
+    return BlockDecoder<false>(in, out, positionCodes, positionBits).Run();
+}
+
+Status DecodeLharkBlocks(BitReader& in, Window& out) {
+    return BlockDecoder<true>(in, out, kLharkPositionCodes, 6).Run();
 }
 
 }  // namespace lzh

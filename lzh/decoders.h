@@ -13,6 +13,10 @@ namespace lzh {
 // position codes (dictionary bits + 1) and `positionBits` the width of their count field.
 Status DecodeBlocks(BitReader& in, Window& out, int positionCodes, int positionBits);
 
+// LHark's -lh7- ("-lk7-"): the block format with 289 literal/length codes for matches up
+// to 514 bytes and its own coding of lengths and distances; a 64 KiB dictionary.
+Status DecodeLharkBlocks(BitReader& in, Window& out);
+
 // -lh1-: adaptive Huffman codes with a 4 KiB dictionary.
 Status DecodeLh1(BitReader& in, Window& out);
 

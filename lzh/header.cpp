@@ -161,6 +161,11 @@ Status HeaderParser::ReadLevel01(Member& m, uint64_t& dataSize) {
         }
         dataSize = m.packedSize - chainBytes;
         m.packedSize = dataSize;
+        // LHark labels its own, incompatible method -lh7-; its level 1 headers are the only
+        // ones known to carry a blank as the OS byte.
+        if (m.method == "-lh7-" && h_[afterName + 2] == ' ') {
+            m.method = "-lk7-";
+        }
     }
     if (!CheckHeaderCrc()) {
         return Status::kBadHeader;

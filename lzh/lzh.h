@@ -41,7 +41,7 @@ public:
 struct Member {
     std::string path;    // stored path as cp932 bytes, folders separated by '\'
     std::string name;    // bare name: the part after the last separator (DBCS-aware)
-    std::string method;  // "-lh5-" etc.
+    std::string method;  // "-lh5-" etc.; "-lk7-" for LHark's -lh7-
     uint64_t packedSize = 0;
     uint64_t originalSize = 0;
     uint16_t crc = 0;

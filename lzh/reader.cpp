@@ -14,7 +14,7 @@
 namespace lzh {
 namespace {
 
-enum class Kind { kStored, kNoData, kBlocks, kLh1, kLzs, kLz5 };
+enum class Kind { kStored, kNoData, kBlocks, kLhark, kLh1, kLzs, kLz5 };
 
 struct Method {
     std::string_view name;
@@ -30,7 +30,7 @@ constexpr std::array kMethods = {
     Method{"-lh4-", Kind::kBlocks, 12, 14, 4}, Method{"-lh5-", Kind::kBlocks, 13, 14, 4},
     Method{"-lh6-", Kind::kBlocks, 15, 16, 5}, Method{"-lh7-", Kind::kBlocks, 16, 17, 5},
     Method{"-lhx-", Kind::kBlocks, 19, 20, 5}, Method{"-lzs-", Kind::kLzs, 11, 0, 0},
-    Method{"-lz5-", Kind::kLz5, 12, 0, 0},
+    Method{"-lz5-", Kind::kLz5, 12, 0, 0},     Method{"-lk7-", Kind::kLhark, 16, 0, 0},
 };
 
 const Method* FindMethod(std::string_view name) {
@@ -57,6 +57,8 @@ Status RunDecoder(const Method& method, BitReader& in, Window& out) {
     switch (method.kind) {
         case Kind::kBlocks:
             return DecodeBlocks(in, out, method.positionCodes, method.positionBits);
+        case Kind::kLhark:
+            return DecodeLharkBlocks(in, out);
         case Kind::kLh1:
             return DecodeLh1(in, out);
         case Kind::kLzs:

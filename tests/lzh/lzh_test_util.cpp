@@ -51,4 +51,37 @@ std::string ReadBinary(const std::string& path) {
     return s.str();
 }
 
+std::string Level1(const std::string& method, const std::string& name, const std::string& data,
+                   uint16_t crc, const std::string& extended, char os,
+                   std::optional<uint32_t> originalSize) {
+    std::string h;
+    h += method;
+    auto le32 = [&](uint32_t v) {
+        for (int i = 0; i < 4; ++i)
+            h += static_cast<char>(v >> (8 * i));
+    };
+    le32(static_cast<uint32_t>(data.size() + (extended.empty() ? 0 : extended.size() - 2)));
+    le32(originalSize.value_or(static_cast<uint32_t>(data.size())));
+    le32(0x5A9C6000);
+    h += '\x20';
+    h += '\x01';
+    h += static_cast<char>(name.size());
+    h += name;
+    h += static_cast<char>(crc & 0xFF);
+    h += static_cast<char>(crc >> 8);
+    h += os;
+    uint8_t sum = 0;
+    std::string base = h + (extended.empty() ? std::string(2, '\0') : extended.substr(0, 2));
+    for (unsigned char c : base)
+        sum = static_cast<uint8_t>(sum + c);
+    std::string out;
+    out += static_cast<char>(base.size());
+    out += static_cast<char>(sum);
+    out += base;
+    if (!extended.empty()) {
+        out += extended.substr(2);
+    }
+    return out + data;
+}
+
 }  // namespace lzh_test

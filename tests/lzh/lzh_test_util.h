@@ -1,6 +1,8 @@
 // Sources and sinks over strings, and a whole-archive decode, for the LZH tests.
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -38,5 +40,12 @@ struct Decoded {
 std::vector<Decoded> DecodeAll(const std::string& archive, size_t step = 1 << 20);
 
 std::string ReadBinary(const std::string& path);
+
+// A level 1 member built by hand: base fields, name, CRC, OS byte, extended headers (the
+// first one's size closes the base part, so `extended` starts with it), then `data`.
+// `originalSize` defaults to the size of `data` (stored).
+std::string Level1(const std::string& method, const std::string& name, const std::string& data,
+                   uint16_t crc, const std::string& extended = "", char os = 'U',
+                   std::optional<uint32_t> originalSize = std::nullopt);
 
 }  // namespace lzh_test
