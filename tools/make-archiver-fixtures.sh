@@ -24,10 +24,10 @@ PY
 touch -d '2001-02-03 04:05:06 UTC' "$WORK/sub/numbers.txt" "$WORK/binary.dat"
 
 cd "$WORK"
-for spec in 0o5 1o6 2o7 2z; do
-    rm -f "$OUT/level$spec.lzh"
+for kind in 0o5 1o6 2o7 2z; do
+    rm -f "$OUT/level$kind.lzh"
     # jlha exits 0 even when it fails, so its listing is the check.
-    jlha "a$spec" "$OUT/level$spec.lzh" sub/numbers.txt binary.dat >/dev/null
-    jlha l "$OUT/level$spec.lzh" | grep -q binary.dat || { echo "jlha failed on $spec" >&2; exit 1; }
+    jlha "a$kind" "$OUT/level$kind.lzh" sub/numbers.txt binary.dat >/dev/null
+    jlha l "$OUT/level$kind.lzh" | grep -q binary.dat || { echo "jlha failed on $kind" >&2; exit 1; }
 done
 ls -l "$OUT"

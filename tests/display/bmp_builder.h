@@ -9,7 +9,7 @@
 
 namespace bmp {
 
-struct Spec {
+struct Picture {
     uint16_t magic = 0x4D42;
     uint32_t bitsOffset = 0;  // 0: leave the file header's field 0
     uint32_t headerSize = 40;
@@ -35,38 +35,38 @@ inline void Put16(std::string& s, size_t at, uint16_t v) {
     s[at + 1] = static_cast<char>(v >> 8);
 }
 
-inline std::string Header(const Spec& spec) {
+inline std::string Header(const Picture& pic) {
     // Room for the largest known header, whatever the size field claims.
-    std::string s(14 + std::min<uint32_t>(spec.headerSize, 124), '\0');
-    Put16(s, 0, spec.magic);
+    std::string s(14 + std::min<uint32_t>(pic.headerSize, 124), '\0');
+    Put16(s, 0, pic.magic);
     Put32(s, 2, static_cast<uint32_t>(s.size()));
-    Put32(s, 10, spec.bitsOffset);
-    if (spec.headerSize >= 12) {
-        Put32(s, 14, spec.headerSize);
+    Put32(s, 10, pic.bitsOffset);
+    if (pic.headerSize >= 12) {
+        Put32(s, 14, pic.headerSize);
     }
-    if (spec.headerSize >= 40) {
-        Put32(s, 18, static_cast<uint32_t>(spec.width));
-        Put32(s, 22, static_cast<uint32_t>(spec.height));
+    if (pic.headerSize >= 40) {
+        Put32(s, 18, static_cast<uint32_t>(pic.width));
+        Put32(s, 22, static_cast<uint32_t>(pic.height));
         Put16(s, 26, 1);
-        Put16(s, 28, spec.bitCount);
-        Put32(s, 30, spec.compression);
-        Put32(s, 34, spec.sizeImage);
-        Put32(s, 46, spec.colorsUsed);
+        Put16(s, 28, pic.bitCount);
+        Put32(s, 30, pic.compression);
+        Put32(s, 34, pic.sizeImage);
+        Put32(s, 46, pic.colorsUsed);
     }
     return s;
 }
 
-inline std::string File(const Spec& spec) {
-    std::string s = Header(spec);
-    for (uint32_t m : spec.masks) {
+inline std::string File(const Picture& pic) {
+    std::string s = Header(pic);
+    for (uint32_t m : pic.masks) {
         s.append(4, '\0');
         Put32(s, s.size() - 4, m);
     }
-    for (uint32_t c : spec.table) {
+    for (uint32_t c : pic.table) {
         s.append(4, '\0');
         Put32(s, s.size() - 4, c);
     }
-    return s + spec.gap + spec.pixels;
+    return s + pic.gap + pic.pixels;
 }
 
 // The first 14 and the next 40 bytes of a file, as the validation takes them.

@@ -8,8 +8,8 @@
 
 namespace {
 
-std::optional<display::DibLayout> Validate(const bmp::Spec& spec, uint64_t fileSize) {
-    bmp::Headers h = bmp::Split(bmp::Header(spec));
+std::optional<display::DibLayout> Validate(const bmp::Picture& pic, uint64_t fileSize) {
+    bmp::Headers h = bmp::Split(bmp::Header(pic));
     return display::ValidateDibHeader(std::span<const uint8_t, 14>(h.file),
                                       std::span<const uint8_t, 40>(h.info), fileSize);
 }
@@ -30,12 +30,12 @@ class CountsAndSizes : public ::testing::TestWithParam<CountCase> {};
 
 TEST_P(CountsAndSizes, AreCompleted) {
     const CountCase& c = GetParam();
-    bmp::Spec spec{.width = c.width,
+    bmp::Picture pic{.width = c.width,
                    .height = c.height,
                    .bitCount = c.bits,
                    .sizeImage = c.sizeImage,
                    .colorsUsed = c.colorsUsed};
-    auto l = Validate(spec, uint64_t{1} << 32);
+    auto l = Validate(pic, uint64_t{1} << 32);
     ASSERT_TRUE(l);
     EXPECT_EQ(l->colorCount, c.wantCount);
     EXPECT_EQ(l->imageSize, c.wantImage);
@@ -92,14 +92,14 @@ TEST(DibHeader, FileBitsOffsetIsKept) {
 
 struct Refusal {
     const char* name;
-    bmp::Spec spec;
+    bmp::Picture pic;
     uint64_t fileSize;
 };
 
 class Refused : public ::testing::TestWithParam<Refusal> {};
 
 TEST_P(Refused, NoLayout) {
-    EXPECT_FALSE(Validate(GetParam().spec, GetParam().fileSize));
+    EXPECT_FALSE(Validate(GetParam().pic, GetParam().fileSize));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -150,17 +150,17 @@ TEST(DibHeader, RandomHeadersKeepThePromises) {
     };
     int accepted = 0;
     for (int i = 0; i < 200000; ++i) {
-        bmp::Spec spec;
-        spec.headerSize = rng() % 4 ? pick({40, 52, 56, 108, 124}) : rng();
-        spec.width = static_cast<int32_t>(rng() % 2 ? rng() % 300 : rng());
-        spec.height = static_cast<int32_t>(rng() % 2 ? rng() % 600 - 300 : rng());
-        spec.bitCount = static_cast<uint16_t>(rng() % 4 ? pick({1, 4, 8, 16, 24, 32}) : rng());
-        spec.compression = rng() % 2 ? 0 : rng() % 6;
-        spec.sizeImage = rng() % 2 ? 0 : rng() % 2 ? rng() % 100000 : rng();
-        spec.colorsUsed = rng() % 2 ? 0 : rng() % 2 ? rng() % 300 : rng();
-        spec.bitsOffset = rng() % 2 ? 0 : rng() % 2 ? rng() % 2000 : rng();
+        bmp::Picture pic;
+        pic.headerSize = rng() % 4 ? pick({40, 52, 56, 108, 124}) : rng();
+        pic.width = static_cast<int32_t>(rng() % 2 ? rng() % 300 : rng());
+        pic.height = static_cast<int32_t>(rng() % 2 ? rng() % 600 - 300 : rng());
+        pic.bitCount = static_cast<uint16_t>(rng() % 4 ? pick({1, 4, 8, 16, 24, 32}) : rng());
+        pic.compression = rng() % 2 ? 0 : rng() % 6;
+        pic.sizeImage = rng() % 2 ? 0 : rng() % 2 ? rng() % 100000 : rng();
+        pic.colorsUsed = rng() % 2 ? 0 : rng() % 2 ? rng() % 300 : rng();
+        pic.bitsOffset = rng() % 2 ? 0 : rng() % 2 ? rng() % 2000 : rng();
         uint64_t fileSize = rng() % 2 ? rng() % 400000 : rng();
-        auto l = Validate(spec, fileSize);
+        auto l = Validate(pic, fileSize);
         if (l) {
             ++accepted;
             const char* broken = dib_check::BrokenPromise(*l, fileSize);

@@ -57,11 +57,11 @@ std::string Pattern(size_t n) {
 }
 
 TEST_F(Loader, EightBitWithoutColourCountReadsFullTable) {
-    bmp::Spec spec{.width = 20,
+    bmp::Picture pic{.width = 20,
                    .height = 20,
                    .table = std::vector<uint32_t>(256, kGreen),
                    .pixels = Pattern(400)};
-    Loaded l = Load(bmp::File(spec));
+    Loaded l = Load(bmp::File(pic));
     ASSERT_EQ(l.result, 1);
     EXPECT_EQ(l.Header().biClrUsed, 256u);
     EXPECT_EQ(l.Header().biSizeImage, 400u);
@@ -70,44 +70,44 @@ TEST_F(Loader, EightBitWithoutColourCountReadsFullTable) {
 }
 
 TEST_F(Loader, NonZeroBitsOffsetSkipsTheGap) {
-    bmp::Spec spec{.bitsOffset = 14 + 40 + 8 + 5,
+    bmp::Picture pic{.bitsOffset = 14 + 40 + 8 + 5,
                    .width = 4,
                    .height = 2,
                    .bitCount = 1,
                    .table = {kRed, kBlue},
                    .gap = "GAP!!",
                    .pixels = Pattern(8)};
-    Loaded l = Load(bmp::File(spec));
+    Loaded l = Load(bmp::File(pic));
     ASSERT_EQ(l.result, 1);
     EXPECT_EQ(l.bytes.substr(l.bitsOffset), Pattern(8));
     EXPECT_EQ(l.bytes.size(), 40u + 8 + 8);
 }
 
 TEST_F(Loader, ZeroBitsOffsetReadsRightAfterTheTable) {
-    bmp::Spec spec{.width = 4,
+    bmp::Picture pic{.width = 4,
                    .height = 2,
                    .bitCount = 1,
                    .table = {kRed, kBlue},
                    .gap = "GAP!!",
                    .pixels = Pattern(3)};
-    Loaded l = Load(bmp::File(spec));
+    Loaded l = Load(bmp::File(pic));
     ASSERT_EQ(l.result, 1);
     EXPECT_EQ(l.bytes.substr(l.bitsOffset), "GAP!!" + Pattern(3));
 }
 
 TEST_F(Loader, FileLongerThanThePictureIsFine) {
-    bmp::Spec spec{.bitCount = 24, .pixels = Pattern(16) + "trailing"};
-    Loaded l = Load(bmp::File(spec));
+    bmp::Picture pic{.bitCount = 24, .pixels = Pattern(16) + "trailing"};
+    Loaded l = Load(bmp::File(pic));
     ASSERT_EQ(l.result, 1);
     EXPECT_EQ(l.bytes.size(), 40u + 16);
 }
 
 TEST_F(Loader, LongHeaderIsKeptWhole) {
-    bmp::Spec spec{.headerSize = 124,
+    bmp::Picture pic{.headerSize = 124,
                    .bitCount = 4,
                    .table = std::vector<uint32_t>(16, kRed),
                    .pixels = Pattern(8)};
-    std::string file = bmp::File(spec);
+    std::string file = bmp::File(pic);
     file[14 + 100] = 'V';  // a byte past the first 40 of the header
     Loaded l = Load(file);
     ASSERT_EQ(l.result, 1);
@@ -121,13 +121,13 @@ class ChunkSizes : public Loader, public ::testing::WithParamInterface<uint32_t>
 // 8-bit rows of 4 bytes; the image size field asks for exactly the bytes given.
 TEST_P(ChunkSizes, PixelDataArrivesWhole) {
     const uint32_t size = GetParam();
-    bmp::Spec spec{.width = 4,
+    bmp::Picture pic{.width = 4,
                    .height = static_cast<int32_t>(size / 4),
                    .sizeImage = size,
                    .colorsUsed = 1,
                    .table = {kWhite},
                    .pixels = Pattern(size)};
-    Loaded l = Load(bmp::File(spec));
+    Loaded l = Load(bmp::File(pic));
     ASSERT_EQ(l.result, 1);
     EXPECT_EQ(l.bytes.size(), 40u + 4 + size);
     EXPECT_TRUE(l.bytes.substr(l.bitsOffset) == Pattern(size));
