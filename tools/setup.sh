@@ -10,7 +10,7 @@ packages=(
   wine wine64 wine32:i386
   xvfb x11-utils imagemagick googletest fonts-ipafont-gothic cmake ninja-build g++ make locales
   # LZH: jlha makes the test archives; lhasa and bsdtar are the benchmark's peers; clang fuzzes.
-  jlha-utils lhasa libarchive-tools clang
+  jlha-utils lhasa libarchive-tools clang libclang-rt-14-dev
 )
 
 have_all() {
