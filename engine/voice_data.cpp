@@ -6,6 +6,7 @@
 #include "archiver/archiver.h"
 #include "archiver/command.h"
 #include "engine/texts.h"
+#include "settings/profile.h"
 
 namespace engine {
 
@@ -24,9 +25,7 @@ std::string WindowsFolder() {
 }
 
 std::string VoiceFolder(const std::string& settingsPath) {
-    char buf[kVoiceFolderSize] = {};
-    GetPrivateProfileStringA(kSectionDir, kKeyWav, "", buf, sizeof buf, settingsPath.c_str());
-    return buf;
+    return settings::ReadProfileString(settingsPath, kSectionDir, kKeyWav, "", kVoiceFolderSize);
 }
 
 }  // namespace

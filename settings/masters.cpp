@@ -4,11 +4,11 @@
 
 #include <cstdio>
 #include <exception>
-#include <memory>
 #include <optional>
 #include <string_view>
 #include <vector>
 
+#include "framework/handles.h"
 #include "settings/master_rules.h"
 #include "settings/profile.h"
 #include "settings/texts.h"
@@ -22,11 +22,6 @@ namespace {
 constexpr size_t kPrefixBuffer = 64;
 constexpr size_t kWriteChunk = 65536;
 
-struct FindCloser {
-    void operator()(HANDLE h) const { FindClose(h); }
-};
-using FindHandle = std::unique_ptr<void, FindCloser>;
-
 bool IsListable(const WIN32_FIND_DATAA& entry, std::string_view namePattern) {
     const std::string_view name = entry.cFileName;
     if (name == "." || name == ".." || (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
@@ -36,27 +31,22 @@ bool IsListable(const WIN32_FIND_DATAA& entry, std::string_view namePattern) {
     return name.size() <= kMaxMasterNameBytes && MatchesNamePattern(name, namePattern);
 }
 
-struct HandleCloser {
-    void operator()(HANDLE h) const { CloseHandle(h); }
-};
-using Handle = std::unique_ptr<void, HandleCloser>;
-
 // Opened for reading and writing with no sharing, so that a read-only master file, or one
 // that another process holds, counts as one that cannot be opened.
-Handle OpenMasterExclusive(const std::string& path) {
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                           FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    if (h == INVALID_HANDLE_VALUE) {
-        return nullptr;
+framework::File OpenMasterExclusive(const std::string& path) {
+    framework::File file(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                     OPEN_EXISTING,
+                                     FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file) {
+        return file;
     }
-    Handle file(h);
     // Wine run as root opens read-only files for writing; the product must not. Only the
     // basic information: GetFileInformationByHandle also asks for the volume serial, which
     // under Wine costs more than converting a whole small master file.
     FILE_BASIC_INFO basic{};
-    if (!GetFileInformationByHandleEx(h, FileBasicInfo, &basic, sizeof basic) ||
+    if (!GetFileInformationByHandleEx(file.Get(), FileBasicInfo, &basic, sizeof basic) ||
         (basic.FileAttributes & FILE_ATTRIBUTE_READONLY)) {
-        return nullptr;
+        file.Reset();
     }
     return file;
 }
@@ -172,16 +162,16 @@ bool CopyConverted(text::LineReader& reader, WorkFile& work, LineRule rule) {
 // Any failure leaves the master file as it was and no work file behind.
 bool ConvertMasterFile(const std::string& folder, const std::string& name, LineRule rule) {
     const std::string masterPath = folder + name;
-    Handle master = OpenMasterExclusive(masterPath);
+    framework::File master = OpenMasterExclusive(masterPath);
     text::LineReader reader;
-    if (!master || !reader.Attach(ReadFrom(master.get()))) {
+    if (!master || !reader.Attach(ReadFrom(master.Get()))) {
         return false;
     }
     WorkFile work(folder + kWorkFile);
     if (!work.Create() || !CopyConverted(reader, work, rule)) {
         return false;
     }
-    master.reset();  // the master must be closed before it can be replaced
+    master.Reset();  // the master must be closed before it can be replaced
     return work.Replace(masterPath);
 }
 
@@ -204,27 +194,26 @@ int ListMasterFiles(const std::string& pattern, std::vector<std::string>& names)
     const text::PathParts parts = text::SplitPath(pattern);
     const std::string namePattern = parts.fname + parts.ext;
     WIN32_FIND_DATAA entry;
-    FindHandle find(FindFirstFileA(pattern.c_str(), &entry));
-    if (find.get() == INVALID_HANDLE_VALUE) {
-        find.release();
+    framework::FindHandle find(FindFirstFileA(pattern.c_str(), &entry));
+    if (!find) {
         return 0;
     }
     do {
         if (IsListable(entry, namePattern)) {
             names.emplace_back(entry.cFileName);
         }
-    } while (names.size() < kMaxMasterNames && FindNextFileA(find.get(), &entry));
+    } while (names.size() < kMaxMasterNames && FindNextFileA(find.Get(), &entry));
     return static_cast<int>(names.size());
 }
 
 bool ReplaceMasterFile(const std::string& workPath, const std::string& masterPath) {
     bool replaced = false;
-    HANDLE h = CreateFileA(workPath.c_str(), DELETE, 0, nullptr, OPEN_EXISTING,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h != INVALID_HANDLE_VALUE) {
-        Handle work(h);
-        replaced = RenameOver(h, masterPath);
+    framework::File work(CreateFileA(workPath.c_str(), DELETE, 0, nullptr, OPEN_EXISTING,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (work) {
+        replaced = RenameOver(work.Get(), masterPath);
     }
+    work.Reset();  // opened without sharing: it must be closed before it can be removed
     if (!replaced) {
         DeleteFileA(workPath.c_str());
     }
