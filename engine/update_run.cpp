@@ -11,6 +11,7 @@
 #include "engine/program_folder.h"
 #include "engine/texts.h"
 #include "engine/voice_data.h"
+#include "replace/replace_file.h"
 #include "settings/folder_checks.h"
 #include "settings/masters.h"
 #include "settings/profile.h"
@@ -190,7 +191,7 @@ bool CopyPlainFile(Run& run, int i, const std::string& entryFolder) {
         run.master21Copied = true;
     }
     const std::string target = entryFolder + parts.fname + parts.ext;
-    if (!CopyFileA(source.c_str(), target.c_str(), FALSE)) {
+    if (!replace::ReplaceWithCopy(source, target)) {
         Report(run, Format(kUpdateFailed, target.c_str()));
         return false;
     }
