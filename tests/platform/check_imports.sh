@@ -15,7 +15,8 @@ list_imports() {
     local objdump=$1 program
     shift
     for program in "$@"; do
-        "$objdump" -p "$program" | awk -v program="$(basename "$program")" '
+        # objdump translates its headings: read them in the C locale.
+        LC_ALL=C "$objdump" -p "$program" | awk -v program="$(basename "$program")" '
             /^The Import Tables/ { on = 1; next }
             on && /^(The |PE File Base)/ { on = 0 }
             on && /DLL Name:/ { dll = $3; next }
