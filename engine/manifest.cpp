@@ -34,7 +34,9 @@ void ResetForReading(UpdateContext& ctx) {
 }
 
 // Like a C string: the text of a line ends at its first NUL byte.
-std::string_view UpToNul(std::string_view line) { return line.substr(0, line.find('\0')); }
+std::string_view UpToNul(std::string_view line) {
+    return line.substr(0, line.find('\0'));
+}
 
 void AddEntry(UpdateContext& ctx, const FileListFields& f) {
     int i = ctx.entryCount;
@@ -92,6 +94,11 @@ int ReadManifestFile(const std::string& path, UpdateContext& ctx) {
     if (!reader.Open(path)) {
         return 0;
     }
+    return ReadManifestLines(reader, ctx);
+}
+
+int ReadManifestLines(text::LineReader& reader, UpdateContext& ctx) {
+    ResetForReading(ctx);
     std::string line;
     text::LineReader::Status status = text::LineReader::Status::kLine;
     for (int i = 0; i < kFixedLines; ++i) {

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "engine/update_context.h"
+#include "text/line_reader.h"
 
 namespace engine {
 
@@ -18,6 +19,8 @@ constexpr size_t kFieldLimit = 31;
 // ignored.
 int ReadManifest(UpdateContext& ctx);
 int ReadManifestFile(const std::string& path, UpdateContext& ctx);
+// The same over an opened reader (the fuzz target feeds whole files from memory).
+int ReadManifestLines(text::LineReader& reader, UpdateContext& ctx);
 
 // The four text fields of a file-list line. They live across the whole list: a field that a
 // line does not supply keeps the previous line's value.

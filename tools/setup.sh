@@ -6,7 +6,8 @@ SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 
 packages=(
-  g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
+  # The win32 thread model: its runtime imports nothing newer than Windows XP.
+  g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32
   wine wine64 wine32:i386
   xvfb x11-utils imagemagick googletest fonts-ipafont-gothic cmake ninja-build g++ make locales
   # LZH: jlha makes the test archives; lhasa and bsdtar are the benchmark's peers; clang fuzzes.
@@ -29,14 +30,6 @@ if ! have_all; then
   $SUDO apt-get update -q
   $SUDO apt-get install -y -q --no-install-recommends "${packages[@]}"
 fi
-
-# The posix thread model gives std::thread/std::mutex in the cross compilers.
-for arch in i686 x86_64; do
-  for tool in gcc g++; do
-    alt="/usr/bin/${arch}-w64-mingw32-${tool}-posix"
-    [ -x "$alt" ] && $SUDO update-alternatives --set "${arch}-w64-mingw32-${tool}" "$alt" >/dev/null 2>&1 || true
-  done
-done
 
 if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
   $SUDO sed -i 's/^# *\(ja_JP.UTF-8 UTF-8\)/\1/' /etc/locale.gen

@@ -36,6 +36,10 @@ done
 echo "== fuzz lzh (60 s)"
 bash "$ROOT/tools/fuzz-lzh.sh" 60 > "$BUILD/fuzz-lzh.log" 2>&1 || { tail -40 "$BUILD/fuzz-lzh.log"; status=1; }
 grep -E '^(Done|stat::number_of_executed_units)' "$BUILD/fuzz-lzh.log" || true
+echo "== fuzz manifest (20 s)"
+bash "$ROOT/tools/fuzz-manifest.sh" 20 > "$BUILD/fuzz-manifest.log" 2>&1 ||
+    { tail -40 "$BUILD/fuzz-manifest.log"; status=1; }
+grep -E '^Done' "$BUILD/fuzz-manifest.log" || true
 
 # One closing line over all three runs.
 passed=0

@@ -1,6 +1,5 @@
 // Runs `e` over every archive of the shared LZH corpus and compares with expected.tsv.
 #include <windows.h>
-#include <wincrypt.h>
 
 #include <gtest/gtest.h>
 
@@ -12,6 +11,7 @@
 
 #include "archiver/command.h"
 #include "tests/archiver/fixture.h"
+#include "tests/lzh/sha256.h"
 #include "tests/support/test_support.h"
 #include "text/cp932.h"
 
@@ -61,31 +61,6 @@ std::map<std::string, std::vector<Row>> ReadExpected(const std::string& hostFold
         rows[f[0]].push_back({f[1], member, size, f[6]});
     }
     return rows;
-}
-
-std::string Sha256(const std::string& data) {
-    HCRYPTPROV prov = 0;
-    HCRYPTHASH hash = 0;
-    BYTE value[32] = {};
-    DWORD size = sizeof value;
-    bool ok = CryptAcquireContextA(&prov, nullptr, nullptr, PROV_RSA_AES, CRYPT_VERIFYCONTEXT) &&
-              CryptCreateHash(prov, CALG_SHA_256, 0, 0, &hash) &&
-              CryptHashData(hash, reinterpret_cast<const BYTE*>(data.data()),
-                            static_cast<DWORD>(data.size()), 0) &&
-              CryptGetHashParam(hash, HP_HASHVAL, value, &size, 0);
-    if (hash) {
-        CryptDestroyHash(hash);
-    }
-    if (prov) {
-        CryptReleaseContext(prov, 0);
-    }
-    std::string hex;
-    for (DWORD i = 0; ok && i < size; ++i) {
-        char two[3];
-        std::snprintf(two, sizeof two, "%02x", value[i]);
-        hex += two;
-    }
-    return hex;
 }
 
 // Where two members share a bare name the later one wins; names compare without case.
@@ -144,7 +119,7 @@ std::string Check(const std::string& archive, const std::vector<Row>& rows) {
             return "missing " + row.member;
         }
         std::string data = ReadFile(dest + row.member);
-        if (data.size() != row.size || Sha256(data) != row.sha256) {
+        if (data.size() != row.size || lzh_test::Sha256Hex(data) != row.sha256) {
             return "differs: " + row.member;
         }
     }
