@@ -35,8 +35,8 @@ size_t WorkFolderEnd(std::string_view text, size_t i) {
         ++w;
     }
     size_t from = w + 1;
-    if (w >= text.size() || !IsAsciiLetter(text[w]) || from >= text.size() ||
-        text[from] == '"' || IsBlank(text[from])) {
+    if (w >= text.size() || !IsAsciiLetter(text[w]) || from >= text.size() || text[from] == '"' ||
+        IsBlank(text[from])) {
         return std::string_view::npos;
     }
     size_t quote = text.find('"', from);

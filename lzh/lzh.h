@@ -51,7 +51,7 @@ struct Member {
     bool hasUnixTime = false;  // a UTC time stamp (level 2 headers or extended header 0x54)
     int64_t unixTime = 0;
     int headerLevel = 0;
-    uint8_t osType = 0;        // the header's OS byte ('M' MS-DOS, 'U' Unix, 'm' MacLHA...); 0 at level 0
+    uint8_t osType = 0;        // the OS byte ('U' Unix, 'm' MacLHA...); 0 at level 0
     bool isDirectory = false;  // -lhd-
     bool isSymlink = false;    // a Unix symbolic link: never created or followed
     std::string linkTarget;    // a symbolic link's stored target, '\' between folders

@@ -33,8 +33,8 @@ uint16_t CrcXmodem(const uint8_t* data, size_t n) {
 }
 
 bool IsMacBinaryHeader(const uint8_t* h, uint64_t fileSize) {
-    bool fields = h[0] == 0 && h[74] == 0 && h[82] == 0 && h[1] >= 1 && h[1] <= 63 &&
-                  Be(h + 120, 2) == 0;
+    bool fields =
+        h[0] == 0 && h[74] == 0 && h[82] == 0 && h[1] >= 1 && h[1] <= 63 && Be(h + 120, 2) == 0;
     if (!fields || CrcXmodem(h, kCrcCovers) != Be(h + kCrcCovers, 2)) {
         return false;
     }

@@ -36,6 +36,9 @@ done
 echo "== fuzz lzh (60 s)"
 bash "$ROOT/tools/fuzz-lzh.sh" 60 > "$BUILD/fuzz-lzh.log" 2>&1 || { tail -40 "$BUILD/fuzz-lzh.log"; status=1; }
 grep -E '^(Done|stat::number_of_executed_units)' "$BUILD/fuzz-lzh.log" || true
+echo "== fuzz archiver command (20 s)"
+bash "$ROOT/tools/fuzz-command.sh" 20 > "$BUILD/fuzz-command.log" 2>&1 || { tail -40 "$BUILD/fuzz-command.log"; status=1; }
+grep -E '^Done' "$BUILD/fuzz-command.log" || true
 
 # One closing line over all three runs.
 passed=0

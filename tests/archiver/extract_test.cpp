@@ -82,8 +82,8 @@ TEST(Extract, ReplacesReadOnlyTargetAndOlderOnesWithoutC) {
     WriteFile(dir / "numbers.txt", "old");
     SetLastWrite(dir / "numbers.txt", kFixtureTime - 365 * 86400);  // a year before the member
     SetFileAttributesA((dir / "numbers.txt").c_str(), FILE_ATTRIBUTE_READONLY);
-    auto r = RunCommand("e -mwC:\\WINDOWS " + Quote(DataFile("level1o6.lzh")) + " " +
-                        Quote(dir.path()));
+    auto r =
+        RunCommand("e -mwC:\\WINDOWS " + Quote(DataFile("level1o6.lzh")) + " " + Quote(dir.path()));
     ASSERT_EQ(r.result, 0) << r.text;
     EXPECT_EQ(ReadFile(dir / "numbers.txt"), archiver_test::NumbersText());
     EXPECT_EQ(ListFolder(dir.path()), (Names{"binary.dat", "numbers.txt"}));

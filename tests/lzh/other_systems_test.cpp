@@ -23,8 +23,8 @@ uint16_t Crc(const std::string& s) {
 }
 
 TEST(OtherSystems, Os9LevelTwoHeaderTwoBytesShortReads) {
-    std::string archive = Level2("os9.txt", "abc", 0x9738, 'K', 2) +
-                          Level2("next.txt", "abc", 0x9738, 'U') + kEnd;
+    std::string archive =
+        Level2("os9.txt", "abc", 0x9738, 'K', 2) + Level2("next.txt", "abc", 0x9738, 'U') + kEnd;
     auto members = DecodeAll(archive);
     ASSERT_EQ(members.size(), 2u);
     EXPECT_EQ(members[0].member.name, "os9.txt");
@@ -128,8 +128,7 @@ TEST(OtherSystems, MacLhaMemberGivesItsDataForkWhenTheHeaderChecksOut) {
 
 TEST(OtherSystems, MacBinaryCrcIsXmodem) {
     const std::string check = "123456789";
-    EXPECT_EQ(lzh::CrcXmodem(reinterpret_cast<const uint8_t*>(check.data()), check.size()),
-              0x31C3);
+    EXPECT_EQ(lzh::CrcXmodem(reinterpret_cast<const uint8_t*>(check.data()), check.size()), 0x31C3);
 }
 
 }  // namespace
