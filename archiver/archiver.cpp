@@ -1,5 +1,7 @@
 #include "archiver/archiver.h"
 
+#include <windows.h>
+
 #include <new>
 
 #include "archiver/command.h"
@@ -10,10 +12,15 @@ namespace archiver {
 
 namespace {
 
+bool IsFile(const std::string& path) {
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
 Outcome Run(const char* text) {
     Command command;
     std::string error;
-    if (!ParseCommand(text != nullptr ? text : "", command, error)) {
+    if (!ParseCommand(text != nullptr ? text : "", IsFile, command, error)) {
         return {kResultBadCommand, error};
     }
     return command.kind == CommandKind::kList ? ListArchive(command) : ExtractArchive(command);

@@ -19,8 +19,36 @@ bool IsBlank(char c) {
     return c == ' ' || c == '\t';
 }
 
-// Splits on blanks outside double quotes. Neither a blank nor a quote can be the trail byte
-// of a cp932 character, so a byte-wise scan is safe.
+bool IsAsciiLetter(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+// Where an unquoted switch token starting at `i` ends when it holds -w with a folder written
+// bare: at the last blank before the next quote, blanks inside the folder kept. npos when the
+// token is no such switch, or no blank and quote follow (it then ends at its first blank).
+size_t WorkFolderEnd(std::string_view text, size_t i) {
+    if (text[i] != '-') {
+        return std::string_view::npos;
+    }
+    size_t w = i + 1;
+    while (w < text.size() && IsAsciiLetter(text[w]) && text[w] != 'w' && text[w] != 'W') {
+        ++w;
+    }
+    size_t from = w + 1;
+    if (w >= text.size() || !IsAsciiLetter(text[w]) || from >= text.size() || text[from] == '"' ||
+        IsBlank(text[from])) {
+        return std::string_view::npos;
+    }
+    size_t quote = text.find('"', from);
+    size_t end = quote;
+    while (end != std::string_view::npos && end > from && IsBlank(text[end - 1])) {
+        --end;
+    }
+    return end == quote ? std::string_view::npos : end;
+}
+
+// Splits on blanks outside double quotes, except inside the bare folder of -w. Neither a
+// blank nor a quote can be the trail byte of a cp932 character, so a byte-wise scan is safe.
 bool Tokenize(std::string_view text, std::vector<Token>& tokens) {
     size_t i = 0;
     while (true) {
@@ -32,6 +60,12 @@ bool Tokenize(std::string_view text, std::vector<Token>& tokens) {
         }
         Token token;
         token.quoted = text[i] == '"';
+        if (size_t end = WorkFolderEnd(text, i); end != std::string_view::npos) {
+            token.text = text.substr(i, end - i);
+            tokens.push_back(std::move(token));
+            i = end;
+            continue;
+        }
         bool inQuotes = false;
         for (; i < text.size() && (inQuotes || !IsBlank(text[i])); ++i) {
             if (text[i] == '"') {
@@ -120,7 +154,8 @@ bool IsDeviceName(std::string_view name) {
 
 }  // namespace
 
-bool ParseCommand(std::string_view text, Command& command, std::string& error) {
+bool ParseCommand(std::string_view text, const FileExists& exists, Command& command,
+                  std::string& error) {
     std::vector<Token> tokens;
     if (!Tokenize(text, tokens)) {
         error = kUnclosedQuote;
@@ -154,17 +189,17 @@ bool ParseCommand(std::string_view text, Command& command, std::string& error) {
         error = std::string(kExtraArgument) + paths[allowed];
         return false;
     }
-    command.archive = ArchiveFileName(paths[0]);
+    command.archive = ArchiveFileName(paths[0], exists);
     command.destination = paths.size() > 1 ? paths[1] : std::string();
     return true;
 }
 
-std::string ArchiveFileName(std::string_view path) {
-    std::string file(path);
-    if (text::SplitPath(path).ext.empty()) {
-        file += ".lzh";
+std::string ArchiveFileName(std::string_view path, const FileExists& exists) {
+    std::string withLzh = std::string(path) + ".lzh";
+    if (text::SplitPath(path).ext.empty() || exists(withLzh)) {
+        return withLzh;
     }
-    return file;
+    return std::string(path);
 }
 
 bool EndsWithSeparator(std::string_view path) {

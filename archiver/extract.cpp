@@ -67,8 +67,15 @@ const char* Refusal(const lzh::Member& m, std::vector<std::string>& links) {
     return m.isDirectory || IsSafeBareName(m.name) ? nullptr : kUnsafeName;
 }
 
-// Reads the whole archive once: every header, name and member's data must be sound before
-// a single file is written.
+bool IsEmptyFile(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    return GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) &&
+           data.nFileSizeLow == 0 && data.nFileSizeHigh == 0;
+}
+
+// Reads the whole archive once: every header, name and member's data must be sound, and the
+// archive whole (at least one member, then its end mark), before a single file is written.
+// A copy that went wrong shows as an empty or cut file, which must not pass for an update.
 Outcome Verify(const Command& command) {
     FileSource source(command.archive);
     if (!source.opened()) {
@@ -77,14 +84,19 @@ Outcome Verify(const Command& command) {
         return Failure(kResultBadArchive, missing ? kArchiveMissing : kArchiveUnreadable, "",
                        command.archive, nullptr);
     }
+    if (IsEmptyFile(command.archive)) {
+        return Failure(kResultBadArchive, kArchiveEmpty, "", command.archive, kNothingWritten);
+    }
     lzh::Reader reader(source);
     lzh::Member member;
     std::string last;
     std::vector<std::string> links;
-    while (true) {
+    for (int members = 0;; ++members) {
         lzh::Status status = reader.Next(member);
         if (status == lzh::Status::kEnd) {
-            return {};
+            return members > 0 ? Outcome{}
+                               : Failure(kResultBadArchive, kNoMembers, "", command.archive,
+                                         kNothingWritten);
         }
         if (status != lzh::Status::kOk) {
             return Failure(kResultBadArchive, Reason(status), last, command.archive,

@@ -15,6 +15,8 @@ inline constexpr char kExtraArgument[] = "余分な引数があります: ";
 // Reasons a command on an archive fails.
 inline constexpr char kArchiveMissing[] = "書庫が見つかりません。";
 inline constexpr char kArchiveUnreadable[] = "書庫を読めません。";
+inline constexpr char kArchiveEmpty[] = "書庫が空です。";
+inline constexpr char kNoMembers[] = "書庫にファイルがありません。";
 inline constexpr char kBadHeader[] = "書庫のヘッダが壊れています。";
 inline constexpr char kTruncated[] = "書庫が途中で切れています。";
 inline constexpr char kUnknownMethod[] = "対応していない圧縮形式です。";

@@ -61,7 +61,7 @@ class HeaderParser {
 public:
     explicit HeaderParser(ByteSource& source) : source_(source) {}
 
-    Status Read(Member& m, uint64_t& dataSize);
+    Status Read(uint8_t first, Member& m, uint64_t& dataSize);
 
 private:
     Status Append(size_t n) {
@@ -81,6 +81,9 @@ private:
     Status ReadLevel23(Member& m, uint64_t& dataSize);
     void ReadUnixExtension(size_t from, Member& m);
     Status ReadChainFromSource(size_t sizeAt, uint64_t& chainBytes);
+    template <typename Visit>
+    bool WalkExtended(size_t sizeAt, int width, size_t end, Visit visit) const;
+    bool ChainEndsBy(size_t sizeAt, int width, size_t end) const;
     bool ParseExtended(size_t sizeAt, int width, size_t end, Member& m);
     void ApplyExtended(uint8_t type, const uint8_t* data, size_t n, size_t offset, Member& m);
     bool CheckHeaderCrc() const;
@@ -91,15 +94,7 @@ private:
     Extras x_;
 };
 
-Status HeaderParser::Read(Member& m, uint64_t& dataSize) {
-    uint8_t first;
-    size_t got = ReadFull(source_, &first, 1);
-    if (got == 0) {
-        return source_.Failed() ? Status::kReadError : Status::kEnd;
-    }
-    if (first == 0) {
-        return Status::kEnd;
-    }
+Status HeaderParser::Read(uint8_t first, Member& m, uint64_t& dataSize) {
     h_.assign(1, first);
     if (Status s = Append(kLevel01Fixed - 1); s != Status::kOk) {
         return s;
@@ -147,6 +142,10 @@ Status HeaderParser::ReadLevel01(Member& m, uint64_t& dataSize) {
     m.dosTime = Le(&h_[15], 4);
     m.crc = static_cast<uint16_t>(Le(&h_[afterName], 2));
     std::string base(reinterpret_cast<const char*>(&h_[kLevel01Fixed]), nameLen);
+    // Amiga and MorphOS LHA follow the name with a 0 byte and the file's comment.
+    if (size_t nul = base.find('\0'); nul != std::string::npos) {
+        base.resize(nul);
+    }
     dataSize = m.packedSize;
     if (m.headerLevel == 0) {
         ReadUnixExtension(afterName + 2, m);
@@ -161,6 +160,7 @@ Status HeaderParser::ReadLevel01(Member& m, uint64_t& dataSize) {
         }
         dataSize = m.packedSize - chainBytes;
         m.packedSize = dataSize;
+        m.osType = h_[afterName + 2];
         // LHark labels its own, incompatible method -lh7-; its level 1 headers are the only
         // ones known to carry a blank as the OS byte.
         if (m.method == "-lh7-" && h_[afterName + 2] == ' ') {
@@ -218,6 +218,15 @@ Status HeaderParser::ReadLevel23(Member& m, uint64_t& dataSize) {
     if (Status s = Append(total - h_.size()); s != Status::kOk) {
         return s;
     }
+    m.osType = h_[23];
+    // OS-9/68k's LHA counts a level 2 header without its own two length bytes, so its chain
+    // of extended headers ends two bytes past the count.
+    if (!level3 && m.osType == 'K' && !ChainEndsBy(fixed - 2, 2, total)) {
+        if (Status s = Append(2); s != Status::kOk) {
+            return s;
+        }
+        total += 2;
+    }
     m.hasUnixTime = true;
     m.unixTime = static_cast<int32_t>(Le(&h_[15], 4));
     m.crc = static_cast<uint16_t>(Le(&h_[21], 2));
@@ -230,9 +239,11 @@ Status HeaderParser::ReadLevel23(Member& m, uint64_t& dataSize) {
     return Status::kOk;
 }
 
-// Walks the extended headers whose first size field lies at `sizeAt`; false when one runs
-// past `end`.
-bool HeaderParser::ParseExtended(size_t sizeAt, int width, size_t end, Member& m) {
+// Walks the extended headers whose first size field lies at `sizeAt`, handing each one's
+// offset and data size to `visit`; false when one runs past `end` or the chain has no end
+// before it.
+template <typename Visit>
+bool HeaderParser::WalkExtended(size_t sizeAt, int width, size_t end, Visit visit) const {
     while (sizeAt + width <= end) {
         size_t size = Le(&h_[sizeAt], width);
         if (size == 0) {
@@ -242,10 +253,20 @@ bool HeaderParser::ParseExtended(size_t sizeAt, int width, size_t end, Member& m
         if (size < size_t(1 + width) || size > end - start) {
             return false;
         }
-        ApplyExtended(h_[start], &h_[start + 1], size - 1 - width, start + 1, m);
+        visit(start, size - 1 - width);
         sizeAt = start + size - width;
     }
     return false;
+}
+
+bool HeaderParser::ChainEndsBy(size_t sizeAt, int width, size_t end) const {
+    return WalkExtended(sizeAt, width, end, [](size_t, size_t) {});
+}
+
+bool HeaderParser::ParseExtended(size_t sizeAt, int width, size_t end, Member& m) {
+    return WalkExtended(sizeAt, width, end, [&](size_t start, size_t n) {
+        ApplyExtended(h_[start], &h_[start + 1], n, start + 1, m);
+    });
 }
 
 void HeaderParser::ApplyExtended(uint8_t type, const uint8_t* data, size_t n, size_t offset,
@@ -401,8 +422,8 @@ std::string BareName(std::string_view path) {
     return std::string(last == std::string_view::npos ? path : path.substr(last + 1));
 }
 
-Status ReadHeader(ByteSource& source, Member& member, uint64_t& dataSize) {
-    return HeaderParser(source).Read(member, dataSize);
+Status ReadHeader(ByteSource& source, uint8_t first, Member& member, uint64_t& dataSize) {
+    return HeaderParser(source).Read(first, member, dataSize);
 }
 
 }  // namespace lzh

@@ -9,10 +9,10 @@
 
 namespace lzh {
 
-// Reads one member header from `source`. kEnd at the archive's end mark or at the end of the
-// source; otherwise fills `member` and `dataSize`, the length of the member's packed data
-// that follows the header.
-Status ReadHeader(ByteSource& source, Member& member, uint64_t& dataSize);
+// Reads the member header that starts with `first` (already read, not 0) and goes on in
+// `source`; fills `member` and `dataSize`, the length of the member's packed data that
+// follows the header.
+Status ReadHeader(ByteSource& source, uint8_t first, Member& member, uint64_t& dataSize);
 
 // Turns a stored folder part and file part into a path with '\' between its folders:
 // 0xFF, '\' and '/' separate ('\' and '/' only where they do not end a double-byte

@@ -10,9 +10,10 @@ namespace lzh {
 
 enum class Status {
     kOk,
-    kEnd,            // no more members
+    kEnd,            // no more members: the end mark, or the end of an archive of LArc's
     kBadHeader,      // a header that does not parse or whose CRC or checksum is wrong
-    kTruncated,      // the archive ends inside a header or a member's data
+    kTruncated,      // the archive ends inside a header or a member's data, or without its
+                     // end mark
     kUnknownMethod,  // a compression method we do not decode
     kBadData,        // compressed data that does not decode
     kCrcMismatch,    // decoded data whose CRC-16 differs from the header's
@@ -50,6 +51,7 @@ struct Member {
     bool hasUnixTime = false;  // a UTC time stamp (level 2 headers or extended header 0x54)
     int64_t unixTime = 0;
     int headerLevel = 0;
+    uint8_t osType = 0;        // the OS byte ('U' Unix, 'm' MacLHA...); 0 at level 0
     bool isDirectory = false;  // -lhd-
     bool isSymlink = false;    // a Unix symbolic link: never created or followed
     std::string linkTarget;    // a symbolic link's stored target, '\' between folders
@@ -62,12 +64,15 @@ public:
     Reader(const Reader&) = delete;
     Reader& operator=(const Reader&) = delete;
 
-    // Reads the next member's header. kEnd at the end of the archive. kBadHeader also for a
-    // member stored inside an earlier member that is a file or a link (`member` is filled).
+    // Reads the next member's header. kEnd at the end mark (a 0 byte; what follows it is not
+    // read), kTruncated where the source ends instead, except after a member of LArc, which
+    // writes no end mark. kBadHeader also for a member stored inside an earlier member that is
+    // a file or a link (`member` is filled).
     // After kBadHeader, kTruncated or kReadError nothing more is read.
     Status Next(Member& member);
     // Decodes the current member's data into `sink`, checking its size and CRC-16. Folders
-    // and symbolic links write nothing and give kOk. After kBadData, kCrcMismatch or
+    // and symbolic links write nothing and give kOk. A MacLHA member whose data is a sound
+    // MacBinary file gives its data fork alone. After kBadData, kCrcMismatch or
     // kUnknownMethod the next member can still be read.
     Status Extract(ByteSink& sink);
     // Passes over the current member's data without decoding it.

@@ -7,6 +7,7 @@
 #include "lzh/decoders.h"
 #include "lzh/header.h"
 #include "lzh/lzh.h"
+#include "lzh/macbinary.h"
 #include "lzh/member_input.h"
 #include "lzh/window.h"
 #include "text/cp932.h"
@@ -32,6 +33,11 @@ constexpr std::array kMethods = {
     Method{"-lhx-", Kind::kBlocks, 19, 20, 5}, Method{"-lzs-", Kind::kLzs, 11, 0, 0},
     Method{"-lz5-", Kind::kLz5, 12, 0, 0},     Method{"-lk7-", Kind::kLhark, 16, 0, 0},
 };
+
+// LArc writes no end mark: its archives end with their last member's data.
+bool IsLarcMethod(std::string_view name) {
+    return name == "-lzs-" || name == "-lz4-" || name == "-lz5-";
+}
 
 const Method* FindMethod(std::string_view name) {
     for (const Method& m : kMethods) {
@@ -102,6 +108,7 @@ struct Reader::Impl {
     explicit Impl(ByteSource& s) : source(s) {}
 
     Status Next(Member& out);
+    Status EndOfSource() const;
     Status Extract(ByteSink& sink);
     Status Skip();
     Status Decode(const Method& method, MemberInput& input, ByteSink& sink);
@@ -122,6 +129,7 @@ struct Reader::Impl {
     std::unordered_set<std::string> occupied;
     State state = State::kBetween;
     Status stopped = Status::kEnd;
+    bool endsUnmarked = false;  // the last member read was LArc's
     Member current;
     uint64_t dataSize = 0;
 };
@@ -135,13 +143,20 @@ Status Reader::Impl::Next(Member& out) {
     if (state == State::kStopped) {
         return stopped;
     }
-    Status s = ReadHeader(source, current, dataSize);
+    uint8_t first;
+    Status s;
+    if (source.Read(&first, 1) == 0) {
+        s = EndOfSource();
+    } else {
+        s = first == 0 ? Status::kEnd : ReadHeader(source, first, current, dataSize);
+    }
     if (s != Status::kOk) {
         state = State::kStopped;
         stopped = s;
         return s;
     }
     out = current;
+    endsUnmarked = IsLarcMethod(current.method);
     if (InsideEarlierFile(current.path)) {
         state = State::kStopped;
         stopped = Status::kBadHeader;
@@ -152,6 +167,14 @@ Status Reader::Impl::Next(Member& out) {
     }
     state = State::kMember;
     return Status::kOk;
+}
+
+// An archive that stops where a header would start was cut short, unless it is LArc's.
+Status Reader::Impl::EndOfSource() const {
+    if (source.Failed()) {
+        return Status::kReadError;
+    }
+    return endsUnmarked ? Status::kEnd : Status::kTruncated;
 }
 
 bool Reader::Impl::InsideEarlierFile(const std::string& path) const {
@@ -189,6 +212,10 @@ Status Reader::Impl::Extract(ByteSink& sink) {
         s = Status::kOk;  // nothing to write, whatever the header claims
     } else if (!method || method->kind == Kind::kNoData) {
         s = Status::kUnknownMethod;
+    } else if (current.osType == 'm') {
+        MacBinarySink fork(sink, current.originalSize);
+        s = Decode(*method, input, fork);
+        s = s == Status::kOk && !fork.Finish() ? Status::kWriteError : s;
     } else {
         s = Decode(*method, input, sink);
     }

@@ -32,14 +32,15 @@ for arch in i686 x86_64; do
     done
 done
 
-# LZH reader fuzzing (libFuzzer, ASan + UBSan), 60 s; a finding fails the run.
-echo "== fuzz lzh (60 s)"
-bash "$ROOT/tools/fuzz-lzh.sh" 60 > "$BUILD/fuzz-lzh.log" 2>&1 || { tail -40 "$BUILD/fuzz-lzh.log"; status=1; }
-grep -E '^(Done|stat::number_of_executed_units)' "$BUILD/fuzz-lzh.log" || true
-echo "== fuzz manifest (20 s)"
-bash "$ROOT/tools/fuzz-manifest.sh" 20 > "$BUILD/fuzz-manifest.log" 2>&1 ||
-    { tail -40 "$BUILD/fuzz-manifest.log"; status=1; }
-grep -E '^Done' "$BUILD/fuzz-manifest.log" || true
+# Fuzzing of what reads outside input (libFuzzer, ASan + UBSan); a finding fails the run.
+for fuzz in lzh:60 manifest:20 command:20; do
+    name=${fuzz%%:*}
+    seconds=${fuzz#*:}
+    echo "== fuzz $name ($seconds s)"
+    bash "$ROOT/tools/fuzz-$name.sh" "$seconds" > "$BUILD/fuzz-$name.log" 2>&1 ||
+        { tail -40 "$BUILD/fuzz-$name.log"; status=1; }
+    grep -E '^(Done|stat::number_of_executed_units)' "$BUILD/fuzz-$name.log" || true
+done
 
 # One closing line over all three runs.
 passed=0

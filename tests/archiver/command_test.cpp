@@ -10,6 +10,11 @@ namespace {
 using archiver::Command;
 using archiver::CommandKind;
 
+// The files that exist for the parser's question about dotted archive names.
+bool Exists(const std::string& path) {
+    return path == "A:UPD1.0.lzh" || path == "C:\\v1.2\\data.1.lzh";
+}
+
 struct GoodCase {
     const char* text;
     CommandKind kind;
@@ -25,7 +30,7 @@ TEST_P(ParseGood, Fields) {
     const GoodCase& g = GetParam();
     Command cmd;
     std::string error;
-    ASSERT_TRUE(archiver::ParseCommand(g.text, cmd, error)) << g.text << ": " << error;
+    ASSERT_TRUE(archiver::ParseCommand(g.text, Exists, cmd, error)) << g.text << ": " << error;
     EXPECT_EQ(cmd.kind, g.kind);
     EXPECT_EQ(cmd.noQuestions, g.m);
     EXPECT_EQ(cmd.replaceAlways, g.c);
@@ -50,7 +55,17 @@ INSTANTIATE_TEST_SUITE_P(
                  "C:\\with blank", "x.lha", ""},
         GoodCase{"e \"-dash\"", CommandKind::kExtract, false, false, "", "-dash.lzh", ""},
         GoodCase{"l A:\\dir.v2\\SYS01", CommandKind::kList, false, false, "",
-                 "A:\\dir.v2\\SYS01.lzh", ""}));
+                 "A:\\dir.v2\\SYS01.lzh", ""},
+        // The Windows folder goes in unquoted: a per-user one holds blanks.
+        GoodCase{R"(e -mcwC:\Documents and Settings\user\WINDOWS "A:SYS01" "C:\P\")",
+                 CommandKind::kExtract, true, true, R"(C:\Documents and Settings\user\WINDOWS)",
+                 "A:SYS01.lzh", R"(C:\P\)"},
+        GoodCase{"e -mcwC:\\a  b\t \"A:UPD1.0\" \"C:\\P\"", CommandKind::kExtract, true, true,
+                 "C:\\a  b", "A:UPD1.0.lzh", "C:\\P"},
+        GoodCase{R"(e -wC:\W A:SYS01 "C:\P")", CommandKind::kExtract, false, false,
+                 R"(C:\W A:SYS01)", "C:\\P.lzh", ""},
+        GoodCase{R"(e -mcwC:\W"x" "A:SYS01")", CommandKind::kExtract, true, true, R"(C:\Wx)",
+                 "A:SYS01.lzh", ""}));
 
 struct BadCase {
     const char* text;
@@ -62,7 +77,7 @@ class ParseBad : public ::testing::TestWithParam<BadCase> {};
 TEST_P(ParseBad, RefusedWithReason) {
     Command cmd;
     std::string error;
-    EXPECT_FALSE(archiver::ParseCommand(GetParam().text, cmd, error)) << GetParam().text;
+    EXPECT_FALSE(archiver::ParseCommand(GetParam().text, Exists, cmd, error)) << GetParam().text;
     EXPECT_EQ(error.rfind(GetParam().errorStart, 0), 0u) << GetParam().text << " -> " << error;
 }
 
@@ -73,6 +88,7 @@ INSTANTIATE_TEST_SUITE_P(Commands, ParseBad,
                                            BadCase{"extract a.lzh", "コマンドが正しく"},
                                            BadCase{"e -q a.lzh", "スイッチが正しくありません: -q"},
                                            BadCase{"e -mcw a.lzh d", "-w の後に"},
+                                           BadCase{"e -mcw \"a\" \"d\"", "-w の後に"},
                                            BadCase{"e \"a.lzh d", "引用符が閉じて"},
                                            BadCase{"e -m", "書庫が指定されて"},
                                            BadCase{"e \"\" d", "書庫が指定されて"},
@@ -117,10 +133,19 @@ TEST(SafeBareName, Table) {
     }
 }
 
-TEST(ArchiveFileName, AddsLzhOnlyWithoutExtension) {
-    EXPECT_EQ(archiver::ArchiveFileName("A:SYS01"), "A:SYS01.lzh");
-    EXPECT_EQ(archiver::ArchiveFileName("A:SYS01.LZH"), "A:SYS01.LZH");
-    EXPECT_EQ(archiver::ArchiveFileName("C:\\v1.2\\data"), "C:\\v1.2\\data.lzh");
+TEST(ArchiveFileName, AddsLzhWithoutExtensionOrWhenThatFileExists) {
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"A:SYS01", "A:SYS01.lzh"},
+        {"A:SYS01.LZH", "A:SYS01.LZH"},
+        {"C:\\v1.2\\data", "C:\\v1.2\\data.lzh"},
+        {"A:UPD1.0", "A:UPD1.0.lzh"},
+        {"C:\\v1.2\\data.1", "C:\\v1.2\\data.1.lzh"},
+        {"A:UPD1.1", "A:UPD1.1"},
+        {"A:UPD1.0.lzh", "A:UPD1.0.lzh"},
+    };
+    for (const auto& [path, file] : cases) {
+        EXPECT_EQ(archiver::ArchiveFileName(path, Exists), file) << path;
+    }
 }
 
 TEST(JoinPath, SeparatorOnlyWhereMissing) {

@@ -66,11 +66,24 @@ TEST(Extract, UnixTimeAppliedExactlyAndExtensionAdded) {
     EXPECT_EQ(UnixTime(LastWrite(dir / "binary.dat")), kFixtureTime);
 }
 
+void SetLastWrite(const std::string& path, int64_t unixTime) {
+    ULARGE_INTEGER u;
+    u.QuadPart = static_cast<ULONGLONG>(unixTime + 11644473600LL) * 10000000ULL;
+    FILETIME time = {u.LowPart, u.HighPart};
+    HANDLE file = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
+    EXPECT_TRUE(SetFileTime(file, nullptr, nullptr, &time));
+    CloseHandle(file);
+}
+
 TEST(Extract, ReplacesReadOnlyTargetAndOlderOnesWithoutC) {
     TempDir dir;
     WriteFile(dir / "numbers.txt", "old");
+    SetLastWrite(dir / "numbers.txt", kFixtureTime - 365 * 86400);  // a year before the member
     SetFileAttributesA((dir / "numbers.txt").c_str(), FILE_ATTRIBUTE_READONLY);
-    auto r = RunCommand(ExtractCommand(DataFile("level1o6.lzh"), dir.path()));
+    auto r =
+        RunCommand("e -mwC:\\WINDOWS " + Quote(DataFile("level1o6.lzh")) + " " + Quote(dir.path()));
     ASSERT_EQ(r.result, 0) << r.text;
     EXPECT_EQ(ReadFile(dir / "numbers.txt"), archiver_test::NumbersText());
     EXPECT_EQ(ListFolder(dir.path()), (Names{"binary.dat", "numbers.txt"}));
@@ -130,6 +143,13 @@ INSTANTIATE_TEST_SUITE_P(
                },
                "CRC"},
         Damage{"CutInFirstHeader", [](std::string b) { return b.substr(0, 20); }, "書庫"},
+        Damage{"Empty", [](std::string) { return std::string(); }, "書庫が空です。"},
+        Damage{"NoMember", [](std::string) { return std::string(1, '\0'); },
+               "書庫にファイルがありません。"},
+        Damage{"CutBetweenMembers", [](std::string b) { return b.substr(0, 39 + 6579); },
+               "書庫が途中で切れています。"},
+        Damage{"NoEndMark", [](std::string b) { return b.substr(0, b.size() - 1); },
+               "書庫が途中で切れています。"},
         Damage{"CutInFirstData", [](std::string b) { return b.substr(0, 3000); }, ""},
         Damage{"CutInLastData", [](std::string b) { return b.substr(0, b.size() - 10); }, ""},
         Damage{"BadSecondHeaderChecksum",
@@ -139,6 +159,14 @@ INSTANTIATE_TEST_SUITE_P(
                },
                "書庫のヘッダ"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+TEST(Extract, BytesAfterTheEndMarkAreIgnored) {
+    TempDir dir;
+    WriteFile(dir / "padded.lzh", ReadFile(DataFile("level0o5.lzh")) + std::string(300, '\x1A'));
+    auto r = RunCommand(ExtractCommand(dir / "padded.lzh", dir / "out"));
+    ASSERT_EQ(r.result, 0) << r.text;
+    EXPECT_EQ(ReadFile(dir / "out\\numbers.txt"), archiver_test::NumbersText());
+}
 
 TEST(Extract, StoredFoldersDotsAndDrivesNeverLeadOutside) {
     TempDir dir;

@@ -5,6 +5,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "lzh/crc16.h"
+
 namespace lzh_test {
 
 size_t StringSource::Read(void* buf, size_t n) {
@@ -82,6 +84,26 @@ std::string Level1(const std::string& method, const std::string& name, const std
         out += extended.substr(2);
     }
     return out + data;
+}
+
+std::string Level2(const std::string& name, const std::string& data, uint16_t crc, char os,
+                   size_t lengthShortBy) {
+    auto le = [](uint32_t v, int width) {
+        std::string out;
+        for (int i = 0; i < width; ++i)
+            out += static_cast<char>(v >> (8 * i));
+        return out;
+    };
+    // Each extended header's size counts its type, its data and the next one's size.
+    std::string extended = le(5, 2) + '\x00' + std::string(2, '\0') + le(3 + name.size(), 2) +
+                           '\x01' + name + std::string(2, '\0');
+    uint32_t size = static_cast<uint32_t>(data.size());
+    std::string h = "-lh0-" + le(size, 4) + le(size, 4) + le(981173106, 4) + '\x20' + '\x02' +
+                    le(crc, 2) + os + extended;
+    h = le(static_cast<uint32_t>(h.size() + 2 - lengthShortBy), 2) + h;
+    uint16_t headerCrc = lzh::Crc16(0, reinterpret_cast<const uint8_t*>(h.data()), h.size());
+    h.replace(27, 2, le(headerCrc, 2));
+    return h + data;
 }
 
 }  // namespace lzh_test

@@ -48,4 +48,9 @@ std::string Level1(const std::string& method, const std::string& name, const std
                    uint16_t crc, const std::string& extended = "", char os = 'U',
                    std::optional<uint32_t> originalSize = std::nullopt);
 
+// A level 2 member built by hand: base fields, a header CRC and a file name extended header,
+// then `data` (stored). `lengthShortBy` takes that much off the header-length field.
+std::string Level2(const std::string& name, const std::string& data, uint16_t crc, char os,
+                   size_t lengthShortBy = 0);
+
 }  // namespace lzh_test

@@ -111,8 +111,8 @@ TEST(Reader, UnknownMethodIsReportedAndTheNextMemberStillReads) {
 }
 
 TEST(Reader, CrcMismatchIsAnErrorForTheMemberOnly) {
-    std::string archive =
-        Level1("-lh0-", "a.txt", "abc", 0x1234) + Level1("-lh0-", "b.txt", "abc", 0x9738);
+    std::string archive = Level1("-lh0-", "a.txt", "abc", 0x1234) +
+                          Level1("-lh0-", "b.txt", "abc", 0x9738) + std::string(1, '\0');
     auto members = DecodeAll(archive);
     ASSERT_EQ(members.size(), 2u);
     EXPECT_EQ(members[0].status, Status::kCrcMismatch);
