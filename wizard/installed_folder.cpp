@@ -29,8 +29,8 @@ std::string ReadText(const framework::RegistryKey& key, const char* name) {
     char buf[kValueBuffer] = {};
     DWORD size = kValueBuffer;
     DWORD type = 0;
-    if (::RegQueryValueExA(key.Get(), name, nullptr, &type, reinterpret_cast<BYTE*>(buf),
-                           &size) != ERROR_SUCCESS) {
+    if (::RegQueryValueExA(key.Get(), name, nullptr, &type, reinterpret_cast<BYTE*>(buf), &size) !=
+        ERROR_SUCCESS) {
         return {};
     }
     std::string value(buf, size < kValueBuffer ? size : kValueBuffer - 1);

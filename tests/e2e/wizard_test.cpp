@@ -130,10 +130,10 @@ protected:
     }
     static void WriteUninstallEntry(const std::string& command) {
         HKEY key = nullptr;
-        ASSERT_EQ(::RegCreateKeyExA(HKEY_LOCAL_MACHINE,
-                                    (kUninstallRoot + "\\" + kUninstallName).c_str(), 0, nullptr,
-                                    0, KEY_WRITE | kProductView, nullptr, &key, nullptr),
-                  ERROR_SUCCESS);
+        ASSERT_EQ(
+            ::RegCreateKeyExA(HKEY_LOCAL_MACHINE, (kUninstallRoot + "\\" + kUninstallName).c_str(),
+                              0, nullptr, 0, KEY_WRITE | kProductView, nullptr, &key, nullptr),
+            ERROR_SUCCESS);
         ::RegSetValueExA(key, "UninstallString", 0, REG_SZ,
                          reinterpret_cast<const BYTE*>(command.c_str()),
                          static_cast<DWORD>(command.size() + 1));

@@ -24,8 +24,8 @@ protected:
                                   KEY_ALL_ACCESS | view, nullptr, &key, nullptr),
                   ERROR_SUCCESS);
         if (value) {
-            RegSetValueExA(key, "UninstallString", 0, REG_SZ,
-                           reinterpret_cast<const BYTE*>(value), DWORD(strlen(value) + 1));
+            RegSetValueExA(key, "UninstallString", 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
+                           DWORD(strlen(value) + 1));
         }
         RegCloseKey(key);
         made_.push_back({name, view});
