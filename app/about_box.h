@@ -1,8 +1,8 @@
 // The about box, dialog 100.
 #pragma once
 
-#include "app/res/resource.h"
 #include "framework/dialog.h"
+#include "ids/resource.h"
 
 class CAboutBox : public framework::Dialog {
 public:

@@ -1,9 +1,9 @@
 #include "app/main_frame.h"
 
-#include "app/res/resource.h"
 #include "app/texts.h"
 #include "engine/program_folder.h"
 #include "framework/files.h"
+#include "ids/resource.h"
 
 namespace {
 

@@ -4,41 +4,42 @@
 
 #include "app/about_box.h"
 #include "app/program_folder_setup.h"
-#include "app/res/resource.h"
-#include "app/texts.h"
 #include "engine/program_folder.h"
+#include "ids/resource.h"
 
 namespace {
 
-std::string AppTitle(HINSTANCE instance) {
-    char buffer[64] = {};
-    ::LoadStringA(instance, IDS_APP_TITLE, buffer, sizeof(buffer));
-    return buffer;
+// Loads the themed common controls that the side-by-side manifest asks for.
+void LoadCommonControls() {
+    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES};
+    ::InitCommonControlsEx(&controls);
 }
 
 }  // namespace
 
 bool CRenovoApp::InitInstance() {
-    // Loads the themed common controls that the side-by-side manifest asks for.
-    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES};
-    ::InitCommonControlsEx(&controls);
-    // The program keeps no settings of its own there (no recent files: nothing is opened).
-    SetRegistryKey(app::kRegistryCompany, AppTitle(Instance()));
-
+    LoadCommonControls();
     engine::SetProgramFolder(app::ProgramFolderFromPath(app::ModuleFileName()));
-
-    if (!doc_.OnNewDocument()) {
+    if (!doc_.OnNewDocument() || !CreateMainFrame()) {
         return false;
     }
+    ShowMainFrame();
+    return true;
+}
+
+bool CRenovoApp::CreateMainFrame() {
     frame_ = std::make_unique<CMainFrame>();
     if (!frame_->LoadFrame(Instance(), [this](int id) { return OnCommand(id); })) {
         return false;
     }
     SetMainWindow(frame_->Handle(),
                   ::LoadAcceleratorsA(Instance(), MAKEINTRESOURCEA(IDR_MAINFRAME)));
+    return true;
+}
+
+void CRenovoApp::ShowMainFrame() const {
     ::ShowWindow(frame_->Handle(), SW_SHOW);
     ::UpdateWindow(frame_->Handle());
-    return true;
 }
 
 bool CRenovoApp::OnCommand(int id) {

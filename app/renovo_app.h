@@ -23,6 +23,10 @@ protected:
     bool InitInstance() override;
 
 private:
+    // The document template's work: the frame with its view, the menu and the accelerators.
+    bool CreateMainFrame();
+    void ShowMainFrame() const;
+
     CRenovoDoc doc_;
     std::unique_ptr<CMainFrame> frame_;
 };

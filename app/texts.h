@@ -3,8 +3,6 @@
 
 namespace app {
 
-// The framework's company key for its standard settings under HKEY_CURRENT_USER\Software.
-inline constexpr char kRegistryCompany[] = "Local AppWizard-Generated Applications";
 // The update manifest in the program folder; its first line is the main window's caption.
 inline constexpr char kManifestName[] = "info.txt";
 

@@ -4,6 +4,13 @@ namespace framework {
 
 namespace {
 Application* g_current = nullptr;
+
+// A file call on an empty floppy drive must fail back to its caller, whose messages say what
+// to do, instead of stopping in the system's "no disk in the drive" box.
+void KeepFileErrorsWithTheCaller() {
+    ::SetErrorMode(::SetErrorMode(0) | SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+}
+
 }  // namespace
 
 Application::Application(HINSTANCE instance) : instance_(instance) {
@@ -25,16 +32,13 @@ void Application::SetMainWindow(HWND hwnd, HACCEL accelerators) {
     accelerators_ = accelerators;
 }
 
-void Application::SetRegistryKey(const std::string& company, const std::string& application) {
-    registryKey_ = "Software\\" + company + "\\" + application;
-}
-
 bool Application::TranslateForMainWindow(MSG& msg) {
     return accelerators_ && mainWindow_ &&
            ::TranslateAcceleratorA(mainWindow_, accelerators_, &msg) != 0;
 }
 
 int Application::Run() {
+    KeepFileErrorsWithTheCaller();
     if (!InitInstance()) {
         return 0;
     }

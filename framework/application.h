@@ -1,10 +1,8 @@
-// The application object: one per process. Run() calls the start-up hook, then pumps
-// messages until the main window has gone, and returns the exit status.
+// The application object: one per process. Run() prepares the process, calls the start-up
+// hook, then pumps messages until the main window has gone, and returns the exit status.
 #pragma once
 
 #include <windows.h>
-
-#include <string>
 
 namespace framework {
 
@@ -25,10 +23,6 @@ public:
     HWND MainWindow() const { return mainWindow_; }
     void SetMainWindow(HWND hwnd, HACCEL accelerators = nullptr);
 
-    // "Software\<company>\<application>" under HKEY_CURRENT_USER.
-    void SetRegistryKey(const std::string& company, const std::string& application);
-    const std::string& RegistryKey() const { return registryKey_; }
-
     // Nested: the arrow comes back only when every Begin has had its End.
     void BeginWaitCursor();
     void EndWaitCursor();
@@ -43,7 +37,6 @@ private:
     HINSTANCE instance_;
     HWND mainWindow_ = nullptr;
     HACCEL accelerators_ = nullptr;
-    std::string registryKey_;
     int waitDepth_ = 0;
     HCURSOR cursorBeforeWait_ = nullptr;
 };

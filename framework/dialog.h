@@ -1,6 +1,7 @@
-// A modal dialog built from a resource template. The base owns the HWND while the dialog is
-// open and one dialog procedure that routes to the virtual handlers below; no exception
-// leaves it (one that escapes a handler ends the dialog with -1).
+// A modal dialog built from a resource template. The dialog manager creates and destroys the
+// window; the base borrows its HWND from WM_INITDIALOG until DoModal returns (null outside
+// that time) and has one dialog procedure that routes to the virtual handlers below; no
+// exception leaves it (one that escapes a handler ends the dialog with -1).
 #pragma once
 
 #include <windows.h>

@@ -1,10 +1,8 @@
-// Files as the program sees them: a directory search, a text file read line by line, and a
-// file's status (times, size, attributes, full name), read and written back.
+// Files as the program sees them: a directory search and a text file read line by line.
 #pragma once
 
 #include <windows.h>
 
-#include <cstdint>
 #include <string>
 
 #include "framework/handles.h"
@@ -41,19 +39,5 @@ public:
 private:
     text::LineReader reader_;
 };
-
-struct FileStatus {
-    FILETIME created{};
-    FILETIME modified{};
-    FILETIME accessed{};
-    uint64_t size = 0;
-    uint8_t attribute = 0;  // the low byte of the attributes: read-only, hidden, system, archive...
-    std::string fullName;
-};
-
-// False when the file cannot be found.
-bool GetFileStatus(const std::string& path, FileStatus& status);
-// Writes the times that are set (non-zero) and the attribute byte back to the file.
-bool SetFileStatus(const std::string& path, const FileStatus& status);
 
 }  // namespace framework

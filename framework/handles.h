@@ -30,8 +30,9 @@ public:
     Handle Get() const { return h_; }
     explicit operator bool() const { return h_ != Traits::Null(); }
     Handle Release() { return std::exchange(h_, Traits::Null()); }
+    // Taking over the handle already held keeps it open: it is still this owner's.
     void Reset(Handle h = Traits::Null()) {
-        if (h_ != Traits::Null()) {
+        if (h_ != Traits::Null() && h_ != h) {
             Traits::Close(h_);
         }
         h_ = h;
@@ -77,6 +78,11 @@ struct MenuTraits {
     static Handle Null() { return nullptr; }
     static void Close(Handle h) { ::DestroyMenu(h); }
 };
+struct RegistryKeyTraits {
+    using Handle = HKEY;
+    static Handle Null() { return nullptr; }
+    static void Close(Handle h) { ::RegCloseKey(h); }
+};
 
 using File = Owned<FileTraits>;
 using FindHandle = Owned<FindTraits>;
@@ -86,6 +92,7 @@ using MemoryDc = Owned<MemoryDcTraits>;
 using GlobalBlock = Owned<GlobalTraits>;
 using LocalBlock = Owned<LocalTraits>;
 using Menu = Owned<MenuTraits>;
+using RegistryKey = Owned<RegistryKeyTraits>;
 
 // Holds a global block locked; a block that cannot be locked gives a null Data().
 class GlobalLockGuard {

@@ -20,10 +20,8 @@ public:
         return static_cast<int>(
             ::SendMessageA(hwnd_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(s.c_str())));
     }
-    int GetCount() const { return static_cast<int>(::SendMessageA(hwnd_, LB_GETCOUNT, 0, 0)); }
     // -1 when nothing is selected.
     int GetCurSel() const { return static_cast<int>(::SendMessageA(hwnd_, LB_GETCURSEL, 0, 0)); }
-    void SetCurSel(int index) const { ::SendMessageA(hwnd_, LB_SETCURSEL, WPARAM(index), 0); }
     // The entry's text; empty for an index out of range.
     std::string GetText(int index) const;
 

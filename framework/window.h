@@ -59,7 +59,6 @@ class View;
 class FrameWindow : public Window {
 public:
     void SetView(View* view) { view_ = view; }
-    View* GetView() const { return view_; }
 
 protected:
     LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp) override;

@@ -1,6 +1,6 @@
 #include "wizard/confirm_page.h"
 
-#include "app/res/resource.h"
+#include "ids/resource.h"
 #include "wizard/page_picture.h"
 
 CConfirmPage::CConfirmPage() : Dialog(IDD_CONFIRM_PAGE) {}

@@ -2,8 +2,10 @@
 
 #include <direct.h>
 
-#include "app/res/resource.h"
+#include "engine/program_folder.h"
 #include "framework/application.h"
+#include "framework/directory.h"
+#include "ids/resource.h"
 #include "wizard/installed_folder.h"
 #include "wizard/page_picture.h"
 #include "wizard/subfolders.h"
@@ -24,6 +26,16 @@ std::string FolderName(const std::string& entry) {
     return entry;
 }
 
+// The drive of a program folder such as "A:" (a program at A:\), whose paths name files
+// relative to where that drive is; none for a folder that starts at a root.
+std::optional<char> DriveRelativeLetter(const std::string& folder) {
+    const bool drive = folder.size() >= 2 && folder[1] == ':';
+    if (!drive || (folder.size() > 2 && (folder[2] == '\\' || folder[2] == '/'))) {
+        return std::nullopt;
+    }
+    return folder[0];
+}
+
 }  // namespace
 
 CDestinationPage::CDestinationPage() : Dialog(IDD_DESTINATION_PAGE) {}
@@ -32,7 +44,10 @@ bool CDestinationPage::OnInitDialog() {
     folderList.Attach(Item(IDC_FOLDER_LIST));
     driveList.Attach(Item(IDC_DRIVE_LIST));
     savedDrive = ::_getdrive();
-    ::_chdir("\\");
+    if (auto letter = DriveRelativeLetter(engine::ProgramFolder())) {
+        programDrive_.emplace(*letter);
+    }
+    framework::ChangeDirectory("\\");
     std::string pattern = wizard::kAllFiles;  // DlgDirList writes into its pattern
     ::DlgDirListA(Handle(), pattern.data(), IDC_DRIVE_LIST, 0, DDL_DRIVES | DDL_EXCLUSIVE);
     SetItemText(IDC_PATH, destFolder);
@@ -66,7 +81,7 @@ void CDestinationPage::OnSelchangeDriveList() {
     }
     const std::string entry = driveList.GetText(selected);
     const std::string root = std::string(1, DriveLetter(entry)) + ":\\";
-    ::_chdir(root.c_str());
+    framework::ChangeDirectory(root);
     SetItemText(IDC_PATH, root);
     FillFolderList(entry, wizard::kRootPattern);
 }
@@ -81,11 +96,11 @@ void CDestinationPage::OpenSelectedFolder() {
     const std::string target =
         std::string(1, DriveLetter(driveEntry)) + ":" + FolderName(folderList.GetText(folder));
     const std::optional<std::string> before = wizard::CurrentDirectory();
-    ::_chdir(target.c_str());
+    framework::ChangeDirectory(target);
     std::optional<std::string> now = wizard::CurrentDirectory();
     // A folder whose path the edit cannot hold counts as one that cannot be entered.
     if (!now && before) {
-        ::_chdir(before->c_str());
+        framework::ChangeDirectory(*before);
         now = before;
     }
     SetItemText(IDC_PATH, now.value_or(std::string()));
@@ -102,7 +117,12 @@ void CDestinationPage::FillFolderList(const std::string& driveEntry, const char*
 }
 
 void CDestinationPage::RestoreDrive() const {
-    ::_chdrive(savedDrive);
+    if (savedDrive >= 1 && savedDrive <= 26) {  // 0: the program runs from a network path
+        framework::ChangeDirectory(std::string{static_cast<char>('A' + savedDrive - 1), ':'});
+    }
+    if (programDrive_) {
+        programDrive_->Restore();
+    }
 }
 
 void CDestinationPage::OnOK() {

@@ -3,10 +3,12 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <string>
 
 #include "engine/update_context.h"
 #include "framework/dialog.h"
+#include "framework/directory.h"
 #include "framework/list_box.h"
 
 class CDestinationPage : public framework::Dialog {
@@ -35,5 +37,9 @@ private:
     // Lists the subfolders of the drive of `driveEntry` (such as "[-c-]") that `folderPattern`
     // names relative to that drive.
     void FillFolderList(const std::string& driveEntry, const char* folderPattern);
+    // Back to the drive of before and, for a program folder such as "A:", to where that drive
+    // was: browsing it must not move the update disk's files away from their names.
     void RestoreDrive() const;
+
+    std::optional<framework::DriveDirectory> programDrive_;
 };

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "framework/handles.h"
+
 namespace wizard {
 
 namespace {
@@ -9,39 +11,31 @@ namespace {
 constexpr char kUninstallRoot[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 constexpr char kUninstallValue[] = "UninstallString";
 constexpr DWORD kValueBuffer = 256;
+// Read access is all the lookup needs, and all that a standard user is granted. The product is
+// a 32-bit program: its entry is in the 32-bit view, which a 64-bit build must ask for.
+constexpr REGSAM kAccess = KEY_READ | KEY_WOW64_32KEY;
 
-class RegKey {
-public:
-    RegKey() = default;
-    ~RegKey() {
-        if (key_) {
-            RegCloseKey(key_);
-        }
+framework::RegistryKey OpenUninstallKey(const std::string& name) {
+    HKEY key = nullptr;
+    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, (kUninstallRoot + name).c_str(), 0, kAccess, &key) !=
+        ERROR_SUCCESS) {
+        return {};
     }
-    RegKey(const RegKey&) = delete;
-    RegKey& operator=(const RegKey&) = delete;
+    return framework::RegistryKey(key);
+}
 
-    // Read access is all the lookup needs, and all that a standard user is granted.
-    bool OpenForReading(HKEY root, const std::string& path) {
-        return RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key_) == ERROR_SUCCESS;
+// The value as text, empty when it is missing, unreadable or longer than 255 bytes.
+std::string ReadText(const framework::RegistryKey& key, const char* name) {
+    char buf[kValueBuffer] = {};
+    DWORD size = kValueBuffer;
+    DWORD type = 0;
+    if (::RegQueryValueExA(key.Get(), name, nullptr, &type, reinterpret_cast<BYTE*>(buf), &size) !=
+        ERROR_SUCCESS) {
+        return {};
     }
-
-    // The value as text, empty when it is missing, unreadable or longer than 255 bytes.
-    std::string ReadText(const char* name) const {
-        char buf[kValueBuffer] = {};
-        DWORD size = kValueBuffer;
-        DWORD type = 0;
-        if (RegQueryValueExA(key_, name, nullptr, &type, reinterpret_cast<BYTE*>(buf), &size) !=
-            ERROR_SUCCESS) {
-            return {};
-        }
-        std::string value(buf, size < kValueBuffer ? size : kValueBuffer - 1);
-        return value.substr(0, value.find('\0'));
-    }
-
-private:
-    HKEY key_ = nullptr;
-};
+    std::string value(buf, size < kValueBuffer ? size : kValueBuffer - 1);
+    return value.substr(0, value.find('\0'));
+}
 
 }  // namespace
 
@@ -51,9 +45,8 @@ std::optional<std::string> FindInstalledFolder(const std::array<std::string, 15>
         if (name.empty()) {
             break;
         }
-        RegKey key;
-        if (key.OpenForReading(HKEY_LOCAL_MACHINE, kUninstallRoot + name)) {
-            value = key.ReadText(kUninstallValue);
+        if (framework::RegistryKey key = OpenUninstallKey(name)) {
+            value = ReadText(key, kUninstallValue);
             break;
         }
     }

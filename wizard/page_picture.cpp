@@ -1,9 +1,9 @@
 #include "wizard/page_picture.h"
 
-#include "app/res/resource.h"
 #include "display/dib.h"
 #include "engine/program_folder.h"
 #include "framework/handles.h"
+#include "ids/resource.h"
 
 namespace wizard {
 

@@ -1,6 +1,6 @@
 #include "wizard/start_page.h"
 
-#include "app/res/resource.h"
+#include "ids/resource.h"
 #include "text/cp932.h"
 #include "wizard/page_picture.h"
 #include "wizard/texts.h"

@@ -1,12 +1,12 @@
 #include "wizard/view.h"
 
-#include "app/res/resource.h"
 #include "display/dib.h"
 #include "engine/manifest.h"
 #include "engine/program_folder.h"
 #include "engine/update_run.h"
 #include "framework/application.h"
 #include "framework/handles.h"
+#include "ids/resource.h"
 #include "wizard/confirm_page.h"
 #include "wizard/destination_page.h"
 #include "wizard/start_page.h"

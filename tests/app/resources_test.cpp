@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "app/res/resource.h"
 #include "framework/dialog.h"
+#include "ids/resource.h"
 
 namespace {
 
@@ -196,8 +196,8 @@ const std::vector<Template>& Templates() {
            "Static",
            "",
            {41, 30, 149, 11},
-           SS_CENTERIMAGE | SS_SUNKEN,
-           SS_CENTERIMAGE | SS_SUNKEN},
+           SS_NOPREFIX | SS_CENTERIMAGE | SS_SUNKEN,
+           SS_NOPREFIX | SS_CENTERIMAGE | SS_SUNKEN},
           Picture(13, 3)}},
     };
     return all;

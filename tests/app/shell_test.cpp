@@ -4,8 +4,9 @@
 
 #include "app/main_frame.h"
 #include "app/program_folder_setup.h"
-#include "app/res/resource.h"
+#include "app/renovo_app.h"
 #include "engine/program_folder.h"
+#include "ids/resource.h"
 #include "tests/support/test_support.h"
 #include "text/cp932.h"
 
@@ -91,15 +92,50 @@ TEST_F(Title, FrameCaptionFollowsQueuedCommands) {
     EXPECT_EQ(frame.GetText(), " first line ");
 }
 
+// The application as start-up makes it, up to the message loop.
+class StartedApp : public CRenovoApp {
+public:
+    StartedApp() : CRenovoApp(::GetModuleHandleA(nullptr)) {}
+    bool Start() { return InitInstance(); }
+};
+
+struct AboutBoxSeen {
+    HWND box = nullptr;
+    HWND owner = nullptr;
+};
+AboutBoxSeen g_about;
+
+// Runs inside the about box's modal loop: notes the box and closes it.
+void CALLBACK CloseAboutBox(HWND, UINT, UINT_PTR, DWORD) {
+    if (HWND box = ::FindWindowA("#32770", "ﾊﾞｰｼﾞｮﾝ情報(Renovo)")) {
+        g_about = {box, ::GetWindow(box, GW_OWNER)};
+        ::EndDialog(box, IDOK);
+    }
+}
+
+// No menu or key issues the about command any more, but the frame still passes on what it does
+// not know to the application, which opens the about box over the frame.
 TEST_F(Title, CommandsTheFrameDoesNotKnowGoToTheApplication) {
-    CMainFrame frame;
-    int seen = 0;
-    ASSERT_TRUE(frame.LoadFrame(::GetModuleHandleA(nullptr), [&](int id) {
-        seen = id;
-        return id == ID_FILE_NEW;
-    }));
-    ::SendMessageA(frame.Handle(), WM_COMMAND, ID_FILE_NEW, 0);
-    EXPECT_EQ(seen, ID_FILE_NEW);
+    g_about = {};
+    HWND frame = nullptr;
+    {
+        StartedApp app;
+        ASSERT_TRUE(app.Start());
+        frame = app.Frame()->Handle();
+        MSG msg{};
+        // The queued start page would open modally inside the about box's loop.
+        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE | PM_QS_POSTMESSAGE)) {
+        }
+        const UINT_PTR timer = ::SetTimer(nullptr, 0, 20, &CloseAboutBox);
+        ::SendMessageA(frame, WM_COMMAND, ID_APP_ABOUT, 0);
+        ::KillTimer(nullptr, timer);
+    }
+    MSG msg{};
+    // Closing the main frame ended "the loop": the quit message must not end later dialogs.
+    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    }
+    EXPECT_NE(g_about.box, nullptr) << "the about box did not open";
+    EXPECT_EQ(g_about.owner, frame);
 }
 
 }  // namespace

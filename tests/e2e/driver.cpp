@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "app/res/resource.h"
+#include "ids/resource.h"
 #include "tests/support/test_support.h"
 
 namespace e2e {

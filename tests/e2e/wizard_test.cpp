@@ -5,8 +5,10 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "tests/e2e/driver.h"
 #include "tests/support/test_support.h"
@@ -18,14 +20,21 @@ using testing_support::ReadFile;
 const std::string kDemo = e2e::WinePath(RENOVO_DEMO) + "\\";
 const std::string kProduct = "C:\\TOVAKA\\";
 const std::string kFloppy = "A:\\";
-const std::string kUninstallKey =
-    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\TOVAKA Demo";
+const std::string kUninstallRoot = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+const std::string kUninstallName = "TOVAKA Demo";
+// The product is a 32-bit program: its entry is in the 32-bit view, whatever this build is.
+constexpr REGSAM kProductView = KEY_WOW64_32KEY;
 
 const std::string kStartNotes =
     "TOVAKA デモ版の更新です。\r\n・システムファイルを更新します。\r\n"
     "・材料マスタを調整します。\r\n・ﾃﾞｼﾞﾀｲｻﾞの音声を入れます。";
 
 using Files = std::map<std::string, std::string>;
+
+int IndexOf(const std::vector<std::string>& items, const std::string& item) {
+    const auto at = std::find(items.begin(), items.end(), item);
+    return at == items.end() ? -1 : static_cast<int>(at - items.begin());
+}
 
 void Collect(const std::string& root, const std::string& sub, Files& files) {
     WIN32_FIND_DATAA data{};
@@ -110,7 +119,7 @@ protected:
         before_ = Snapshot(kProduct);
     }
     void TearDown() override {
-        ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, kUninstallKey.c_str());
+        DeleteUninstallEntry();
         testing_support::RemoveTree(kProduct);
         e2e::EmptyFolder(kFloppy);
     }
@@ -121,13 +130,22 @@ protected:
     }
     static void WriteUninstallEntry(const std::string& command) {
         HKEY key = nullptr;
-        ASSERT_EQ(::RegCreateKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey.c_str(), 0, nullptr, 0,
-                                    KEY_WRITE, nullptr, &key, nullptr),
-                  ERROR_SUCCESS);
+        ASSERT_EQ(
+            ::RegCreateKeyExA(HKEY_LOCAL_MACHINE, (kUninstallRoot + "\\" + kUninstallName).c_str(),
+                              0, nullptr, 0, KEY_WRITE | kProductView, nullptr, &key, nullptr),
+            ERROR_SUCCESS);
         ::RegSetValueExA(key, "UninstallString", 0, REG_SZ,
                          reinterpret_cast<const BYTE*>(command.c_str()),
                          static_cast<DWORD>(command.size() + 1));
         ::RegCloseKey(key);
+    }
+    static void DeleteUninstallEntry() {
+        HKEY root = nullptr;
+        if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kUninstallRoot.c_str(), 0,
+                            KEY_ALL_ACCESS | kProductView, &root) == ERROR_SUCCESS) {
+            ::RegDeleteKeyA(root, kUninstallName.c_str());
+            ::RegCloseKey(root);
+        }
     }
 
     void Start() { ASSERT_TRUE(program_.Start(kFloppy + "RENOVO.EXE", kFloppy)); }
@@ -276,7 +294,7 @@ TEST_F(Wizard, BackOnEachPageBuildsFreshPages) {
 }
 
 TEST_F(Wizard, WrongFolderTypedThenRightOne) {
-    ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, kUninstallKey.c_str());  // no proposal from the registry
+    DeleteUninstallEntry();  // no proposal from the registry
     testing_support::TempDir wrong;
     ASSERT_NO_FATAL_FAILURE(Start());
     e2e::Shown destination = WalkToDestination();
@@ -341,24 +359,14 @@ TEST_F(Wizard, BrowsingDrivesAndFolders) {
     e2e::Shown destination = WalkToDestination();
     EXPECT_TRUE(destination.ListItems(1003).empty());
     const auto drives = destination.ListItems(1002);
-    int p = -1;
-    for (size_t i = 0; i < drives.size(); ++i) {
-        if (drives[i] == "[-p-]") {
-            p = static_cast<int>(i);
-        }
-    }
+    const int p = IndexOf(drives, "[-p-]");
     ASSERT_GE(p, 0) << ::testing::PrintToString(drives);
     e2e::SelectListItem(destination, 1002, p);
     EXPECT_EQ(destination.Text(1005), "p:\\");
     auto folders = destination.ListItems(1003);
     ASSERT_FALSE(folders.empty());
     EXPECT_EQ(folders.front(), "[..]");
-    int tovaka = -1;
-    for (size_t i = 0; i < folders.size(); ++i) {
-        if (folders[i] == "[TOVAKA]") {
-            tovaka = static_cast<int>(i);
-        }
-    }
+    const int tovaka = IndexOf(folders, "[TOVAKA]");
     ASSERT_GE(tovaka, 0);
     e2e::SelectListItem(destination, 1003, tovaka);  // a single click enters
     // As _getcwd spells it: Wine keeps the drive letter's case as it was entered.
@@ -370,6 +378,33 @@ TEST_F(Wizard, BrowsingDrivesAndFolders) {
     Press(ExpectPage("マスタ調整機能付"), IDCANCEL);
     ExpectEndsCleanly();
     testing_support::RemoveTree("P:\\TOVAKA");
+}
+
+// The user looks into a folder of the update disk before picking the product's folder. The
+// program folder is "A:", so the archives and files of the update are named relative to where
+// drive A: is: the disk's root once the page has gone, however far it was browsed.
+TEST_F(Wizard, BrowsingTheUpdateDiskKeepsItsFilesWhereTheyAre) {
+    testing_support::MakeDir(kFloppy + "README");
+    ASSERT_NO_FATAL_FAILURE(Start());
+    e2e::Shown destination = WalkToDestination();
+    const auto enter = [&](int list, const std::string& entry) {
+        const int index = IndexOf(destination.ListItems(list), entry);
+        ASSERT_GE(index, 0) << entry;
+        e2e::SelectListItem(destination, list, index);
+    };
+    ASSERT_NO_FATAL_FAILURE(enter(1002, "[-a-]"));
+    ASSERT_NO_FATAL_FAILURE(enter(1003, "[README]"));
+    EXPECT_EQ(_stricmp(destination.Text(1005).c_str(), "A:\\README"), 0) << destination.Text(1005);
+    ASSERT_NO_FATAL_FAILURE(enter(1002, "[-c-]"));
+    ASSERT_NO_FATAL_FAILURE(enter(1003, "[TOVAKA]"));
+    const std::string picked = destination.Text(1005);
+    EXPECT_EQ(_stricmp(picked.c_str(), "C:\\TOVAKA"), 0) << picked;
+    Press(destination, IDOK);
+    e2e::Shown confirm = ExpectPage("アップデート");
+    EXPECT_EQ(confirm.Text(1006), picked);
+    Press(confirm, IDOK);
+    FinishAfterDiskTwo();
+    ExpectFullyUpdated();
 }
 
 }  // namespace

@@ -8,14 +8,15 @@
 #include <stdexcept>
 #include <vector>
 
-#include "app/res/resource.h"
 #include "framework/application.h"
 #include "framework/dialog.h"
+#include "framework/directory.h"
 #include "framework/files.h"
+#include "framework/handles.h"
 #include "framework/list_box.h"
 #include "framework/window.h"
+#include "ids/resource.h"
 #include "tests/support/test_support.h"
-#include "text/cp932.h"
 
 namespace {
 
@@ -198,6 +199,16 @@ TEST_F(Windows, FailedStartEndsAtOnce) {
     EXPECT_EQ(app.Run(), 0);
 }
 
+// Wine never shows the system's "no disk in the drive" box; Windows does unless told not to.
+TEST_F(Windows, StartUpLeavesFileErrorsToTheProgram) {
+    const UINT before = ::SetErrorMode(SEM_NOGPFAULTERRORBOX);
+    TestApp app;
+    app.start = false;
+    app.Run();
+    const UINT mode = ::SetErrorMode(before);  // it answers with the mode it replaces
+    EXPECT_EQ(mode, UINT{SEM_NOGPFAULTERRORBOX | SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX});
+}
+
 TEST(WaitCursor, NestsAndRestoresThePreviousCursor) {
     TestApp app;
     HCURSOR arrow = ::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_CROSS));
@@ -225,15 +236,14 @@ TEST(ListBox, SortedListThroughTheWrapper) {
     for (const char* s : {"[b]", "[..]", "[a]"}) {
         EXPECT_GE(list.AddString(s), 0);
     }
-    EXPECT_EQ(list.GetCount(), 3);
     EXPECT_EQ(list.GetText(0), "[..]");
     EXPECT_EQ(list.GetText(2), "[b]");
     EXPECT_EQ(list.GetText(7), "");
     EXPECT_EQ(list.GetCurSel(), -1);
-    list.SetCurSel(1);
+    ::SendMessageA(hwnd, LB_SETCURSEL, 1, 0);
     EXPECT_EQ(list.GetCurSel(), 1);
     list.ResetContent();
-    EXPECT_EQ(list.GetCount(), 0);
+    EXPECT_EQ(::SendMessageA(hwnd, LB_GETCOUNT, 0, 0), 0);
     ::DestroyWindow(hwnd);
 }
 
@@ -269,36 +279,86 @@ TEST(TextFile, ReadsLinesWithoutTheirEnds) {
     EXPECT_FALSE(framework::TextFile().Open(dir / "missing.txt"));
 }
 
-TEST(FileStatus, ReadAndWriteBack) {
-    TempDir dir;
-    const std::string path = dir / "s.dat";
-    WriteFile(path, "12345");
-    framework::FileStatus status;
-    ASSERT_TRUE(framework::GetFileStatus(path, status));
-    EXPECT_EQ(status.size, 5u);
-    EXPECT_TRUE(text::EqualsIgnoreCase(status.fullName, path));
+struct CountedTraits {
+    using Handle = int;
+    static Handle Null() { return 0; }
+    static void Close(Handle h) { closed.push_back(h); }
+    static inline std::vector<int> closed;
+};
 
-    const FILETIME when{0x12345600, 0x01C00000};
-    status.modified = when;
-    status.attribute = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN;
-    ASSERT_TRUE(framework::SetFileStatus(path, status));
-    framework::FileStatus back;
-    ASSERT_TRUE(framework::GetFileStatus(path, back));
-    // Wine reports the archive bit on every file, so it is left out of the comparisons.
-    EXPECT_EQ(back.attribute & ~FILE_ATTRIBUTE_ARCHIVE,
-              FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
-    EXPECT_EQ(back.modified.dwLowDateTime, when.dwLowDateTime);
-    EXPECT_EQ(back.modified.dwHighDateTime, when.dwHighDateTime);
+TEST(Owned, ClosesEachHandleOnceAndKeepsTheOneItIsGivenAgain) {
+    CountedTraits::closed.clear();
+    {
+        framework::Owned<CountedTraits> owner(7);
+        owner.Reset(7);
+        EXPECT_TRUE(CountedTraits::closed.empty());
+        owner.Reset(8);
+        EXPECT_EQ(CountedTraits::closed, std::vector<int>{7});
+        framework::Owned<CountedTraits> other(std::move(owner));
+        EXPECT_FALSE(owner);
+    }
+    EXPECT_EQ(CountedTraits::closed, (std::vector<int>{7, 8}));
+}
 
-    // Read-only set, new times still go in; clearing the attributes leaves none.
-    back.modified.dwLowDateTime += 10000000;
-    back.attribute = 0;
-    ASSERT_TRUE(framework::SetFileStatus(path, back));
-    framework::FileStatus cleared;
-    ASSERT_TRUE(framework::GetFileStatus(path, cleared));
-    EXPECT_EQ(cleared.attribute & ~FILE_ATTRIBUTE_ARCHIVE, 0);
-    EXPECT_EQ(cleared.modified.dwLowDateTime, back.modified.dwLowDateTime);
-    EXPECT_FALSE(framework::GetFileStatus(dir / "missing", cleared));
+std::string Variable(const char* name) {
+    char value[MAX_PATH] = {};
+    return ::GetEnvironmentVariableA(name, value, MAX_PATH) ? value : "(none)";
+}
+
+std::string Resolved(const std::string& path) {
+    char full[MAX_PATH] = {};
+    ::GetFullPathNameA(path.c_str(), MAX_PATH, full, nullptr);
+    return full;
+}
+
+// Each test starts in a folder of its own on C: and ends where the program was.
+class Directories : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ::GetCurrentDirectoryA(MAX_PATH, saved_);
+        testing_support::MakeDir(dir_ / "one");
+        testing_support::MakeDir(dir_ / "two");
+        ASSERT_TRUE(framework::ChangeDirectory(dir_ / "one"));
+    }
+    void TearDown() override { ::SetCurrentDirectoryA(saved_); }
+    TempDir dir_;
+    char saved_[MAX_PATH] = {};
+};
+
+// As Windows' own _chdir: the drive's directory is recorded, so "C:name" still names a file of
+// that folder once another drive is current.
+TEST_F(Directories, ChangeRecordsTheDrivesDirectory) {
+    EXPECT_EQ(Variable("=C:"), dir_ / "one");
+    ASSERT_TRUE(framework::ChangeDirectory("z:\\"));
+    EXPECT_EQ(Variable("=Z:"), "z:\\");
+    EXPECT_EQ(Variable("=C:"), dir_ / "one");
+    EXPECT_EQ(Resolved("C:name"), dir_ / "one\\name");
+    ASSERT_TRUE(framework::ChangeDirectory("C:..\\two"));  // relative to where C: is
+    EXPECT_EQ(Resolved("name"), dir_ / "two\\name");
+    EXPECT_EQ(Variable("=C:"), dir_ / "two");
+    ASSERT_TRUE(framework::ChangeDirectory("\\"));
+    EXPECT_EQ(Variable("=C:"), "C:\\");
+}
+
+TEST_F(Directories, FailedChangeChangesNothing) {
+    EXPECT_FALSE(framework::ChangeDirectory(dir_ / "missing"));
+    EXPECT_FALSE(framework::ChangeDirectory("C:missing"));
+    EXPECT_EQ(Resolved("name"), dir_ / "one\\name");
+    EXPECT_EQ(Variable("=C:"), dir_ / "one");
+}
+
+// Put back from the drive itself or from another one that has become current meanwhile.
+TEST_F(Directories, DriveDirectoryPutsBackWhatTheDriveNames) {
+    for (const std::string& last : {std::string("Z:\\"), dir_ / "two"}) {
+        ASSERT_TRUE(framework::ChangeDirectory(dir_ / "one"));
+        const framework::DriveDirectory kept('c');
+        ASSERT_TRUE(framework::ChangeDirectory(dir_ / "two"));
+        ASSERT_TRUE(framework::ChangeDirectory(last));
+        const std::string current = Resolved(".");
+        kept.Restore();
+        EXPECT_EQ(Resolved("C:name"), dir_ / "one\\name") << last;
+        EXPECT_EQ(Resolved(".").substr(0, 1), current.substr(0, 1)) << "the current drive stays";
+    }
 }
 
 }  // namespace

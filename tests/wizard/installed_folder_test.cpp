@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <utility>
 #include <vector>
 
 #include "wizard/installed_folder.h"
@@ -10,31 +11,45 @@ namespace {
 
 constexpr char kRoot[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 
-// Uninstall keys made for one test in the real registry and removed afterwards.
+// Uninstall keys made for one test in the real registry and removed afterwards; by default in
+// the 32-bit view, where the product (a 32-bit program) writes its entry.
 class UninstallKeys : public ::testing::Test {
 protected:
     std::string Name(int i) {
         return "RenovoTest-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(i);
     }
-    void Make(const std::string& name, const char* value) {
+    void Make(const std::string& name, const char* value, REGSAM view = KEY_WOW64_32KEY) {
         HKEY key;
         ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, (kRoot + name).c_str(), 0, nullptr, 0,
-                                  KEY_ALL_ACCESS, nullptr, &key, nullptr),
+                                  KEY_ALL_ACCESS | view, nullptr, &key, nullptr),
                   ERROR_SUCCESS);
         if (value) {
-            RegSetValueExA(key, "UninstallString", 0, REG_SZ,
-                           reinterpret_cast<const BYTE*>(value), DWORD(strlen(value) + 1));
+            RegSetValueExA(key, "UninstallString", 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
+                           DWORD(strlen(value) + 1));
         }
         RegCloseKey(key);
-        made_.push_back(name);
+        made_.push_back({name, view});
     }
     void TearDown() override {
-        for (const std::string& name : made_) {
-            RegDeleteKeyA(HKEY_LOCAL_MACHINE, (kRoot + name).c_str());
+        for (const auto& [name, view] : made_) {
+            HKEY root;
+            if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kRoot, 0, KEY_ALL_ACCESS | view, &root) ==
+                ERROR_SUCCESS) {
+                RegDeleteKeyA(root, name.c_str());
+                RegCloseKey(root);
+            }
         }
     }
-    std::vector<std::string> made_;
+    std::vector<std::pair<std::string, REGSAM>> made_;
 };
+
+// A 64-bit build reads what the shipped 32-bit one reads, never a 64-bit program's entry.
+TEST_F(UninstallKeys, OnlyThe32BitViewIsRead) {
+    Make(Name(1), "C:\\U.EXE -fD:\\NATIVE\\SETUP.LOG", KEY_WOW64_64KEY);
+    Make(Name(2), "C:\\U.EXE -fD:\\PROD\\SETUP.LOG");
+    EXPECT_EQ(wizard::FindInstalledFolder({Name(1)}), std::nullopt);
+    EXPECT_EQ(wizard::FindInstalledFolder({Name(2)}), std::optional<std::string>("D:\\PROD"));
+}
 
 TEST_F(UninstallKeys, FirstKeyThatOpensIsTheOnlyOneRead) {
     Make(Name(3), "C:\\U.EXE -fD:\\THIRD\\SETUP.LOG");

@@ -7,7 +7,10 @@
 #include <functional>
 #include <string>
 
-#include "app/res/resource.h"
+#include "engine/program_folder.h"
+#include "framework/directory.h"
+#include "ids/resource.h"
+#include "tests/support/test_support.h"
 #include "wizard/confirm_page.h"
 #include "wizard/destination_page.h"
 #include "wizard/start_page.h"
@@ -80,10 +83,34 @@ struct EndCase {
 
 class DestinationPageEnd : public ::testing::TestWithParam<EndCase> {};
 
-// Whatever the user browsed to, the current drive is the one of before; only "次へ" hands
-// back the path edit's text.
-TEST_P(DestinationPageEnd, RestoresTheDriveAndHandsBackOnlyOnNext) {
-    ASSERT_EQ(::_chdrive(3), 0);  // C:
+std::string FullPath(const std::string& path) {
+    char full[MAX_PATH] = {};
+    ::GetFullPathNameA(path.c_str(), MAX_PATH, full, nullptr);
+    return full;
+}
+
+// Puts the test's own directory and program folder back, before its folder goes.
+class WorkingState {
+public:
+    WorkingState() : folder_(engine::ProgramFolder()) { ::GetCurrentDirectoryA(MAX_PATH, cwd_); }
+    ~WorkingState() {
+        ::SetCurrentDirectoryA(cwd_);
+        engine::SetProgramFolder(folder_);
+    }
+
+private:
+    std::string folder_;
+    char cwd_[MAX_PATH] = {};
+};
+
+// Whatever the user browsed to, the current drive is the one of before, and names on a program
+// folder such as "C:" mean the files they meant before the page; only "次へ" hands back the
+// path edit's text.
+TEST_P(DestinationPageEnd, RestoresTheProgramDriveAndHandsBackOnlyOnNext) {
+    testing_support::TempDir home;  // on C:, where the page goes to the root at once
+    WorkingState restore;
+    ASSERT_TRUE(framework::ChangeDirectory(home.path()));
+    engine::SetProgramFolder("C:");
     Scripted<CDestinationPage> page;
     page.destFolder = "C:\\PROPOSED";
     std::string proposed, browsed;
@@ -101,6 +128,8 @@ TEST_P(DestinationPageEnd, RestoresTheDriveAndHandsBackOnlyOnNext) {
     EXPECT_EQ(browsed, "z:\\");
     EXPECT_EQ(driveWhileBrowsing, 26);
     EXPECT_EQ(::_getdrive(), 3);
+    EXPECT_EQ(_stricmp(FullPath("C:info.txt").c_str(), (home / "info.txt").c_str()), 0)
+        << FullPath("C:info.txt");
     EXPECT_EQ(page.destFolder, GetParam().destFolder);
 }
 
@@ -126,14 +155,17 @@ TEST(DestinationPage, FolderListWaitsForADrive) {
 
 TEST(ConfirmPage, ShowsTheFolderAndEscapeGoesBack) {
     Scripted<CConfirmPage> page;
-    page.destFolder = "  C:\\TYPED AS IS ";
+    page.destFolder = "  C:\\TYPED & AS IS ";
     std::string shown;
+    LONG style = 0;
     page.script = [&](auto& p) {
         shown = p.GetItemText(IDC_NOTES);
+        style = ::GetWindowLongA(p.Item(IDC_NOTES), GWL_STYLE);
         p.Post(IDCANCEL);
     };
     EXPECT_EQ(page.DoModal(), IDCANCEL);
-    EXPECT_EQ(shown, "  C:\\TYPED AS IS ");
+    EXPECT_EQ(shown, "  C:\\TYPED & AS IS ");
+    EXPECT_TRUE(style & SS_NOPREFIX) << "an & would be drawn as an underline";
 }
 
 }  // namespace

@@ -5,8 +5,8 @@
 #include <windows.h>
 
 #include "app/main_frame.h"
-#include "app/res/resource.h"
 #include "engine/program_folder.h"
+#include "ids/resource.h"
 #include "tests/support/test_support.h"
 
 namespace {

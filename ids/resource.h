@@ -1,4 +1,6 @@
-// Resource, command and control identifiers, shared by the resource script and the code.
+// Resource, command and control identifiers: the resource script and the shell (app) define
+// the windows they name, the wizard opens and drives them. Neither owns them alone, so they
+// live here and both include them.
 #pragma once
 
 #define IDR_MAINFRAME 128
