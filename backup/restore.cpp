@@ -63,11 +63,11 @@ bool PutBack(const std::string& saved, const std::string& target) {
         !CopyFileA(saved.c_str(), temp.c_str(), FALSE)) {
         return false;
     }
-    if (MoveOver(temp, target)) {
-        return true;
-    }
+    const bool moved = MoveOver(temp, target);
+    // A rename between two names of one file does nothing (a second attempt after a partial
+    // restore meets exactly that): the temporary name must go all the same.
     DeleteFileA(temp.c_str());
-    return false;
+    return moved;
 }
 
 bool RemoveCreated(const std::string& path) {
