@@ -1,0 +1,195 @@
+#include "replace/replace_file.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "text/cp932.h"
+
+namespace replace {
+
+namespace {
+
+constexpr size_t kBlock = 64 * 1024;
+
+Observer* g_observer = nullptr;
+
+// GetTempFileNameA puts its own separator after the folder, so a target without a folder
+// part ("C:name", "name") takes the current folder of its drive as "C:." or ".".
+std::string FolderOf(const std::string& target) {
+    const text::PathParts parts = text::SplitPath(target);
+    return parts.dir.empty() ? parts.drive + "." : parts.drive + parts.dir;
+}
+
+std::string UniqueTempFile(const std::string& target) {
+    char name[MAX_PATH] = {};
+    if (GetTempFileNameA(FolderOf(target).c_str(), "rpl", 0, name) == 0) {
+        return {};
+    }
+    return name;
+}
+
+bool WriteAll(HANDLE file, const char* data, size_t size) {
+    while (size > 0) {
+        const DWORD chunk = static_cast<DWORD>(std::min<size_t>(size, 1 << 20));
+        DWORD written = 0;
+        if (!WriteFile(file, data, chunk, &written, nullptr) || written != chunk) {
+            return false;
+        }
+        data += chunk;
+        size -= chunk;
+    }
+    return true;
+}
+
+uint64_t SizeOf(HANDLE file) {
+    LARGE_INTEGER size{};
+    return GetFileSizeEx(file, &size) ? static_cast<uint64_t>(size.QuadPart) : UINT64_MAX;
+}
+
+// Windows refuses to rename over a read-only file; its attribute is cleared for the step and
+// put back when the step fails.
+bool MoveOver(const std::string& from, const std::string& target) {
+    const DWORD attributes = GetFileAttributesA(target.c_str());
+    const bool readOnly = attributes != INVALID_FILE_ATTRIBUTES &&
+                          (attributes & FILE_ATTRIBUTE_READONLY) &&
+                          !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+    if (readOnly) {
+        const DWORD cleared = attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY);
+        if (!SetFileAttributesA(target.c_str(), cleared ? cleared : FILE_ATTRIBUTE_NORMAL)) {
+            return false;
+        }
+    }
+    if (MoveFileExA(from.c_str(), target.c_str(),
+                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        return true;
+    }
+    if (readOnly) {
+        SetFileAttributesA(target.c_str(), attributes);
+    }
+    return false;
+}
+
+}  // namespace
+
+ScopedObserver::ScopedObserver(Observer& observer) : previous_(g_observer) {
+    g_observer = &observer;
+}
+
+ScopedObserver::~ScopedObserver() {
+    g_observer = previous_;
+}
+
+NewFile::NewFile(std::string target) : target_(std::move(target)), temp_(UniqueTempFile(target_)) {
+    if (!temp_.empty()) {
+        Open(TRUNCATE_EXISTING);
+    }
+}
+
+NewFile::NewFile(std::string target, std::string workPath)
+    : target_(std::move(target)), temp_(std::move(workPath)) {
+    if (!Open(CREATE_ALWAYS)) {
+        temp_.clear();
+    }
+}
+
+NewFile::~NewFile() {
+    Discard();
+}
+
+void NewFile::Discard() {
+    file_.Reset();
+    if (!temp_.empty()) {
+        SetFileAttributesA(temp_.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(temp_.c_str());
+        temp_.clear();
+    }
+}
+
+bool NewFile::Open(DWORD disposition) {
+    file_.Reset(CreateFileA(temp_.c_str(), GENERIC_WRITE, 0, nullptr, disposition,
+                            FILE_ATTRIBUTE_NORMAL, nullptr));
+    return created();
+}
+
+bool NewFile::Write(const void* data, size_t size) {
+    if (failed_ || finished_ || !file_) {
+        return false;
+    }
+    const char* bytes = static_cast<const char*>(data);
+    if (buffer_.size() + size > kBlock && !Flush()) {
+        return false;
+    }
+    if (size >= kBlock) {
+        failed_ = !WriteAll(file_.Get(), bytes, size);
+    } else {
+        buffer_.append(bytes, size);
+    }
+    written_ += size;
+    return Settle();
+}
+
+void NewFile::SetLastWriteTime(const FILETIME& time) {
+    time_ = time;
+    hasTime_ = true;
+}
+
+bool NewFile::Flush() {
+    failed_ = failed_ || !WriteAll(file_.Get(), buffer_.data(), buffer_.size());
+    buffer_.clear();
+    return Settle();
+}
+
+bool NewFile::Settle() {
+    if (failed_) {
+        Discard();
+    }
+    return !failed_;
+}
+
+bool NewFile::Finish(uint64_t size) {
+    failed_ = failed_ || finished_ || !file_;
+    if (!Settle() || !Flush()) {
+        return false;
+    }
+    failed_ = written_ != size || SizeOf(file_.Get()) != size ||
+              (hasTime_ && !SetFileTime(file_.Get(), nullptr, nullptr, &time_));
+    // A failed close may be the last write failing.
+    failed_ = !CloseHandle(file_.Release()) || failed_;
+    finished_ = true;
+    return Settle();
+}
+
+bool NewFile::PutInPlace() {
+    if (!finished_ || failed_ || temp_.empty()) {
+        return false;
+    }
+    failed_ = (g_observer != nullptr && !g_observer->BeforePutInPlace(target_)) ||
+              !MoveOver(temp_, target_);
+    if (!failed_) {
+        temp_.clear();
+    }
+    return Settle();
+}
+
+bool ReplaceWithCopy(const std::string& source, const std::string& target) {
+    framework::File from(CreateFileA(source.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                     OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    FILETIME time;
+    if (!from || !GetFileTime(from.Get(), nullptr, nullptr, &time)) {
+        return false;
+    }
+    const uint64_t size = SizeOf(from.Get());
+    NewFile file(target);
+    std::vector<char> block(kBlock);
+    DWORD got = 0;
+    while (ReadFile(from.Get(), block.data(), kBlock, &got, nullptr) && got > 0) {
+        if (!file.Write(block.data(), got)) {
+            return false;
+        }
+    }
+    // A read error ends the loop as the end of the file would; the size check tells them apart.
+    file.SetLastWriteTime(time);
+    return file.Commit(size);
+}
+
+}  // namespace replace

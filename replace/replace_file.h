@@ -1,0 +1,93 @@
+// The one way an installed file is replaced. The new content goes to a temporary file in the
+// target's own folder, is checked complete, and is put over the target in one step (a rename
+// on the same volume), so the target always holds its old or its new content, never a part.
+// On any failure the target is exactly as it was and no temporary file is left.
+#pragma once
+
+#include <windows.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "framework/handles.h"
+
+namespace replace {
+
+// Told of every replace just before its one step; the target may not exist yet. false stops
+// the replace: nothing is replaced and the temporary file is removed.
+class Observer {
+public:
+    virtual bool BeforePutInPlace(const std::string& target) = 0;
+
+protected:
+    ~Observer() = default;
+};
+
+// Installs one observer for the whole process while it lives (the archiver is reached
+// through a one-line text command, so an observer cannot be handed down to it), and puts the
+// one before it back afterwards.
+class ScopedObserver {
+public:
+    explicit ScopedObserver(Observer& observer);
+    ~ScopedObserver();
+    ScopedObserver(const ScopedObserver&) = delete;
+    ScopedObserver& operator=(const ScopedObserver&) = delete;
+
+private:
+    Observer* previous_;
+};
+
+// The new content of one target, written into a temporary file beside it. Nothing touches
+// the target before PutInPlace. The temporary file is removed as soon as a call fails, and
+// when the object goes without a successful PutInPlace.
+class NewFile {
+public:
+    // A temporary file of a unique name in the target's folder.
+    explicit NewFile(std::string target);
+    // The work file the caller names (in the target's folder), created anew: the master
+    // conversion writes "temp.mst". A file that cannot be created there is left alone.
+    NewFile(std::string target, std::string workPath);
+    ~NewFile();
+    NewFile(const NewFile&) = delete;
+    NewFile& operator=(const NewFile&) = delete;
+
+    bool created() const { return static_cast<bool>(file_); }
+    const std::string& target() const { return target_; }
+    const std::string& tempPath() const { return temp_; }
+
+    // Buffered; false once any write has failed (a full disk), and every later call fails.
+    bool Write(const void* data, size_t size);
+    // The last-write time the new file gets after its last byte.
+    void SetLastWriteTime(const FILETIME& time);
+
+    // Writes what is buffered and closes the file; false unless it holds exactly `size`
+    // bytes, every one handed to Write.
+    bool Finish(uint64_t size);
+    // The one step: the finished file takes the target's place. A read-only target is
+    // replaced too; on failure it keeps its attribute.
+    bool PutInPlace();
+    bool Commit(uint64_t size) { return Finish(size) && PutInPlace(); }
+
+private:
+    bool Open(DWORD disposition);
+    bool Flush();
+    bool Settle();  // on failure, removes the temporary file at once
+    void Discard();
+
+    std::string target_;
+    std::string temp_;  // empty once there is no temporary file of ours to remove
+    framework::File file_;
+    std::string buffer_;
+    uint64_t written_ = 0;
+    bool failed_ = false;
+    bool finished_ = false;
+    bool hasTime_ = false;
+    FILETIME time_{};
+};
+
+// Copies `source` as CopyFileA does (times and attributes come along) into a temporary file
+// beside `target`, checks that it is as long as the source, and puts it in place.
+bool ReplaceWithCopy(const std::string& source, const std::string& target);
+
+}  // namespace replace

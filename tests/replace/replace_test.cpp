@@ -1,0 +1,269 @@
+// Replacing a file on the real platform: a replace that fails keeps the old file exactly as
+// it was, and no replace leaves a temporary file beside its target.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "framework/handles.h"
+#include "replace/replace_file.h"
+#include "tests/support/test_support.h"
+
+namespace {
+
+using testing_support::FileExists;
+using testing_support::MakeDir;
+using testing_support::ReadFile;
+using testing_support::TempDir;
+using testing_support::WriteFile;
+
+using Names = std::vector<std::string>;
+
+Names ListFolder(const std::string& folder) {
+    Names names;
+    WIN32_FIND_DATAA found;
+    framework::FindHandle find(FindFirstFileA((folder + "*").c_str(), &found));
+    while (find) {
+        const std::string name = found.cFileName;
+        if (name != "." && name != "..") {
+            names.push_back(name);
+        }
+        if (!FindNextFileA(find.Get(), &found)) {
+            break;
+        }
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+DWORD Attributes(const std::string& path) {
+    return GetFileAttributesA(path.c_str());
+}
+
+// Answers every replace with `answer` and keeps the targets it was asked about.
+class RecordingObserver : public replace::Observer {
+public:
+    explicit RecordingObserver(bool answer) : answer_(answer) {}
+    bool BeforePutInPlace(const std::string& target) override {
+        asked.push_back(target);
+        return answer_;
+    }
+    Names asked;
+
+private:
+    bool answer_;
+};
+
+// More than three buffers' worth, so every way a write meets the 64 KB buffer is taken.
+std::string NewContent() {
+    std::string content(200000, '\0');
+    for (size_t i = 0; i < content.size(); ++i) {
+        content[i] = static_cast<char>(i * 7 + i / 251);
+    }
+    return content;
+}
+
+enum class Writer { kNewFile, kCopy };
+
+// Writes the content in pieces of the buffer's edge sizes and commits `declared` bytes.
+bool WriteThroughNewFile(const std::string& target, const std::string& content, uint64_t declared) {
+    const size_t pieces[] = {1, 65535, 65536, 65537, 7};
+    replace::NewFile file(target);
+    for (size_t at = 0, i = 0; at < content.size(); ++i) {
+        const size_t n = std::min(pieces[i % 5], content.size() - at);
+        if (!file.Write(content.data() + at, n)) {
+            return false;
+        }
+        at += n;
+    }
+    return file.Commit(declared);
+}
+
+enum class Old { kFile, kFolder, kNothing };
+
+struct Scene {
+    const char* name;
+    Writer writer;
+    const char* target;  // below the test's folder
+    Old old;
+    bool readOnly = false;
+    bool locked = false;   // held open by another program that allows no delete
+    bool refused = false;  // the observer says no
+    int64_t declaredExtra = 0;
+    bool sourceMissing = false;
+};
+
+void PrintTo(const Scene& s, std::ostream* os) {
+    *os << s.name;
+}
+
+class Replace : public ::testing::TestWithParam<Scene> {
+protected:
+    void SetUp() override {
+        const Scene& s = GetParam();
+        target_ = dir_ / s.target;
+        if (s.old == Old::kFile) {
+            WriteFile(target_, "old");
+        } else if (s.old == Old::kFolder) {
+            MakeDir(target_);
+        }
+        if (s.readOnly) {
+            ASSERT_TRUE(SetFileAttributesA(target_.c_str(), FILE_ATTRIBUTE_READONLY));
+        }
+        if (!s.sourceMissing) {
+            WriteFile(source_, content_);
+        }
+        attributes_ = Attributes(target_);
+        before_ = ListFolder(dir_.path());
+    }
+    void TearDown() override { SetFileAttributesA(target_.c_str(), FILE_ATTRIBUTE_NORMAL); }
+
+    bool Run() {
+        const Scene& s = GetParam();
+        RecordingObserver observer(!s.refused);
+        replace::ScopedObserver scoped(observer);
+        framework::File held;
+        if (s.locked) {
+            held.Reset(CreateFileA(target_.c_str(), GENERIC_READ,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                                   nullptr));
+            EXPECT_TRUE(held);
+        }
+        const bool replaced =
+            s.writer == Writer::kCopy
+                ? replace::ReplaceWithCopy(source_, target_)
+                : WriteThroughNewFile(target_, content_, content_.size() + s.declaredExtra);
+        asked_ = observer.asked;
+        return replaced;
+    }
+
+    TempDir sourceDir_;
+    std::string source_ = sourceDir_ / "SOURCE.DAT";
+    TempDir dir_;
+    std::string target_;
+    std::string content_ = NewContent();
+    DWORD attributes_ = 0;
+    Names before_;
+    Names asked_;
+};
+
+class Refused : public Replace {};
+
+TEST_P(Refused, KeepsTheOldFileAsItWasAndNoTemporary) {
+    const Scene& s = GetParam();
+    EXPECT_FALSE(Run());
+    EXPECT_EQ(Attributes(target_), attributes_);
+    if (s.old == Old::kFile) {
+        EXPECT_EQ(ReadFile(target_), "old");
+    }
+    EXPECT_EQ(ListFolder(dir_.path()), before_);
+    if (s.old != Old::kFolder) {
+        EXPECT_EQ(ListFolder(target_ + "\\"), Names{});
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Failures, Refused,
+    ::testing::Values(
+        Scene{"LockedTarget", Writer::kNewFile, "FILE.DAT", Old::kFile, false, true},
+        Scene{"LockedReadOnlyTarget", Writer::kNewFile, "FILE.DAT", Old::kFile, true, true},
+        Scene{"FolderInItsPlace", Writer::kNewFile, "FILE.DAT", Old::kFolder},
+        Scene{"MissingFolder", Writer::kNewFile, "none\\FILE.DAT", Old::kNothing},
+        Scene{"FewerBytesThanDeclared", Writer::kNewFile, "FILE.DAT", Old::kFile, false, false,
+              false, 1},
+        Scene{"MoreBytesThanDeclared", Writer::kNewFile, "FILE.DAT", Old::kFile, false, false,
+              false, -1},
+        Scene{"ObserverRefuses", Writer::kNewFile, "FILE.DAT", Old::kFile, false, false, true},
+        Scene{"ObserverRefusesReadOnly", Writer::kNewFile, "FILE.DAT", Old::kFile, true, false,
+              true},
+        Scene{"ObserverRefusesNewTarget", Writer::kNewFile, "FILE.DAT", Old::kNothing, false, false,
+              true},
+        Scene{"CopyOverLockedTarget", Writer::kCopy, "FILE.DAT", Old::kFile, false, true},
+        Scene{"CopyOverFolder", Writer::kCopy, "FILE.DAT", Old::kFolder},
+        Scene{"CopyRefused", Writer::kCopy, "FILE.DAT", Old::kFile, true, false, true},
+        Scene{"CopyOfMissingSource", Writer::kCopy, "FILE.DAT", Old::kFile, false, false, false, 0,
+              true}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+class Replaced : public Replace {};
+
+TEST_P(Replaced, HoldsTheNewContentAndNoTemporary) {
+    EXPECT_TRUE(Run());
+    EXPECT_EQ(ReadFile(target_), content_);
+    EXPECT_EQ(Attributes(target_) & FILE_ATTRIBUTE_READONLY, 0u);
+    EXPECT_EQ(asked_, Names{target_});
+    Names expected = before_;
+    if (GetParam().old == Old::kNothing) {
+        expected.push_back("FILE.DAT");
+    }
+    EXPECT_EQ(ListFolder(dir_.path()), expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Successes, Replaced,
+    ::testing::Values(Scene{"PlainTarget", Writer::kNewFile, "FILE.DAT", Old::kFile},
+                      Scene{"NewTarget", Writer::kNewFile, "FILE.DAT", Old::kNothing},
+                      Scene{"ReadOnlyTarget", Writer::kNewFile, "FILE.DAT", Old::kFile, true},
+                      Scene{"CopyOverPlainTarget", Writer::kCopy, "FILE.DAT", Old::kFile},
+                      Scene{"CopyToNewTarget", Writer::kCopy, "FILE.DAT", Old::kNothing},
+                      Scene{"CopyOverReadOnlyTarget", Writer::kCopy, "FILE.DAT", Old::kFile, true}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(ReplaceWithCopy, KeepsTheSourcesLastWriteTime) {
+    TempDir dir;
+    WriteFile(dir / "from", "new");
+    WriteFile(dir / "to", "old");
+    const FILETIME past{0x12345678u, 0x01C00000u};
+    {
+        framework::File from(CreateFileA((dir / "from").c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr,
+                                         OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(SetFileTime(from.Get(), nullptr, nullptr, &past));
+    }
+    ASSERT_TRUE(replace::ReplaceWithCopy(dir / "from", dir / "to"));
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    ASSERT_TRUE(GetFileAttributesExA((dir / "to").c_str(), GetFileExInfoStandard, &data));
+    EXPECT_EQ(CompareFileTime(&data.ftLastWriteTime, &past), 0);
+}
+
+// The master conversion's work file: emptied when present, gone afterwards however it ends,
+// and never removed when it is not a file the replace could create.
+TEST(NamedWorkFile, IsCreatedAnewAndNeverLeftBehind) {
+    TempDir dir;
+    const std::string target = dir / "zai001-3.mst";
+    const std::string work = dir / "temp.mst";
+    for (bool refused : {true, false}) {
+        WriteFile(target, "old");
+        WriteFile(work, "stale work file of an earlier run");
+        RecordingObserver observer(!refused);
+        replace::ScopedObserver scoped(observer);
+        replace::NewFile file(target, work);
+        ASSERT_TRUE(file.Write("new", 3));
+        EXPECT_EQ(file.Commit(3), !refused);
+        EXPECT_EQ(ReadFile(target), refused ? "old" : "new");
+        EXPECT_FALSE(FileExists(work));
+    }
+    MakeDir(work);
+    replace::NewFile blocked(target, work);
+    EXPECT_FALSE(blocked.created());
+    EXPECT_FALSE(blocked.Commit(0));
+    EXPECT_EQ(ListFolder(dir.path()), (Names{"temp.mst", "zai001-3.mst"}));
+}
+
+TEST(ScopedObserver, PutsTheEarlierObserverBack) {
+    TempDir dir;
+    RecordingObserver outer(true);
+    replace::ScopedObserver outerScope(outer);
+    {
+        RecordingObserver inner(false);
+        replace::ScopedObserver innerScope(inner);
+        EXPECT_FALSE(WriteThroughNewFile(dir / "a", "a", 1));
+        EXPECT_EQ(inner.asked.size(), 1u);
+    }
+    EXPECT_TRUE(WriteThroughNewFile(dir / "a", "a", 1));
+    EXPECT_EQ(outer.asked, Names{dir / "a"});
+}
+
+}  // namespace
