@@ -9,6 +9,7 @@
 #include <unordered_set>
 
 #include "framework/handles.h"
+#include "replace/replace_file.h"
 
 namespace backup {
 
@@ -17,7 +18,7 @@ enum class Saving {
     kCopy,               // always a copy (as on a volume without hard links)
 };
 
-class BackupSet {
+class BackupSet : public replace::Observer {
 public:
     // `productFolder` ends in a separator (the update run's working folder).
     explicit BackupSet(std::string productFolder, Saving saving = Saving::kLinkWherePossible);
@@ -26,7 +27,7 @@ public:
 
     // Just before `target` is replaced in one step (or created): keeps its old content or
     // journals it as new. false: the backup could not be written, so nothing may change.
-    bool BeforePutInPlace(const std::string& target);
+    bool BeforePutInPlace(const std::string& target) override;
     // Before `file` is written in place (the settings file): always a copy.
     bool BeforeWriteInPlace(const std::string& file);
     // Before `folder` is created with its missing parents: journals each missing level.

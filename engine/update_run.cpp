@@ -12,6 +12,7 @@
 #include "engine/program_folder.h"
 #include "engine/texts.h"
 #include "engine/voice_data.h"
+#include "replace/replace_file.h"
 #include "settings/folder_checks.h"
 #include "settings/masters.h"
 #include "settings/profile.h"
@@ -297,6 +298,7 @@ int RunUpdate(UpdateContext& ctx, MessageSeam& seam) {
         return 0;
     }
     backup::BackupSet backup(run.folder);
+    replace::ScopedObserver keepOld(backup);
     run.backup = &backup;
     if (!InstallEntries(run)) {
         return 1;

@@ -6,6 +6,7 @@
 #include "backup/restore.h"
 #include "backup/texts.h"
 #include "framework/handles.h"
+#include "replace/replace_file.h"
 #include "tests/engine/update_run_support.h"
 #include "tests/support/test_support.h"
 
@@ -18,13 +19,11 @@ using testing_support::TempDir;
 using testing_support::WriteFile;
 using update_test::Snapshot;
 
-// The way every installed file is replaced: a finished file beside it, moved over it.
+// Through the one way an installed file is replaced, with the set as its observer.
 bool PutInPlace(BackupSet& set, const std::string& target, const std::string& content) {
-    if (!set.BeforePutInPlace(target)) {
-        return false;
-    }
-    WriteFile(target + ".tmp", content);
-    return MoveFileExA((target + ".tmp").c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+    replace::ScopedObserver observer(set);
+    replace::NewFile file(target);
+    return file.Write(content.data(), content.size()) && file.Commit(content.size());
 }
 
 DWORD Links(const std::string& path) {
