@@ -144,53 +144,26 @@ bool KeepNewerTarget(const Command& command, const lzh::Member& m, const std::st
            CompareFileTime(&data.ftLastWriteTime, &time) > 0;
 }
 
-// Moves the finished temporary file over the target; a read-only target is replaced too.
-bool ReplaceTarget(const std::string& temp, const std::string& target) {
-    DWORD attributes = GetFileAttributesA(target.c_str());
-    bool readOnly =
-        attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
-    if (readOnly) {
-        SetFileAttributesA(target.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
-    }
-    if (MoveFileExA(temp.c_str(), target.c_str(),
-                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        return true;
-    }
-    if (readOnly) {
-        SetFileAttributesA(target.c_str(), attributes);
-    }
-    return false;
-}
-
-// Decodes the current member into a temporary file beside the target; the target is
-// replaced only once the data and its CRC checked out. Returns a reason, or null.
-const char* WriteMember(lzh::Reader& reader, const lzh::Member& m, const std::string& folder,
-                        const std::string& target) {
-    TempFile temp(folder);
-    if (!temp.created()) {
+// Decodes the current member into a new file beside the target; the target is replaced
+// only once the data and its CRC checked out. Returns a reason, or null.
+const char* WriteMember(lzh::Reader& reader, const lzh::Member& m, const std::string& target) {
+    replace::NewFile file(target);
+    if (!file.created()) {
         return kCannotWrite;
     }
-    UniqueHandle file(CreateFileA(temp.path().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.valid()) {
-        return kCannotWrite;
-    }
-    FileSink sink(file.get());
+    NewFileSink sink(file);
     lzh::Status status = reader.Extract(sink);
     if (status != lzh::Status::kOk) {
         return Reason(status);
     }
     FILETIME time;
-    if (!sink.Flush() ||
-        (MemberTime(m, time) && !SetFileTime(file.get(), nullptr, nullptr, &time)) ||
-        !file.Close()) {
+    if (MemberTime(m, time)) {
+        file.SetLastWriteTime(time);
+    }
+    if (!file.Finish(m.originalSize)) {
         return kCannotWrite;
     }
-    if (!ReplaceTarget(temp.path(), target)) {
-        return kCannotReplace;
-    }
-    temp.Keep();
-    return nullptr;
+    return file.PutInPlace() ? nullptr : kCannotReplace;
 }
 
 std::string Padded(uint64_t n, size_t width) {
@@ -230,7 +203,7 @@ Outcome ExtractArchive(const Command& command) {
             status = reader.Skip();
             reason = status != lzh::Status::kOk ? Reason(status) : nullptr;
         } else if (reason == nullptr) {
-            reason = WriteMember(reader, member, command.destination, target);
+            reason = WriteMember(reader, member, target);
             written += reason == nullptr ? 1 : 0;
         }
         if (reason != nullptr) {

@@ -49,41 +49,4 @@ size_t FileSource::Read(void* buf, size_t n) {
     return done;
 }
 
-bool FileSink::Write(const void* buf, size_t n) {
-    const auto* in = static_cast<const unsigned char*>(buf);
-    if (buffer_.size() + n > kBlock && !Flush()) {
-        return false;
-    }
-    if (n >= kBlock) {
-        DWORD written = 0;
-        return WriteFile(file_, in, static_cast<DWORD>(n), &written, nullptr) && written == n;
-    }
-    buffer_.insert(buffer_.end(), in, in + n);
-    return true;
-}
-
-bool FileSink::Flush() {
-    DWORD written = 0;
-    bool ok =
-        buffer_.empty() ||
-        (WriteFile(file_, buffer_.data(), static_cast<DWORD>(buffer_.size()), &written, nullptr) &&
-         written == buffer_.size());
-    buffer_.clear();
-    return ok;
-}
-
-TempFile::TempFile(const std::string& folder) {
-    char name[MAX_PATH] = {};
-    if (GetTempFileNameA(folder.empty() ? "." : folder.c_str(), "rlz", 0, name) != 0) {
-        path_ = name;
-    }
-}
-
-TempFile::~TempFile() {
-    if (!path_.empty()) {
-        SetFileAttributesA(path_.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileA(path_.c_str());
-    }
-}
-
 }  // namespace archiver

@@ -1,5 +1,5 @@
 // Win32 file plumbing of the archiver: an owned handle, the archive as an lzh byte source,
-// a buffered file sink, and a temporary file that disappears unless kept.
+// and the sinks a member is decoded into.
 #pragma once
 
 #include <windows.h>
@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "lzh/lzh.h"
+#include "replace/replace_file.h"
 
 namespace archiver {
 
@@ -43,38 +44,20 @@ private:
     bool failed_ = false;
 };
 
-// Writes decoded data to an open file in large blocks.
-class FileSink : public lzh::ByteSink {
+// Decodes into the new file that replaces an installed one.
+class NewFileSink : public lzh::ByteSink {
 public:
-    explicit FileSink(HANDLE file) : file_(file) { buffer_.reserve(kBlock); }
-    bool Write(const void* buf, size_t n) override;
-    bool Flush();
+    explicit NewFileSink(replace::NewFile& file) : file_(file) {}
+    bool Write(const void* buf, size_t n) override { return file_.Write(buf, n); }
 
 private:
-    static constexpr size_t kBlock = 64 * 1024;
-    HANDLE file_;
-    std::vector<unsigned char> buffer_;
+    replace::NewFile& file_;
 };
 
 // Swallows data: used to check a member before anything is written.
 class NullSink : public lzh::ByteSink {
 public:
     bool Write(const void*, size_t) override { return true; }
-};
-
-// A uniquely named empty file in `folder`, deleted when the object goes unless Keep() was called.
-class TempFile {
-public:
-    explicit TempFile(const std::string& folder);
-    ~TempFile();
-    TempFile(const TempFile&) = delete;
-    TempFile& operator=(const TempFile&) = delete;
-    bool created() const { return !path_.empty(); }
-    const std::string& path() const { return path_; }
-    void Keep() { path_.clear(); }
-
-private:
-    std::string path_;
 };
 
 }  // namespace archiver

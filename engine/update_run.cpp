@@ -193,7 +193,7 @@ bool CopyPlainFile(Run& run, int i, const std::string& entryFolder) {
         run.master21Copied = true;
     }
     const std::string target = entryFolder + parts.fname + parts.ext;
-    if (!CopyFileA(source.c_str(), target.c_str(), FALSE)) {
+    if (!replace::ReplaceWithCopy(source, target)) {
         Report(run, Format(kUpdateFailed, target.c_str()));
         return false;
     }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "framework/handles.h"
+#include "replace/replace_file.h"
 #include "settings/master_rules.h"
 #include "settings/profile.h"
 #include "settings/texts.h"
@@ -20,7 +21,6 @@ namespace settings {
 namespace {
 
 constexpr size_t kPrefixBuffer = 64;
-constexpr size_t kWriteChunk = 65536;
 
 bool IsListable(const WIN32_FIND_DATAA& entry, std::string_view namePattern) {
     const std::string_view name = entry.cFileName;
@@ -37,15 +37,9 @@ framework::File OpenMasterExclusive(const std::string& path) {
     framework::File file(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                      OPEN_EXISTING,
                                      FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (!file) {
-        return file;
-    }
-    // Wine run as root opens read-only files for writing; the product must not. Only the
-    // basic information: GetFileInformationByHandle also asks for the volume serial, which
-    // under Wine costs more than converting a whole small master file.
-    FILE_BASIC_INFO basic{};
-    if (!GetFileInformationByHandleEx(file.Get(), FileBasicInfo, &basic, sizeof basic) ||
-        (basic.FileAttributes & FILE_ATTRIBUTE_READONLY)) {
+    // Wine run as root opens read-only files for writing; the product must not.
+    const DWORD attributes = file ? GetFileAttributesA(path.c_str()) : INVALID_FILE_ATTRIBUTES;
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_READONLY)) {
         file.Reset();
     }
     return file;
@@ -66,95 +60,18 @@ text::LineReader::Source ReadFrom(HANDLE file) {
     };
 }
 
-// Puts the open file `file` (opened with DELETE access) in the place of `target` (cp932,
-// absolute or relative to the current folder) in one step. Through the handle it is the
-// cheapest one-step replace under Wine, and plain on Vista and later.
-bool RenameOver(HANDLE file, const std::string& target) {
-    const int chars =
-        MultiByteToWideChar(CP_ACP, 0, target.data(), static_cast<int>(target.size()), nullptr, 0);
-    std::vector<char> request(sizeof(FILE_RENAME_INFO) + (chars + 1) * sizeof(WCHAR));
-    auto* info = reinterpret_cast<FILE_RENAME_INFO*>(request.data());
-    info->ReplaceIfExists = TRUE;
-    info->RootDirectory = nullptr;
-    info->FileNameLength = static_cast<DWORD>(chars * sizeof(WCHAR));
-    MultiByteToWideChar(CP_ACP, 0, target.data(), static_cast<int>(target.size()), info->FileName,
-                        chars);
-    info->FileName[chars] = L'\0';
-    return SetFileInformationByHandle(file, FileRenameInfo, request.data(),
-                                      static_cast<DWORD>(request.size()));
-}
-
-// The work file "temp.mst": written through a buffer with CR LF line ends, and removed when
-// it goes out of scope without having replaced its master file.
-class WorkFile {
-public:
-    explicit WorkFile(std::string path) : path_(std::move(path)) {}
-    WorkFile(const WorkFile&) = delete;
-    WorkFile& operator=(const WorkFile&) = delete;
-    ~WorkFile() {
-        Close();
-        if (created_ && !replaced_) {
-            DeleteFileA(path_.c_str());
-        }
-    }
-
-    bool Create() {
-        handle_ = CreateFileA(path_.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr,
-                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-        created_ = handle_ != INVALID_HANDLE_VALUE;
-        buffer_.reserve(kWriteChunk + 256);
-        return created_;
-    }
-
-    bool WriteLine(std::string_view line) {
-        buffer_.append(line);
-        buffer_.append("\r\n");
-        return buffer_.size() < kWriteChunk || Flush();
-    }
-
-    bool Replace(const std::string& masterPath) {
-        if (!buffer_.empty() && !Flush()) {
-            return false;
-        }
-        replaced_ = RenameOver(handle_, masterPath);
-        return Close() && replaced_;
-    }
-
-private:
-    bool Flush() {
-        DWORD written = 0;
-        const bool ok = WriteFile(handle_, buffer_.data(), static_cast<DWORD>(buffer_.size()),
-                                  &written, nullptr) &&
-                        written == buffer_.size();
-        buffer_.clear();
-        return ok;
-    }
-
-    bool Close() {
-        if (handle_ == INVALID_HANDLE_VALUE) {
-            return true;
-        }
-        bool ok = buffer_.empty() || Flush();
-        ok = CloseHandle(handle_) && ok;
-        handle_ = INVALID_HANDLE_VALUE;
-        return ok;
-    }
-
-    std::string path_;
-    HANDLE handle_ = INVALID_HANDLE_VALUE;
-    std::string buffer_;
-    bool created_ = false;
-    bool replaced_ = false;
-};
-
-bool CopyConverted(text::LineReader& reader, WorkFile& work, LineRule rule) {
+// Every line ends in CR LF; `size` counts the bytes handed over, for the completeness check.
+bool CopyConverted(text::LineReader& reader, replace::NewFile& work, LineRule rule,
+                   uint64_t& size) {
     std::string line;
     text::LineReader::Status status;
     while ((status = reader.ReadLine(line)) == text::LineReader::Status::kLine) {
         ApplyLineRule(rule, line);
-        if (!work.WriteLine(line)) {
+        line += "\r\n";
+        if (!work.Write(line.data(), line.size())) {
             return false;
         }
+        size += line.size();
     }
     return status == text::LineReader::Status::kEnd;
 }
@@ -167,12 +84,13 @@ bool ConvertMasterFile(const std::string& folder, const std::string& name, LineR
     if (!master || !reader.Attach(ReadFrom(master.Get()))) {
         return false;
     }
-    WorkFile work(folder + kWorkFile);
-    if (!work.Create() || !CopyConverted(reader, work, rule)) {
+    replace::NewFile work(masterPath, folder + kWorkFile);
+    uint64_t size = 0;
+    if (!work.created() || !CopyConverted(reader, work, rule, size)) {
         return false;
     }
     master.Reset();  // the master must be closed before it can be replaced
-    return work.Replace(masterPath);
+    return work.Commit(size);
 }
 
 int ConvertBothFolders(const std::string& settingsPath, LineRule rule) {
@@ -204,20 +122,6 @@ int ListMasterFiles(const std::string& pattern, std::vector<std::string>& names)
         }
     } while (names.size() < kMaxMasterNames && FindNextFileA(find.Get(), &entry));
     return static_cast<int>(names.size());
-}
-
-bool ReplaceMasterFile(const std::string& workPath, const std::string& masterPath) {
-    bool replaced = false;
-    framework::File work(CreateFileA(workPath.c_str(), DELETE, 0, nullptr, OPEN_EXISTING,
-                                     FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (work) {
-        replaced = RenameOver(work.Get(), masterPath);
-    }
-    work.Reset();  // opened without sharing: it must be closed before it can be removed
-    if (!replaced) {
-        DeleteFileA(workPath.c_str());
-    }
-    return replaced;
 }
 
 int ConvertMasterFolder(const std::string& folder, LineRule rule) {

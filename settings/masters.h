@@ -20,8 +20,4 @@ int ConvertMasterFolder(const std::string& folder, LineRule rule);
 // The names (no folder) matching `pattern`, at most 1000; returns how many.
 int ListMasterFiles(const std::string& pattern, std::vector<std::string>& names);
 
-// Puts the finished work file in the master file's place in one step, so that the master's
-// name always holds a whole file; on failure the work file is removed and the master kept.
-bool ReplaceMasterFile(const std::string& workPath, const std::string& masterPath);
-
 }  // namespace settings

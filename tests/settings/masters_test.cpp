@@ -2,9 +2,11 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "replace/replace_file.h"
 #include "settings/masters.h"
 #include "tests/settings/master_records.h"
 #include "tests/support/test_support.h"
@@ -205,22 +207,40 @@ TEST_F(MasterFolders, PatternLongerThan63BytesIsNeverSearched) {
     }
 }
 
-TEST_F(MasterFolders, FailedReplaceLeavesTheWholeOldMaster) {
-    const std::string master = First("zai001-3.mst");
-    const std::string work = First("temp.mst");
-    WriteFile(master, "old\r\n");
-    WriteFile(work, "new\r\n");
-    {
-        HeldOpen held(master);
-        EXPECT_FALSE(settings::ReplaceMasterFile(work, master));
+// Stands for another program at the moment the work file is to take the master's place:
+// it either holds the master open then, or the replace is refused outright.
+class AtThePutInPlace : public replace::Observer {
+public:
+    explicit AtThePutInPlace(bool hold) : hold_(hold) {}
+    bool BeforePutInPlace(const std::string& target) override {
+        if (hold_) {
+            held_ = std::make_unique<HeldOpen>(target);
+        }
+        return hold_;
     }
-    EXPECT_EQ(ReadFile(master), "old\r\n");
-    EXPECT_FALSE(FileExists(work));
 
-    WriteFile(work, "new\r\n");
-    EXPECT_TRUE(settings::ReplaceMasterFile(work, master));
-    EXPECT_EQ(ReadFile(master), "new\r\n");
-    EXPECT_FALSE(FileExists(work));
+private:
+    bool hold_;
+    std::unique_ptr<HeldOpen> held_;
+};
+
+TEST_F(MasterFolders, FailedReplaceLeavesTheWholeOldMaster) {
+    std::string old;
+    for (int i = 0; i < 20000; ++i) {
+        old += "0123456789abcA" + std::to_string(i) + "\r\n";
+    }
+    for (bool hold : {true, false}) {
+        WriteFile(First("zai001-3.mst"), old);
+        WriteFile(Second("zai001-3.mst"), old);
+        {
+            AtThePutInPlace other(hold);
+            replace::ScopedObserver scoped(other);
+            EXPECT_EQ(settings::ConvertMaterialType(settings_), 0) << hold;
+        }
+        EXPECT_EQ(ReadFile(First("zai001-3.mst")), old) << hold;
+        EXPECT_EQ(ReadFile(Second("zai001-3.mst")), old) << hold;
+        EXPECT_FALSE(FileExists(First("temp.mst"))) << hold;
+    }
 }
 
 }  // namespace
