@@ -104,6 +104,12 @@ bool CopyDurably(const std::string& from, const std::string& to) {
     return false;
 }
 
+uint64_t Now() {
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    return (static_cast<uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+}
+
 }  // namespace
 
 std::string FullPath(const std::string& path) {
@@ -148,7 +154,7 @@ bool DeleteSet(const std::string& setFolder) {
 }
 
 BackupSet::BackupSet(std::string productFolder, Saving saving)
-    : product_(std::move(productFolder)), saving_(saving) {}
+    : product_(std::move(productFolder)), saving_(saving), begun_(Now()) {}
 
 bool BackupSet::Open() {
     if (journal_) {
@@ -169,8 +175,12 @@ bool BackupSet::Open() {
     }
     journal_.Reset(CreateFileA((set + "\\" + kJournalName).c_str(), GENERIC_WRITE, FILE_SHARE_READ,
                                nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!journal_) {
-        RemoveDirectoryA(set.c_str());
+    const std::string begun = FormatBegun(begun_);
+    DWORD written = 0;
+    if (!journal_ || !WriteFile(journal_.Get(), begun.data(), static_cast<DWORD>(begun.size()),
+                                &written, nullptr)) {
+        journal_.Reset();
+        DeleteSet(set);
         return false;
     }
     set_ = set;

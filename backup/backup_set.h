@@ -5,6 +5,7 @@
 // run counts, so that a file converted twice comes back as it was before the update.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <unordered_set>
 
@@ -44,6 +45,7 @@ private:
 
     std::string product_;
     Saving saving_;
+    uint64_t begun_;  // FILETIME of the run's start: work files from then on are the run's
     std::string set_;
     framework::File journal_;
     std::unordered_set<std::string> seen_;  // upper-cased full paths already journalled

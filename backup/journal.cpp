@@ -10,7 +10,11 @@ namespace {
 constexpr std::string_view kSavedTag = "SAVED";
 constexpr std::string_view kCreatedTag = "NEW";
 constexpr std::string_view kFolderTag = "FOLDER";
+constexpr std::string_view kBegunTag = "BEGUN";
 constexpr std::string_view kLineEnd = "\r\n";
+constexpr std::string_view kTempPrefix = "RPL";
+constexpr std::string_view kTempExtension = ".TMP";
+constexpr std::string_view kMasterWorkFile = "TEMP.MST";
 
 std::vector<std::string_view> Fields(std::string_view line) {
     std::vector<std::string_view> fields;
@@ -25,6 +29,26 @@ std::vector<std::string_view> Fields(std::string_view line) {
 bool AllDigits(std::string_view s) {
     return !s.empty() &&
            std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+bool IsHexDigit(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
+}
+
+bool ParseHex(std::string_view s, uint64_t& value) {
+    if (s.empty() || s.size() > 16 || !std::all_of(s.begin(), s.end(), IsHexDigit)) {
+        return false;
+    }
+    value = std::stoull(std::string(s), nullptr, 16);
+    return true;
+}
+
+std::string Upper(std::string_view s) {
+    std::string out(s);
+    for (char& c : out) {
+        c = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+    }
+    return out;
 }
 
 bool ParseLine(std::string_view line, Change& change) {
@@ -62,6 +86,10 @@ Journal ParseJournal(std::string_view text) {
     for (size_t end; (end = text.find(kLineEnd)) != std::string_view::npos;
          text.remove_prefix(end + kLineEnd.size())) {
         ++number;
+        const std::vector<std::string_view> f = Fields(text.substr(0, end));
+        if (number == 1 && f.size() == 2 && f[0] == kBegunTag && ParseHex(f[1], journal.begun)) {
+            continue;
+        }
         Change change;
         if (ParseLine(text.substr(0, end), change)) {
             journal.changes.push_back(std::move(change));
@@ -70,6 +98,27 @@ Journal ParseJournal(std::string_view text) {
         }
     }
     return journal;
+}
+
+std::string FormatBegun(uint64_t fileTime) {
+    char hex[24];
+    std::snprintf(hex, sizeof hex, "%016llX", static_cast<unsigned long long>(fileTime));
+    return std::string(kBegunTag) + "\t" + hex + std::string(kLineEnd);
+}
+
+bool IsWorkFileName(std::string_view name) {
+    const std::string upper = Upper(name);
+    if (upper == kMasterWorkFile) {
+        return true;
+    }
+    const std::string_view n = upper;
+    if (!n.starts_with(kTempPrefix) || !n.ends_with(kTempExtension)) {
+        return false;
+    }
+    const std::string_view digits =
+        n.substr(kTempPrefix.size(), n.size() - kTempPrefix.size() - kTempExtension.size());
+    return !digits.empty() && digits.size() <= 4 &&
+           std::all_of(digits.begin(), digits.end(), IsHexDigit);
 }
 
 std::string SavedName(int n) {

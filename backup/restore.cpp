@@ -2,12 +2,15 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <set>
 #include <string_view>
 
 #include "backup/backup_set.h"
 #include "backup/journal.h"
 #include "backup/texts.h"
 #include "framework/handles.h"
+#include "text/cp932.h"
 
 namespace backup {
 
@@ -97,6 +100,51 @@ bool Undo(const std::string& set, const Change& change) {
     return false;
 }
 
+// The master conversion and the replace module write a work file beside their target before
+// they journal anything; a run killed meanwhile leaves it there. FAT keeps times to 2 s.
+constexpr uint64_t kTimeSlack = 2 * 10000000ULL;
+
+uint64_t Ticks(const FILETIME& t) {
+    return (static_cast<uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
+}
+
+// A work file takes the member's own time as its last write; its creation (on Windows) or
+// its last access (Wine reports the creation time as the last write) tells when it was made.
+uint64_t Latest(const WIN32_FIND_DATAA& e) {
+    return std::max({Ticks(e.ftCreationTime), Ticks(e.ftLastAccessTime), Ticks(e.ftLastWriteTime)});
+}
+
+std::string FolderOf(const Change& change) {
+    if (change.kind == ChangeKind::kFolder) {
+        return change.path + "\\";
+    }
+    const text::PathParts parts = text::SplitPath(change.path);
+    return parts.drive + parts.dir;
+}
+
+// Work files made since the run began, in every folder the run changed.
+void RemoveLeftovers(const Journal& journal, std::vector<std::string>& failed) {
+    if (journal.begun == 0) {
+        return;
+    }
+    std::set<std::string> folders;
+    for (const Change& change : journal.changes) {
+        folders.insert(FolderOf(change));
+    }
+    for (const std::string& folder : folders) {
+        WIN32_FIND_DATAA entry;
+        framework::FindHandle find(FindFirstFileA((folder + "*").c_str(), &entry));
+        for (bool more = static_cast<bool>(find); more; more = FindNextFileA(find.Get(), &entry)) {
+            const bool leftover = !(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+                                  IsWorkFileName(entry.cFileName) &&
+                                  Latest(entry) + kTimeSlack >= journal.begun;
+            if (leftover && !RemoveCreated(folder + entry.cFileName)) {
+                failed.push_back(folder + entry.cFileName);
+            }
+        }
+    }
+}
+
 // Renamed first, so that even a set whose files cannot all be deleted no longer counts.
 void Retire(const std::string& set) {
     const std::string retired = set + kRetiredSuffix;
@@ -121,6 +169,7 @@ RestoreOutcome RestoreNewestSet(const std::string& productFolder) {
     if ((!read && Exists(journalPath)) || !journal.damaged.empty()) {
         outcome.failed.push_back(journalPath);
     }
+    RemoveLeftovers(journal, outcome.failed);
     for (auto change = journal.changes.rbegin(); change != journal.changes.rend(); ++change) {
         if (!Undo(set, *change)) {
             outcome.failed.push_back(change->path);

@@ -50,6 +50,27 @@ INSTANTIATE_TEST_SUITE_P(
                       DamageCase{"ExtraField", "FOLDER\tC:\\A\tB\r\n", 0, {1}}),
     [](const auto& info) { return std::string(info.param.name); });
 
+TEST(Journal, TheRunsStartOnlyAsTheFirstLine) {
+    const std::string begun = backup::FormatBegun(0x01DB4A1F2C3D4E5FULL);
+    EXPECT_EQ(begun, "BEGUN\t01DB4A1F2C3D4E5F\r\n");
+    backup::Journal journal = ParseJournal(begun + FormatChange(kCreated));
+    EXPECT_EQ(journal.begun, 0x01DB4A1F2C3D4E5FULL);
+    EXPECT_EQ(journal.changes, std::vector<Change>{kCreated});
+    journal = ParseJournal(FormatChange(kCreated) + begun);
+    EXPECT_EQ(journal.begun, 0u);
+    EXPECT_EQ(journal.damaged, std::vector<size_t>{2});
+}
+
+TEST(Journal, WorkFileNames) {
+    for (const char* name : {"rpl1.tmp", "RPL1A77.TMP", "rplcea8.tmp", "temp.mst", "TEMP.MST"}) {
+        EXPECT_TRUE(backup::IsWorkFileName(name)) << name;
+    }
+    for (const char* name : {"rpl.tmp", "rpl12345.tmp", "rplxyz.tmp", "xrpl1.tmp", "rpl1.tmpx",
+                             "temp1.mst", "zai001-3.mst"}) {
+        EXPECT_FALSE(backup::IsWorkFileName(name)) << name;
+    }
+}
+
 TEST(BackupSets, NamesAndNumbers) {
     EXPECT_EQ(backup::SavedName(1), "00001");
     EXPECT_EQ(backup::SetName(12), "0012");
