@@ -33,3 +33,17 @@ function(renovo_test)
   add_test(NAME ${A_NAME} COMMAND ${A_NAME} --gtest_brief=1)
   set_tests_properties(${A_NAME} PROPERTIES TIMEOUT 600)
 endfunction()
+
+# renovo_small_disk(TEST test SIZE size): `test` runs with a tmpfs of `size` of its own, named
+# by RENOVO_SMALL_DISK, mounted before it and unmounted after it however it ends.
+function(renovo_small_disk)
+  cmake_parse_arguments(A "" "TEST;SIZE" "" ${ARGN})
+  set(dir ${CMAKE_BINARY_DIR}/small-disk/${A_TEST})
+  set(script ${PROJECT_SOURCE_DIR}/tools/small-disk.sh)
+  add_test(NAME ${A_TEST}_mount COMMAND bash ${script} mount ${dir} ${A_SIZE})
+  add_test(NAME ${A_TEST}_unmount COMMAND bash ${script} unmount ${dir})
+  set_tests_properties(${A_TEST}_mount PROPERTIES FIXTURES_SETUP ${A_TEST}_disk)
+  set_tests_properties(${A_TEST}_unmount PROPERTIES FIXTURES_CLEANUP ${A_TEST}_disk)
+  set_tests_properties(${A_TEST} PROPERTIES FIXTURES_REQUIRED ${A_TEST}_disk
+                       ENVIRONMENT RENOVO_SMALL_DISK=${dir})
+endfunction()

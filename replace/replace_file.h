@@ -86,8 +86,9 @@ private:
     FILETIME time_{};
 };
 
-// Copies `source` as CopyFileA does (times and attributes come along) into a temporary file
-// beside `target`, checks that it is as long as the source, and puts it in place.
+// Copies the content and last-write time of `source` into a temporary file beside `target`,
+// checks that it is as long as the source, and puts it in place. A read error of the source
+// fails the replace as a full disk does.
 bool ReplaceWithCopy(const std::string& source, const std::string& target);
 
 }  // namespace replace

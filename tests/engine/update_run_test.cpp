@@ -243,6 +243,28 @@ TEST_F(UpdateRun, CopiedFileIsWritableWithItsTimesKept) {
     SetFileAttributesA(source.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
+// A product on a disk of its own that the new file does not fit even in the old one's place:
+// the installed file stays byte for byte and no temporary file is left.
+TEST_F(UpdateRun, FullDiskKeepsTheInstalledFileWhole) {
+    testing_support::SmallDiskFolder disk;
+    if (!disk.unavailable().empty()) {
+        GTEST_SKIP() << disk.unavailable();
+    }
+    MakeProduct(disk.path());
+    ctx_.destFolder = disk.path();
+    std::string installed(300 << 10, '\0');
+    for (size_t i = 0; i < installed.size(); ++i) {
+        installed[i] = static_cast<char>(i * 13 >> 3);
+    }
+    WriteFile(disk / "DATA.BIN", installed);
+    AddPlain("DATA.BIN", std::string(2 << 20, 'n'), "");
+    const auto before = Snapshot(disk.path());
+
+    EXPECT_EQ(Run(), 1);
+    ExpectOnlyMessage(Replace(engine::kUpdateFailed, disk / "DATA.BIN"), engine::kCaptionConfirm);
+    EXPECT_TRUE(Snapshot(disk.path()) == before);
+}
+
 // ---- Stopped part-way: the third of five entries fails ------------------------------------
 
 struct StopCase {

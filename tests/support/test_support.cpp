@@ -59,6 +59,33 @@ TempDir::TempDir() {
 
 TempDir::~TempDir() { RemoveTree(path_); }
 
+#ifdef _WIN32
+SmallDiskFolder::SmallDiskFolder() {
+    const char* host = std::getenv("RENOVO_SMALL_DISK");
+    if (host == nullptr || *host == '\0') {
+        unavailable_ = "RENOVO_SMALL_DISK is not set: run the test through ctest";
+        return;
+    }
+    std::string disk = std::string("Z:") + host + "\\";
+    for (char& c : disk) {
+        c = c == '/' ? '\\' : c;
+    }
+    ULARGE_INTEGER total{};
+    if (!GetDiskFreeSpaceExA(disk.c_str(), nullptr, &total, nullptr) ||
+        total.QuadPart > 64u * 1024 * 1024) {
+        unavailable_ = std::string("no small file system is mounted at ") + host +
+                       " (mounting one needs root)";
+        return;
+    }
+    path_ = disk + "run-" + std::to_string(ProcessId()) + "\\";
+    MakeDir(path_);
+}
+
+SmallDiskFolder::~SmallDiskFolder() {
+    RemoveTree(path_);
+}
+#endif
+
 void WriteFile(const std::string& path, const std::string& bytes) {
     std::FILE* f = std::fopen(path.c_str(), "wb");
     if (!f) {

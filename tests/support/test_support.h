@@ -22,6 +22,28 @@ private:
     std::string path_;
 };
 
+#ifdef _WIN32
+// A fresh folder on the small file system of its own that the test command mounts for the
+// disk-full tests (tools/small-disk.sh; its host path in RENOVO_SMALL_DISK), removed with its
+// contents when the object goes. Mounting needs root: without it there is none, and
+// unavailable() says so for the test's skip message.
+class SmallDiskFolder {
+public:
+    SmallDiskFolder();
+    ~SmallDiskFolder();
+    SmallDiskFolder(const SmallDiskFolder&) = delete;
+    SmallDiskFolder& operator=(const SmallDiskFolder&) = delete;
+
+    const std::string& unavailable() const { return unavailable_; }
+    const std::string& path() const { return path_; }  // ends in a separator
+    std::string operator/(const std::string& name) const { return path_ + name; }
+
+private:
+    std::string path_;
+    std::string unavailable_;
+};
+#endif
+
 void WriteFile(const std::string& path, const std::string& bytes);
 std::string ReadFile(const std::string& path);
 bool FileExists(const std::string& path);
