@@ -4,10 +4,12 @@
 
 #include <array>
 #include <cstdio>
+#include <optional>
 #include <string>
 
 #include "archiver/archiver.h"
 #include "archiver/command.h"
+#include "backup/backup_set.h"
 #include "engine/program_folder.h"
 #include "engine/texts.h"
 #include "engine/voice_data.h"
@@ -34,7 +36,16 @@ struct Run {
     std::string windowsFolder;
     int currentDisk = 1;
     bool master21Copied = false;
+    backup::BackupSet* backup = nullptr;  // the run's way back, from its first change on
 };
+
+bool KeepFolder(Run& run, const std::string& folder) {
+    return run.backup == nullptr || run.backup->BeforeCreateFolder(folder);
+}
+
+bool KeepSettings(Run& run, const std::string& path) {
+    return run.backup == nullptr || run.backup->BeforeWriteInPlace(path);
+}
 
 // printf-style formatting into a string of whatever length the result needs.
 template <typename... Args>
@@ -210,6 +221,10 @@ bool InstallEntry(Run& run, int i) {
         return false;
     }
     const std::string entryFolder = run.folder + run.ctx.entrySubFolder[i];
+    if (!KeepFolder(run, entryFolder)) {
+        Report(run, Format(kUpdateFailed, entryFolder.c_str()));
+        return false;
+    }
     EnsureFolder(entryFolder);
     if (run.ctx.entryKind[i] == 1) {
         return ExtractArchive(run, i, entryFolder);
@@ -259,7 +274,7 @@ bool ExtendTitle(const std::string& path) {
 // false: a write failed (already reported).
 bool RecordDigitizer(Run& run) {
     const std::string path = run.folder + run.ctx.settingsFile;
-    const bool written = WriteSystemKey(path, kKeyDigitizer, kOn) &&
+    const bool written = KeepSettings(run, path) && WriteSystemKey(path, kKeyDigitizer, kOn) &&
                          (!run.master21Copied || WriteSystemKey(path, kKeyDigitizerMaster, kOn)) &&
                          ExtendTitle(path);
     if (!written) {
@@ -284,11 +299,17 @@ void ConvertMasters(Run& run) {
 
 }  // namespace
 
-int RunUpdate(UpdateContext& ctx, MessageSeam& seam) {
+int RunUpdate(UpdateContext& ctx, MessageSeam& seam, Backups backups) {
     WaitCursor wait(seam);
     Run run{ctx, seam, ctx.destFolder, {}};
     if (Preflight(run) == 0) {
         return 0;
+    }
+    backup::BackupSet backup(run.folder);
+    std::optional<replace::ScopedObserver> keepOld;
+    if (backups == Backups::kKept) {
+        keepOld.emplace(backup);
+        run.backup = &backup;
     }
     if (!InstallEntries(run)) {
         return 1;

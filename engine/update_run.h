@@ -8,8 +8,11 @@
 
 namespace engine {
 
+// Every run keeps a backup set; a run without one exists only to measure what it costs.
+enum class Backups { kKept, kNotKept };
+
 // 1: the run has ended (completed, or stopped after installing began); the caller closes the
 // program. 0: refused before anything was touched; the caller shows the destination page again.
-int RunUpdate(UpdateContext& ctx, MessageSeam& seam);
+int RunUpdate(UpdateContext& ctx, MessageSeam& seam, Backups backups = Backups::kKept);
 
 }  // namespace engine
