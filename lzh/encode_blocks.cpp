@@ -18,7 +18,9 @@ constexpr int kMaxPositionCodes = 17;
 constexpr int kMaxCodeLength = 16;
 constexpr int kHashBits = 16;
 constexpr size_t kSegment = size_t{1} << 15;  // positions parsed together by the best effort
-constexpr uint32_t kFar3 = 4096;  // a 3-byte match this far away costs more than its literals
+constexpr uint32_t kFar3 = 16384;
+// A longer match farther away must save more than its longer distance costs.
+constexpr int kBitsPerByte = 6;  // a 3-byte match this far away costs more than its literals
 
 struct Tuning {
     int chain;      // candidates tried per position
@@ -26,10 +28,22 @@ struct Tuning {
     int lazy;       // no second look once a match is this long
     size_t block;   // symbols per block
 };
-constexpr Tuning kDefaultTuning{24, 64, 32, 16384};
+constexpr Tuning kDefaultTuning{64, 128, 64, 16384};
 constexpr Tuning kBestTuning{512, 256, 256, 32768};
 
+// Larger dictionaries hold more candidates worth a look.
+Tuning TuningFor(Effort effort, int dictBits) {
+    Tuning t = effort == Effort::kBest ? kBestTuning : kDefaultTuning;
+    if (effort == Effort::kDefault && dictBits > 13) {
+        t.chain *= 2;
+    }
+    return t;
+}
+
 int BitLength(uint32_t v) { return v == 0 ? 0 : 32 - std::countl_zero(v); }
+
+// What a match saves, roughly: a byte's literal against the distance's extra bits.
+int Score(int len, uint32_t dist) { return len * kBitsPerByte - BitLength(dist); }
 
 // Bits gathered most significant first, handed to the sink in pieces.
 class BitWriter {
@@ -116,7 +130,7 @@ struct BlockPacker::Impl {
           npos(positionCodes),
           pbit(positionBits),
           best(effort == Effort::kBest),
-          tune(best ? kBestTuning : kDefaultTuning),
+          tune(TuningFor(effort, dictBits)),
           bufSize(2 * window + 2 * kSegment),
           buf(bufSize + 8, 0),
           head(size_t{1} << kHashBits, 0),
@@ -171,7 +185,9 @@ struct BlockPacker::Impl {
             const uint8_t* c = At(cand);
             if (c[bestLen] == q[bestLen] && c[0] == q[0] && c[1] == q[1]) {
                 int len = MatchLength(c, q, limit);
-                if (len > bestLen && !(len == kMinMatch && p - cand > kFar3)) {
+                if (len > bestLen && !(len == kMinMatch && p - cand > kFar3) &&
+                    (record || bestLen < kMinMatch ||
+                     Score(len, p - cand) > Score(bestLen, dist))) {
                     bestLen = len;
                     dist = p - cand;
                     if (record) {
@@ -409,7 +425,8 @@ void BlockPacker::Impl::LazyStep() {
         int chain = prevLen >= 16 ? tune.chain / 4 : tune.chain;
         len = Longest(pos, cand, kMinMatch - 1, dist, chain);
     }
-    if (pending && prevLen >= kMinMatch && len <= prevLen) {
+    if (pending && prevLen >= kMinMatch &&
+        (len < kMinMatch || Score(len, dist) <= Score(prevLen, prevDist))) {
         Match(prevLen, prevDist);
         uint32_t stop = pos - 1 + static_cast<uint32_t>(prevLen);
         while (++pos < stop) {
