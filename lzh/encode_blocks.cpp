@@ -19,6 +19,7 @@ constexpr int kMaxCodeLength = 16;
 constexpr int kHashBits = 16;
 constexpr size_t kSegment = size_t{1} << 15;  // positions parsed together by the best effort
 constexpr uint32_t kFar3 = 16384;
+constexpr int kPriceRounds = 3;  // ways worked out per segment by the best effort
 // A longer match farther away must save more than its longer distance costs.
 constexpr int kBitsPerByte = 6;  // a 3-byte match this far away costs more than its literals
 
@@ -241,6 +242,9 @@ struct BlockPacker::Impl {
     // --- parsing
     void LazyStep();
     void ParseSegment(uint32_t end);
+    void CheapestPath(size_t n);
+    void PricesFromPath(size_t n);
+    void EmitPath(size_t n);
     void Run(bool final);
 
     uint32_t window;
@@ -268,6 +272,13 @@ struct BlockPacker::Impl {
     uint8_t litPrice[kLiteralCodes] = {};
     uint8_t posPrice[kMaxPositionCodes] = {};
     BitWriter bits;
+    // The best effort's working space, kept from one segment to the next.
+    std::vector<std::pair<int, uint32_t>> found;  // (length, distance) by position
+    std::vector<uint32_t> firstFound;             // each position's first entry in `found`
+    std::vector<uint8_t> forced;                  // a long match taken whole starts here
+    std::vector<uint32_t> cost;
+    std::vector<uint16_t> stepLen;
+    std::vector<uint32_t> stepDist;
 };
 
 void BlockPacker::Impl::CountLengthFreq(const Code& lit, uint32_t* tfreq) const {
@@ -445,32 +456,67 @@ void BlockPacker::Impl::LazyStep() {
     ++pos;
 }
 
-// The best effort: for a segment of positions, the cheapest way through by the last block's
-// bit prices, over every match length up to the longest found at each position.
+// The best effort: the matches of a segment of positions are found once; then the cheapest
+// way through them is worked out by bit prices, first the last block's, then again by the
+// prices of the way found before.
 void BlockPacker::Impl::ParseSegment(uint32_t end) {
     const size_t n = end - pos;
-    std::vector<uint32_t> cost(n + 1, UINT32_MAX);
-    std::vector<uint16_t> stepLen(n + 1, 0);
-    std::vector<uint32_t> stepDist(n + 1, 0);
-    std::vector<std::pair<int, uint32_t>> found;
+    found.clear();
+    firstFound.assign(n + 1, 0);
+    forced.assign(n, 0);
+    for (size_t i = 0; i < n;) {
+        const uint32_t p = pos + static_cast<uint32_t>(i);
+        firstFound[i] = static_cast<uint32_t>(found.size());
+        uint32_t dist = 0;
+        size_t before = found.size();
+        int longest = Longest(p, Insert(p), kMinMatch - 1, dist, tune.chain, &found);
+        longest = std::min<int>(longest, static_cast<int>(n - i));
+        for (size_t k = before; k < found.size(); ++k) {
+            found[k].first = std::min(found[k].first, longest);
+        }
+        ++i;
+        // A long match is taken whole: searching inside it gains next to nothing.
+        if (longest >= tune.nice) {
+            forced[i - 1] = 1;
+            for (int k = 1; k < longest; ++k, ++i) {
+                firstFound[i] = static_cast<uint32_t>(found.size());
+                Insert(pos + static_cast<uint32_t>(i));
+            }
+        }
+    }
+    firstFound[n] = static_cast<uint32_t>(found.size());
+    for (int round = 0; round < kPriceRounds; ++round) {
+        CheapestPath(n);
+        if (round + 1 < kPriceRounds) {
+            PricesFromPath(n);
+        }
+    }
+    EmitPath(n);
+}
+
+void BlockPacker::Impl::CheapestPath(size_t n) {
+    cost.assign(n + 1, UINT32_MAX);
+    stepLen.assign(n + 1, 0);
+    stepDist.assign(n + 1, 0);
     cost[0] = 0;
     for (size_t i = 0; i < n; ++i) {
-        const uint32_t p = pos + static_cast<uint32_t>(i);
-        uint32_t cand = Insert(p);
-        uint32_t lit = cost[i] + litPrice[*At(p)];
-        if (lit < cost[i + 1]) {
-            cost[i + 1] = lit;
-            stepLen[i + 1] = 1;
+        if (cost[i] == UINT32_MAX) {
+            continue;
         }
-        found.clear();
-        uint32_t dist = 0;
-        int longest = Longest(p, cand, kMinMatch - 1, dist, tune.chain, &found);
-        longest = std::min<int>(longest, static_cast<int>(n - i));
+        const uint32_t p = pos + static_cast<uint32_t>(i);
+        if (!forced[i]) {
+            uint32_t lit = cost[i] + litPrice[*At(p)];
+            if (lit < cost[i + 1]) {
+                cost[i + 1] = lit;
+                stepLen[i + 1] = 1;
+            }
+        }
         int from = kMinMatch;
-        for (const auto& [len, d] : found) {
+        for (uint32_t k = firstFound[i]; k < firstFound[i + 1]; ++k) {
+            const auto [len, d] = found[k];
             int p2 = BitLength(d - 1);
             uint32_t dcost = posPrice[p2] + (p2 > 1 ? p2 - 1 : 0);
-            for (int l = from; l <= std::min(len, longest); ++l) {
+            for (int l = forced[i] ? len : from; l <= len; ++l) {
                 uint32_t c = cost[i] + litPrice[256 + l - kMinMatch] + dcost;
                 if (c < cost[i + l]) {
                     cost[i + l] = c;
@@ -480,15 +526,43 @@ void BlockPacker::Impl::ParseSegment(uint32_t end) {
             }
             from = len + 1;
         }
-        // A long match is taken whole: searching inside it gains next to nothing.
-        if (longest >= tune.nice && stepLen[i + longest] == longest) {
-            for (int k = 1; k < longest; ++k) {
-                Insert(p + static_cast<uint32_t>(k));
+        if (forced[i]) {
+            // Nothing starts inside a match taken whole.
+            const auto last = found[firstFound[i + 1] - 1].first;
+            for (int k = 1; k < last; ++k) {
                 cost[i + k] = UINT32_MAX;
             }
-            i += static_cast<size_t>(longest) - 1;
+            i += static_cast<size_t>(last) - 1;
         }
     }
+}
+
+// Prices from the symbols of the way found, added to what the block holds so far.
+void BlockPacker::Impl::PricesFromPath(size_t n) {
+    uint32_t c[kLiteralCodes];
+    uint32_t q[kMaxPositionCodes];
+    std::copy(std::begin(cfreq), std::end(cfreq), c);
+    std::copy(std::begin(pfreq), std::end(pfreq), q);
+    for (size_t at = n; at > 0; at -= stepLen[at]) {
+        if (stepLen[at] == 1) {
+            ++c[*At(pos + static_cast<uint32_t>(at - 1))];
+        } else {
+            ++c[256 + stepLen[at] - kMinMatch];
+            ++q[BitLength(stepDist[at] - 1)];
+        }
+    }
+    uint8_t len[kLiteralCodes];
+    BuildCodeLengths(c, kLiteralCodes, kMaxCodeLength, len);
+    for (int s = 0; s < kLiteralCodes; ++s) {
+        litPrice[s] = static_cast<uint8_t>(len[s] ? len[s] : 14);
+    }
+    BuildCodeLengths(q, npos, kMaxCodeLength, len);
+    for (int s = 0; s < npos; ++s) {
+        posPrice[s] = static_cast<uint8_t>(len[s] ? len[s] : 10);
+    }
+}
+
+void BlockPacker::Impl::EmitPath(size_t n) {
     std::vector<std::pair<uint16_t, uint32_t>> path;
     for (size_t at = n; at > 0; at -= stepLen[at]) {
         path.push_back({stepLen[at], stepDist[at]});
