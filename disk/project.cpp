@@ -119,6 +119,7 @@ private:
                        "notes of more than 101 lines: Renovo breaks at most 100 of them");
         }
         std::string text;
+        const int current = lineNo_;
         for (size_t i = first; i < notesLines_.size(); ++i) {
             lineNo_ = notesLines_[i].second;
             std::string line = notesLines_[i].first;
@@ -127,6 +128,7 @@ private:
             }
             text += (i > first ? "\t\t" : "") + Cp932(line);
         }
+        lineNo_ = current;
         *notes_ = text;
         notes_ = nullptr;
         notesLines_.clear();
@@ -279,7 +281,8 @@ private:
             return;
         }
         e.name = Field(f[0], "the name");
-        if (std::string why = UnsafeName(e.name + (e.archive ? ".lzh" : "")); !why.empty()) {
+        std::string why = UnsafeName(e.name + (e.archive ? ".lzh" : ""));
+        if (!e.name.empty() && !why.empty()) {
             Error("\"" + f[0] + "\": " + why);
         }
         std::string sub = f[1].empty() || f[1].back() == '\\' ? f[1] : f[1] + "\\";
