@@ -77,7 +77,7 @@ private:
             return;
         }
         if (t[0] == '[') {
-            Section(t);
+            Section(Trim(t.substr(0, t.find(" ;"))));
             return;
         }
         size_t eq = t.find('=');
