@@ -32,6 +32,21 @@ std::vector<std::string> SplitCommas(const std::string& s) {
     }
 }
 
+// A relative folder with no ".." part: what it receives stays inside the installation folder.
+bool InsideFolder(const std::string& sub) {
+    if (sub.empty() || sub[0] == '\\' || sub.find(':') != std::string::npos) {
+        return false;
+    }
+    for (size_t from = 0; from < sub.size();) {
+        size_t sep = text::FindChar(sub, '\\', from);
+        if (sub.substr(from, sep - from) == "..") {
+            return false;
+        }
+        from = sep == std::string::npos ? sub.size() : sep + 1;
+    }
+    return true;
+}
+
 class Parser {
 public:
     Parser(const std::string& path, Project& p, Diagnostics& out) : path_(path), p_(p), out_(out) {
@@ -290,6 +305,9 @@ private:
             Error("an empty subfolder cannot be written in the file list (use .\\)");
         }
         e.subFolder = Field(sub, "the subfolder");
+        if (!InsideFolder(e.subFolder)) {
+            Error("the subfolder must stay inside the installation folder");
+        }
         if (!start) {
             e.sources.push_back({"", PathOf(f[2])});
         }

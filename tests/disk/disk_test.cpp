@@ -234,6 +234,7 @@ INSTANTIATE_TEST_SUITE_P(
                       Refusal{"M.DAT, 21", "M\xe2\x82\xac.DAT, 21", "23", "cannot hold"},
                       Refusal{"M.DAT, 21", "HUGE", "23", "more than a disk holds"},
                       Refusal{"view = V.BMP", "view = M.DAT", "10", "can draw"},
+                      Refusal{"M.DAT, 21", "M.DAT, ..\\..\\WINDOWS", "23", "stay inside"},
                       Refusal{"digitizer = no", "digitizer = maybe", "7", "yes or no"}));
 
 TEST_F(Disks, MoreThanAHundredEntriesAreRefused) {
