@@ -12,6 +12,8 @@ packages=(
   xvfb x11-utils imagemagick googletest fonts-ipafont-gothic cmake ninja-build g++ make locales
   # LZH: jlha makes the test archives; lhasa and bsdtar are the benchmark's peers; clang fuzzes.
   jlha-utils lhasa libarchive-tools clang libclang-rt-14-dev
+  # renovo-disk --images writes FAT12 floppy images with mtools.
+  mtools
 )
 
 have_all() {

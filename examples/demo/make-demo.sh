@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Makes the demo's committed files from the texts below: the update disks (disk1/, disk2/)
-# and the installed product (product/, meant to live at C:\TOVAKA). Texts are written in
-# UTF-8 here and stored in cp932, as the product and the update use them.
+# Makes the demo's committed files from the texts below: the update's sources (src/), the
+# update disks (disk1/, disk2/) that `renovo-disk make` builds from demo.ini, and the installed
+# product (product/, meant to live at C:\TOVAKA). Texts are written in UTF-8 here and stored in
+# cp932, as the product and the update use them. The disks are committed without Renovo.exe:
+# the demo and the end-to-end tests put the freshly built one on disk 1.
 # Needs jlha (jlha-utils), ImageMagick's convert, iconv and python3.
 set -euo pipefail
 HERE=$(cd "$(dirname "$0")" && pwd)
@@ -9,8 +11,9 @@ WORK=$(mktemp -d)
 trap 'rm -rf "$WORK"' EXIT
 export TZ=UTC
 cd "$HERE"
-rm -rf disk1 disk2 product
-mkdir -p disk1 disk2 product
+ROOT=$(cd "$HERE/../.." && pwd)
+rm -rf disk1 disk2 product src
+mkdir -p src/pictures src/system src/data product
 
 sjis() { iconv -f UTF-8 -t CP932 | sed 's/$/\r/'; }
 
@@ -30,39 +33,27 @@ member() {  # member NAME TEXT: a small text file of 40 lines
 
 # --- pictures: one behind the wizard, one per page
 convert -size 160x120 gradient:'#1d3b6e'-'#7aa6d8' -fill '#ffffff80' \
-    -draw 'circle 130,30 130,10' -type palette -colors 64 BMP3:disk1/VIEW.BMP
-convert -size 32x32 xc:'#f4c542' -fill '#b5651d' -draw 'circle 16,16 16,4' BMP3:disk1/START.BMP
+    -draw 'circle 130,30 130,10' -type palette -colors 64 BMP3:src/pictures/VIEW.BMP
+convert -size 32x32 xc:'#f4c542' -fill '#b5651d' -draw 'circle 16,16 16,4' BMP3:src/pictures/START.BMP
 convert -size 32x32 xc:'#6fbf73' -fill '#1b5e20' -draw 'rectangle 6,10 26,26' \
-    -draw 'rectangle 6,6 14,10' BMP3:disk1/DEST.BMP
+    -draw 'rectangle 6,6 14,10' BMP3:src/pictures/DEST.BMP
 convert -size 32x32 xc:'#e57373' -fill '#ffffff' -draw 'polygon 6,17 13,25 27,8 24,6 13,19 9,14' \
-    BMP3:disk1/CONFIRM.BMP
+    BMP3:src/pictures/CONFIRM.BMP
 
-# --- the manifest: 41 positional lines, then the file list
-{
-    echo 'TOVAKA Demo'                       # 1: Uninstall key and window caption
-    for _ in $(seq 2 15); do echo; done      # 2-15: no further keys
-    echo 'C:\TOVAKA'                         # 16: default destination
-    echo '3'                                 # 17: required version
-    echo '1'                                 # 18: master adjustment
-    echo 'NULL'                              # 19: settings file found by the run
-    echo '1'                                 # 20: digitizer option
-    echo 'VIEW.BMP'; echo 'START.BMP'; echo 'DEST.BMP'; echo 'CONFIRM.BMP'
-    printf 'TOVAKA デモ版の更新です。\t\t・システムファイルを更新します。\t\t・材料マスタを調整します。\t\t・ﾃﾞｼﾞﾀｲｻﾞの音声を入れます。\n'
-    printf 'TOVAKA のｲﾝｽﾄｰﾙ先ﾌｫﾙﾀﾞを確認して下さい。\t\t違う場合はﾄﾞﾗｲﾌﾞとﾌｫﾙﾀﾞを選んで下さい。\n'
-    echo 'ﾃﾞﾓ'                               # 27: system name 1
-    for _ in $(seq 28 41); do echo; done
-    echo '1,1,START,SYSTEM\'
-    echo '1,2,MASTER21.DAT,21\'
-    echo '2,1,DATA2,DATA\'
-} | sjis >disk1/info.txt
-
+# --- the update's sources; demo.ini says what goes where
 member system/TOVAKA.EXE 'TOVAKA program 3.1 (system 1)'
 member system/TVMENU.DLL 'TOVAKA menu library 3.1'
-pack system disk1/START1.lzh TOVAKA.EXE TVMENU.DLL
-printf 'MASTER21 demo data\r\n' >disk1/MASTER21.DAT
+cp -p "$WORK"/src/system/* src/system/
+printf 'MASTER21 demo data\r\n' >src/MASTER21.DAT
 member data/PRICE.DAT '材料単価表 2026年版'
 member data/COLOR.DAT '色見本 2026年版'
-pack data disk2/DATA2.lzh PRICE.DAT COLOR.DAT
+cp -p "$WORK"/src/data/* src/data/
+
+# --- the disks, made by the tool
+bash "$ROOT/tools/build.sh" native i686 >/dev/null
+"$ROOT/build/native/disk/renovo-disk" make --program "$ROOT/build/i686/app/Renovo.exe" demo.ini "$WORK/disks"
+mv "$WORK/disks/disk1" "$WORK/disks/disk2" .
+rm disk1/RENOVO.EXE
 
 # --- the installed product
 P=product

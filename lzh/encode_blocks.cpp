@@ -1,0 +1,633 @@
+#include "lzh/encode_blocks.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstring>
+#include <vector>
+
+#include "lzh/huffman_encode.h"
+
+namespace lzh {
+namespace {
+
+constexpr int kMinMatch = 3;
+constexpr int kMaxMatch = 256;
+constexpr int kLiteralCodes = 510;
+constexpr int kLengthCodes = 19;
+constexpr int kMaxPositionCodes = 17;
+constexpr int kMaxCodeLength = 16;
+constexpr int kHashBits = 16;
+constexpr size_t kSegment = size_t{1} << 15;  // positions parsed together by the best effort
+constexpr uint32_t kFar3 = 16384;
+constexpr int kPriceRounds = 3;  // ways worked out per segment by the best effort
+// A longer match farther away must save more than its longer distance costs.
+constexpr int kBitsPerByte = 6;  // a 3-byte match this far away costs more than its literals
+
+struct Tuning {
+    int chain;      // candidates tried per position
+    int nice;       // a match this long ends the search
+    int lazy;       // no second look once a match is this long
+    size_t block;   // symbols per block
+};
+constexpr Tuning kDefaultTuning{64, 128, 64, 16384};
+constexpr Tuning kBestTuning{512, 256, 256, 32768};
+
+// Larger dictionaries hold more candidates worth a look.
+Tuning TuningFor(Effort effort, int dictBits) {
+    Tuning t = effort == Effort::kBest ? kBestTuning : kDefaultTuning;
+    if (effort == Effort::kDefault && dictBits > 13) {
+        t.chain *= 2;
+    }
+    return t;
+}
+
+int BitLength(uint32_t v) { return v == 0 ? 0 : 32 - std::countl_zero(v); }
+
+// What a match saves, roughly: a byte's literal against the distance's extra bits.
+int Score(int len, uint32_t dist) { return len * kBitsPerByte - BitLength(dist); }
+
+// Bits gathered most significant first, handed to the sink in pieces.
+class BitWriter {
+public:
+    explicit BitWriter(ByteSink& sink) : sink_(sink) { bytes_.reserve(kFlushAt + 8); }
+
+    void Put(uint32_t value, int n) {
+        acc_ = acc_ << n | value;
+        count_ += n;
+        if (count_ >= 32) {
+            count_ -= 32;
+            uint32_t v = static_cast<uint32_t>(acc_ >> count_);
+            uint8_t b[4] = {static_cast<uint8_t>(v >> 24), static_cast<uint8_t>(v >> 16),
+                            static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v)};
+            bytes_.insert(bytes_.end(), b, b + 4);
+            if (bytes_.size() >= kFlushAt) {
+                Flush();
+            }
+        }
+    }
+    bool Finish() {
+        while (count_ > 0) {
+            int take = std::min(count_, 8);
+            uint8_t b = static_cast<uint8_t>((acc_ >> (count_ - take)) << (8 - take));
+            bytes_.push_back(b);
+            count_ -= take;
+        }
+        Flush();
+        return ok_;
+    }
+    bool Ok() const { return ok_; }
+    uint64_t Written() const { return written_ + bytes_.size(); }
+
+private:
+    static constexpr size_t kFlushAt = 1 << 16;
+    void Flush() {
+        if (ok_ && !bytes_.empty()) {
+            ok_ = sink_.Write(bytes_.data(), bytes_.size());
+        }
+        written_ += bytes_.size();
+        bytes_.clear();
+    }
+
+    ByteSink& sink_;
+    std::vector<uint8_t> bytes_;
+    uint64_t acc_ = 0;
+    int count_ = 0;
+    uint64_t written_ = 0;
+    bool ok_ = true;
+};
+
+struct Code {
+    uint8_t len[kLiteralCodes] = {};
+    uint16_t bits[kLiteralCodes] = {};
+    int used = 0;  // symbols with a nonzero frequency
+    int single = 0;
+};
+
+void MakeCode(const uint32_t* freq, int n, Code& c) {
+    BuildCodeLengths(freq, n, kMaxCodeLength, c.len);
+    BuildCodes(c.len, n, c.bits);
+    c.used = 0;
+    for (int s = 0; s < n; ++s) {
+        if (freq[s] != 0) {
+            ++c.used;
+            c.single = s;
+        }
+    }
+}
+
+// Table count: the last used symbol plus one.
+int Trimmed(const uint8_t* len, int n) {
+    while (n > 0 && len[n - 1] == 0) {
+        --n;
+    }
+    return n;
+}
+
+}  // namespace
+
+struct BlockPacker::Impl {
+    Impl(int dictBits, int positionCodes, int positionBits, Effort effort, ByteSink& out)
+        : window(uint32_t{1} << dictBits),
+          npos(positionCodes),
+          pbit(positionBits),
+          best(effort == Effort::kBest),
+          tune(TuningFor(effort, dictBits)),
+          bufSize(2 * window + 2 * kSegment),
+          buf(bufSize + 8, 0),
+          head(size_t{1} << kHashBits, 0),
+          prev(window, 0),
+          bits(out) {
+        syms.reserve(tune.block);
+        dists.reserve(tune.block);
+    }
+
+    // --- input window and hash chains
+    uint32_t End() const { return base + static_cast<uint32_t>(filled); }
+    const uint8_t* At(uint32_t p) const { return &buf[p - base]; }
+    uint32_t Hash(uint32_t p) const {
+        uint32_t v;
+        std::memcpy(&v, At(p), 4);
+        return ((v & 0xFFFFFF) * 2654435761u) >> (32 - kHashBits);
+    }
+    // Enters `p` and returns the chain's previous head.
+    uint32_t Insert(uint32_t p) {
+        if (End() - p < kMinMatch) {
+            return p;
+        }
+        uint32_t& h = head[Hash(p)];
+        uint32_t old = h;
+        prev[p & (window - 1)] = old;
+        h = p;
+        return old;
+    }
+    int MatchLength(const uint8_t* a, const uint8_t* b, int limit) const {
+        int n = 0;
+        while (n < limit) {
+            uint64_t x, y;
+            std::memcpy(&x, a + n, 8);
+            std::memcpy(&y, b + n, 8);
+            if (x != y) {
+                n += std::countr_zero(x ^ y) >> 3;
+                break;
+            }
+            n += 8;
+        }
+        return std::min(n, limit);
+    }
+    // The longest match for `p` along the chain starting at `cand`, longer than `atLeast`.
+    // With `record`, every length improvement is kept as (length, distance).
+    int Longest(uint32_t p, uint32_t cand, int atLeast, uint32_t& dist, int chain,
+                std::vector<std::pair<int, uint32_t>>* record = nullptr) {
+        const int limit = static_cast<int>(std::min<uint32_t>(kMaxMatch, End() - p));
+        const uint32_t lowest = p > window - 1 ? p - (window - 1) : 0;
+        const uint8_t* q = At(p);
+        int bestLen = atLeast;
+        while (cand < p && cand >= lowest && chain-- > 0 && bestLen < limit) {
+            const uint8_t* c = At(cand);
+            if (c[bestLen] == q[bestLen] && c[0] == q[0] && c[1] == q[1]) {
+                int len = MatchLength(c, q, limit);
+                if (len > bestLen && !(len == kMinMatch && p - cand > kFar3) &&
+                    (record || bestLen < kMinMatch ||
+                     Score(len, p - cand) > Score(bestLen, dist))) {
+                    bestLen = len;
+                    dist = p - cand;
+                    if (record) {
+                        record->push_back({len, dist});
+                    }
+                    if (len >= tune.nice) {
+                        break;
+                    }
+                }
+            }
+            uint32_t next = prev[cand & (window - 1)];
+            if (next >= cand) {
+                break;
+            }
+            cand = next;
+        }
+        return bestLen;
+    }
+    void Slide() {
+        uint32_t keep = pos - base >= window ? pos - window : base;
+        size_t drop = keep - base;
+        std::memmove(buf.data(), buf.data() + drop, filled - drop);
+        filled -= drop;
+        base = keep;
+    }
+
+    // --- symbols and blocks
+    void Literal(uint8_t b) {
+        syms.push_back(b);
+        dists.push_back(0);
+        ++cfreq[b];
+        if (syms.size() >= tune.block) {
+            WriteBlock();
+        }
+    }
+    void Match(int len, uint32_t dist) {
+        uint16_t c = static_cast<uint16_t>(256 + len - kMinMatch);
+        syms.push_back(c);
+        dists.push_back(static_cast<uint16_t>(dist - 1));
+        ++cfreq[c];
+        ++pfreq[BitLength(dist - 1)];
+        if (syms.size() >= tune.block) {
+            WriteBlock();
+        }
+    }
+    void WriteBlock();
+    void WriteLengths(const Code& code, int n, int countBits, int skipAt);
+    void WriteLiteralLengths(const Code& lit, const Code& tcode);
+    void CountLengthFreq(const Code& lit, uint32_t* tfreq) const;
+
+    // --- parsing
+    void LazyStep();
+    void ParseSegment(uint32_t end);
+    void CheapestPath(size_t n);
+    void PricesFromPath(size_t n);
+    void EmitPath(size_t n);
+    void Run(bool final);
+
+    uint32_t window;
+    int npos;
+    int pbit;
+    bool best;
+    Tuning tune;
+    size_t bufSize;
+    std::vector<uint8_t> buf;
+    uint32_t base = 0;  // stream position of buf[0]
+    size_t filled = 0;
+    uint32_t pos = 0;  // next position to code
+    std::vector<uint32_t> head;
+    std::vector<uint32_t> prev;
+    // Lazy matching: a match found at pos - 1 waits for a look at pos.
+    bool pending = false;
+    int pendingLen = 0;
+    uint32_t pendingDist = 0;
+
+    std::vector<uint16_t> syms;
+    std::vector<uint16_t> dists;
+    uint32_t cfreq[kLiteralCodes] = {};
+    uint32_t pfreq[kMaxPositionCodes] = {};
+    // Bit prices of the last block's codes, for the best effort's choices.
+    uint8_t litPrice[kLiteralCodes] = {};
+    uint8_t posPrice[kMaxPositionCodes] = {};
+    BitWriter bits;
+    // The best effort's working space, kept from one segment to the next.
+    std::vector<std::pair<int, uint32_t>> found;  // (length, distance) by position
+    std::vector<uint32_t> firstFound;             // each position's first entry in `found`
+    std::vector<uint8_t> forced;                  // a long match taken whole starts here
+    std::vector<uint32_t> cost;
+    std::vector<uint16_t> stepLen;
+    std::vector<uint32_t> stepDist;
+};
+
+void BlockPacker::Impl::CountLengthFreq(const Code& lit, uint32_t* tfreq) const {
+    int n = Trimmed(lit.len, kLiteralCodes);
+    for (int i = 0; i < n;) {
+        int k = lit.len[i++];
+        if (k != 0) {
+            ++tfreq[k + 2];
+            continue;
+        }
+        int run = 1;
+        while (i < n && lit.len[i] == 0) {
+            ++i;
+            ++run;
+        }
+        if (run <= 2) {
+            tfreq[0] += run;
+        } else if (run <= 18) {
+            ++tfreq[1];
+        } else if (run == 19) {
+            ++tfreq[0];
+            ++tfreq[1];
+        } else {
+            ++tfreq[2];
+        }
+    }
+}
+
+// A table of lengths sent directly: 3 bits each, 7 and up continued in unary.
+void BlockPacker::Impl::WriteLengths(const Code& code, int n, int countBits, int skipAt) {
+    if (code.used <= 1) {
+        bits.Put(0, countBits);
+        bits.Put(static_cast<uint32_t>(code.used ? code.single : 0), countBits);
+        return;
+    }
+    n = Trimmed(code.len, n);
+    bits.Put(static_cast<uint32_t>(n), countBits);
+    for (int i = 0; i < n;) {
+        int k = code.len[i++];
+        if (k <= 6) {
+            bits.Put(static_cast<uint32_t>(k), 3);
+        } else {
+            bits.Put((1u << (k - 3)) - 2, k - 3);
+        }
+        if (i == skipAt) {
+            int zeros = 0;
+            while (i < 6 && i < n && code.len[i] == 0) {
+                ++i;
+                ++zeros;
+            }
+            bits.Put(static_cast<uint32_t>(zeros), 2);
+        }
+    }
+}
+
+void BlockPacker::Impl::WriteLiteralLengths(const Code& lit, const Code& t) {
+    int n = Trimmed(lit.len, kLiteralCodes);
+    bits.Put(static_cast<uint32_t>(n), 9);
+    auto put = [&](int s) {
+        if (t.used > 1) {
+            bits.Put(t.bits[s], t.len[s]);
+        }
+    };
+    for (int i = 0; i < n;) {
+        int k = lit.len[i++];
+        if (k != 0) {
+            put(k + 2);
+            continue;
+        }
+        int run = 1;
+        while (i < n && lit.len[i] == 0) {
+            ++i;
+            ++run;
+        }
+        if (run <= 2) {
+            for (int r = 0; r < run; ++r) {
+                put(0);
+            }
+        } else if (run <= 18) {
+            put(1);
+            bits.Put(static_cast<uint32_t>(run - 3), 4);
+        } else if (run == 19) {
+            put(0);
+            put(1);
+            bits.Put(15, 4);
+        } else {
+            put(2);
+            bits.Put(static_cast<uint32_t>(run - 20), 9);
+        }
+    }
+}
+
+void BlockPacker::Impl::WriteBlock() {
+    if (syms.empty()) {
+        return;
+    }
+    Code lit;
+    Code posc;
+    Code t;
+    MakeCode(cfreq, kLiteralCodes, lit);
+    MakeCode(pfreq, npos, posc);
+    bits.Put(static_cast<uint32_t>(syms.size()), 16);
+    if (lit.used <= 1) {
+        t.used = 0;
+        WriteLengths(t, kLengthCodes, 5, 3);
+        bits.Put(0, 9);
+        bits.Put(static_cast<uint32_t>(lit.single), 9);
+    } else {
+        uint32_t tfreq[kLengthCodes] = {};
+        CountLengthFreq(lit, tfreq);
+        MakeCode(tfreq, kLengthCodes, t);
+        WriteLengths(t, kLengthCodes, 5, 3);
+        WriteLiteralLengths(lit, t);
+    }
+    WriteLengths(posc, npos, pbit, -1);
+    const bool litCoded = lit.used > 1;
+    const bool posCoded = posc.used > 1;
+    for (size_t i = 0; i < syms.size(); ++i) {
+        uint16_t c = syms[i];
+        if (litCoded) {
+            bits.Put(lit.bits[c], lit.len[c]);
+        }
+        if (c >= 256) {
+            uint32_t d = dists[i];
+            int p = BitLength(d);
+            if (posCoded) {
+                bits.Put(posc.bits[p], posc.len[p]);
+            }
+            if (p > 1) {
+                bits.Put(d & ((1u << (p - 1)) - 1), p - 1);
+            }
+        }
+    }
+    for (int s = 0; s < kLiteralCodes; ++s) {
+        litPrice[s] = static_cast<uint8_t>(lit.len[s] ? lit.len[s] : 12);
+    }
+    for (int s = 0; s < npos; ++s) {
+        posPrice[s] = static_cast<uint8_t>(posc.len[s] ? posc.len[s] : 8);
+    }
+    syms.clear();
+    dists.clear();
+    std::fill(std::begin(cfreq), std::end(cfreq), 0);
+    std::fill(std::begin(pfreq), std::end(pfreq), 0);
+}
+
+// One step of lazy matching (as deflate does it): a match is sent only when the next position
+// does not start a longer one.
+void BlockPacker::Impl::LazyStep() {
+    uint32_t cand = Insert(pos);
+    int prevLen = pendingLen;
+    uint32_t prevDist = pendingDist;
+    uint32_t dist = 0;
+    int len = kMinMatch - 1;
+    if (prevLen < tune.lazy) {
+        int chain = prevLen >= 16 ? tune.chain / 4 : tune.chain;
+        len = Longest(pos, cand, kMinMatch - 1, dist, chain);
+    }
+    if (pending && prevLen >= kMinMatch &&
+        (len < kMinMatch || Score(len, dist) <= Score(prevLen, prevDist))) {
+        Match(prevLen, prevDist);
+        uint32_t stop = pos - 1 + static_cast<uint32_t>(prevLen);
+        while (++pos < stop) {
+            Insert(pos);
+        }
+        pending = false;
+        pendingLen = 0;
+        return;
+    }
+    if (pending) {
+        Literal(*At(pos - 1));
+    }
+    pending = true;
+    pendingLen = len;
+    pendingDist = dist;
+    ++pos;
+}
+
+// The best effort: the matches of a segment of positions are found once; then the cheapest
+// way through them is worked out by bit prices, first the last block's, then again by the
+// prices of the way found before.
+void BlockPacker::Impl::ParseSegment(uint32_t end) {
+    const size_t n = end - pos;
+    found.clear();
+    firstFound.assign(n + 1, 0);
+    forced.assign(n, 0);
+    for (size_t i = 0; i < n;) {
+        const uint32_t p = pos + static_cast<uint32_t>(i);
+        firstFound[i] = static_cast<uint32_t>(found.size());
+        uint32_t dist = 0;
+        size_t before = found.size();
+        int longest = Longest(p, Insert(p), kMinMatch - 1, dist, tune.chain, &found);
+        longest = std::min<int>(longest, static_cast<int>(n - i));
+        for (size_t k = before; k < found.size(); ++k) {
+            found[k].first = std::min(found[k].first, longest);
+        }
+        ++i;
+        // A long match is taken whole: searching inside it gains next to nothing.
+        if (longest >= tune.nice) {
+            forced[i - 1] = 1;
+            for (int k = 1; k < longest; ++k, ++i) {
+                firstFound[i] = static_cast<uint32_t>(found.size());
+                Insert(pos + static_cast<uint32_t>(i));
+            }
+        }
+    }
+    firstFound[n] = static_cast<uint32_t>(found.size());
+    for (int round = 0; round < kPriceRounds; ++round) {
+        CheapestPath(n);
+        if (round + 1 < kPriceRounds) {
+            PricesFromPath(n);
+        }
+    }
+    EmitPath(n);
+}
+
+void BlockPacker::Impl::CheapestPath(size_t n) {
+    cost.assign(n + 1, UINT32_MAX);
+    stepLen.assign(n + 1, 0);
+    stepDist.assign(n + 1, 0);
+    cost[0] = 0;
+    for (size_t i = 0; i < n; ++i) {
+        if (cost[i] == UINT32_MAX) {
+            continue;
+        }
+        const uint32_t p = pos + static_cast<uint32_t>(i);
+        if (!forced[i]) {
+            uint32_t lit = cost[i] + litPrice[*At(p)];
+            if (lit < cost[i + 1]) {
+                cost[i + 1] = lit;
+                stepLen[i + 1] = 1;
+            }
+        }
+        int from = kMinMatch;
+        for (uint32_t k = firstFound[i]; k < firstFound[i + 1]; ++k) {
+            const auto [len, d] = found[k];
+            int p2 = BitLength(d - 1);
+            uint32_t dcost = posPrice[p2] + (p2 > 1 ? p2 - 1 : 0);
+            for (int l = forced[i] ? len : from; l <= len; ++l) {
+                uint32_t c = cost[i] + litPrice[256 + l - kMinMatch] + dcost;
+                if (c < cost[i + l]) {
+                    cost[i + l] = c;
+                    stepLen[i + l] = static_cast<uint16_t>(l);
+                    stepDist[i + l] = d;
+                }
+            }
+            from = len + 1;
+        }
+        if (forced[i]) {
+            // Nothing starts inside a match taken whole.
+            const auto last = found[firstFound[i + 1] - 1].first;
+            for (int k = 1; k < last; ++k) {
+                cost[i + k] = UINT32_MAX;
+            }
+            i += static_cast<size_t>(last) - 1;
+        }
+    }
+}
+
+// Prices from the symbols of the way found, added to what the block holds so far.
+void BlockPacker::Impl::PricesFromPath(size_t n) {
+    uint32_t c[kLiteralCodes];
+    uint32_t q[kMaxPositionCodes];
+    std::copy(std::begin(cfreq), std::end(cfreq), c);
+    std::copy(std::begin(pfreq), std::end(pfreq), q);
+    for (size_t at = n; at > 0; at -= stepLen[at]) {
+        if (stepLen[at] == 1) {
+            ++c[*At(pos + static_cast<uint32_t>(at - 1))];
+        } else {
+            ++c[256 + stepLen[at] - kMinMatch];
+            ++q[BitLength(stepDist[at] - 1)];
+        }
+    }
+    uint8_t len[kLiteralCodes];
+    BuildCodeLengths(c, kLiteralCodes, kMaxCodeLength, len);
+    for (int s = 0; s < kLiteralCodes; ++s) {
+        litPrice[s] = static_cast<uint8_t>(len[s] ? len[s] : 14);
+    }
+    BuildCodeLengths(q, npos, kMaxCodeLength, len);
+    for (int s = 0; s < npos; ++s) {
+        posPrice[s] = static_cast<uint8_t>(len[s] ? len[s] : 10);
+    }
+}
+
+void BlockPacker::Impl::EmitPath(size_t n) {
+    std::vector<std::pair<uint16_t, uint32_t>> path;
+    for (size_t at = n; at > 0; at -= stepLen[at]) {
+        path.push_back({stepLen[at], stepDist[at]});
+    }
+    for (auto it = path.rbegin(); it != path.rend(); ++it) {
+        if (it->first == 1) {
+            Literal(*At(pos));
+        } else {
+            Match(it->first, it->second);
+        }
+        pos += it->first;
+    }
+}
+
+void BlockPacker::Impl::Run(bool final) {
+    const uint32_t ahead = best ? kSegment + kMaxMatch : kMaxMatch + 1;
+    while (End() - pos > ahead || (final && End() > pos)) {
+        if (best) {
+            uint32_t avail = End() - pos;
+            uint32_t take = std::min<uint32_t>(kSegment, final ? avail : avail - kMaxMatch);
+            ParseSegment(pos + take);
+        } else {
+            LazyStep();
+        }
+    }
+    if (final && pending) {
+        Literal(*At(pos - 1));
+        pending = false;
+    }
+}
+
+BlockPacker::BlockPacker(int dictBits, int positionCodes, int positionBits, Effort effort,
+                         ByteSink& out)
+    : impl_(std::make_unique<Impl>(dictBits, positionCodes, positionBits, effort, out)) {
+    std::fill(std::begin(impl_->litPrice), std::end(impl_->litPrice), 9);
+    std::fill(std::begin(impl_->posPrice), std::end(impl_->posPrice), 4);
+    for (int s = 256; s < kLiteralCodes; ++s) {
+        impl_->litPrice[s] = static_cast<uint8_t>(s < 262 ? 6 : 10);
+    }
+}
+
+BlockPacker::~BlockPacker() = default;
+
+bool BlockPacker::Put(const uint8_t* data, size_t n) {
+    Impl& m = *impl_;
+    while (n > 0) {
+        if (m.filled == m.bufSize) {
+            m.Slide();
+        }
+        size_t take = std::min(n, m.bufSize - m.filled);
+        std::memcpy(m.buf.data() + m.filled, data, take);
+        m.filled += take;
+        data += take;
+        n -= take;
+        m.Run(false);
+    }
+    return m.bits.Ok();
+}
+
+bool BlockPacker::Finish() {
+    impl_->Run(true);
+    impl_->WriteBlock();
+    return impl_->bits.Finish();
+}
+
+uint64_t BlockPacker::PackedBytes() const { return impl_->bits.Written(); }
+
+}  // namespace lzh

@@ -1,0 +1,153 @@
+// The writer: what it packs, our reader gets back byte for byte, whatever the method, header
+// level, effort, size and name.
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "tests/lzh/encode_test_util.h"
+#include "tests/lzh/lzh_test_util.h"
+
+namespace {
+
+using lzh::Effort;
+using lzh::Method;
+using lzh::Status;
+
+std::string Random(size_t n, uint32_t seed) {
+    std::mt19937 gen(seed);
+    std::string s(n, '\0');
+    for (char& c : s) {
+        c = static_cast<char>(gen());
+    }
+    return s;
+}
+
+// Text-like data with repeats near and far, and runs longer than a match can be.
+std::string Mixed(size_t n) {
+    std::mt19937 gen(7);
+    const char* words[] = {"order", "item", "\x93\x8c\x8b\x9e", "price", "\x95\x5c", "stock"};
+    std::string s;
+    while (s.size() < n) {
+        s += words[gen() % 6];
+        s += gen() % 9 == 0 ? std::string(gen() % 700, 'z') : std::to_string(gen() % 1000);
+        s += ',';
+    }
+    s.resize(n);
+    return s;
+}
+
+lzh::MemberEntry Entry(const std::string& path) {
+    lzh::MemberEntry e;
+    e.path = path;
+    e.unixTime = 1764579600;  // 2025-12-01 09:00 UTC
+    e.dosTime = lzh::DosTime(2025, 12, 1, 9, 0, 0);
+    return e;
+}
+
+struct Case {
+    Method method;
+    int level;
+    Effort effort;
+};
+
+class RoundTrip : public ::testing::TestWithParam<Case> {};
+
+TEST_P(RoundTrip, ReaderGetsEveryMemberBack) {
+    const Case c = GetParam();
+    // "\x95\x5c" (a 0x5C trail byte) in a folder and a file name must not split them.
+    const std::vector<std::pair<std::string, std::string>> files = {
+        {"EMPTY.TXT", ""},
+        {"ONE.TXT", "x"},
+        {"DATA\\\x95\x5c\\EDGE.DAT", Mixed(32767)},
+        {"DATA\\\x95\x5c.DAT", Mixed(32768)},
+        {"MIXED.DAT", Mixed(200001)},
+        {"ZEROS.BIN", std::string(300000, '\0')},
+        {"NOISE.BIN", Random(70000, 1)},
+    };
+    lzh_test::StringArchive archive;
+    lzh::Writer writer(archive, {c.method, c.level, c.effort});
+    ASSERT_EQ(writer.AddFolder(Entry("DATA\\\x95\x5c")), Status::kOk);
+    for (const auto& [path, data] : files) {
+        lzh_test::StringMember source(data, 4097);
+        ASSERT_EQ(writer.AddFile(Entry(path), source), Status::kOk) << path;
+    }
+    ASSERT_EQ(writer.Finish(), Status::kOk);
+
+    auto got = lzh_test::DecodeAll(archive.data, 777);
+    ASSERT_EQ(got.size(), files.size() + 1);
+    EXPECT_TRUE(got[0].member.isDirectory);
+    EXPECT_EQ(got[0].member.path, "DATA\\\x95\x5c");
+    const char* packed[] = {"-lh5-", "-lh6-", "-lh7-"};
+    for (size_t i = 0; i < files.size(); ++i) {
+        const lzh::Member& m = got[i + 1].member;
+        SCOPED_TRACE(files[i].first);
+        EXPECT_EQ(got[i + 1].status, Status::kOk);
+        EXPECT_EQ(m.path, files[i].first);
+        EXPECT_TRUE(got[i + 1].data == files[i].second);
+        EXPECT_EQ(m.headerLevel, c.level);
+        bool pays = files[i].second.size() > 1000 && files[i].first != "NOISE.BIN";
+        EXPECT_EQ(m.method, pays ? packed[static_cast<int>(c.method)] : "-lh0-");
+        if (c.level == 2) {
+            EXPECT_EQ(m.unixTime, 1764579600);
+        } else {
+            EXPECT_EQ(m.dosTime, lzh::DosTime(2025, 12, 1, 9, 0, 0));
+        }
+    }
+    // Incompressible data is stored, not grown.
+    EXPECT_EQ(got.back().member.packedSize, 70000u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    AllMethods, RoundTrip,
+    ::testing::Values(Case{Method::kLh5, 2, Effort::kDefault}, Case{Method::kLh6, 2, Effort::kDefault},
+                      Case{Method::kLh7, 2, Effort::kDefault}, Case{Method::kLh5, 0, Effort::kDefault},
+                      Case{Method::kLh7, 1, Effort::kDefault}, Case{Method::kLh5, 2, Effort::kBest},
+                      Case{Method::kLh7, 1, Effort::kBest}, Case{Method::kLh6, 0, Effort::kBest}));
+
+TEST(Writer, BestEffortIsSmaller) {
+    auto size = [](Effort effort) {
+        lzh_test::StringArchive archive;
+        lzh::Writer writer(archive, {Method::kLh7, 2, effort});
+        lzh_test::StringMember source(Mixed(300000));
+        EXPECT_EQ(writer.AddFile(Entry("A"), source), Status::kOk);
+        EXPECT_EQ(writer.Finish(), Status::kOk);
+        return archive.data.size();
+    };
+    EXPECT_LT(size(Effort::kBest), size(Effort::kDefault));
+}
+
+TEST(Writer, RefusesWhatNoHeaderHolds) {
+    lzh_test::StringArchive archive;
+    lzh::Writer level0(archive, {Method::kLh5, 0, Effort::kDefault});
+    lzh_test::StringMember source("data");
+    EXPECT_EQ(level0.AddFile(Entry(std::string(234, 'N')), source), Status::kBadHeader);
+    EXPECT_EQ(level0.AddFile(Entry(""), source), Status::kBadHeader);
+    EXPECT_EQ(level0.AddFile(Entry("DIR\\"), source), Status::kBadHeader);
+}
+
+TEST(Writer, ReportsASinkThatFails) {
+    for (size_t failAfter : {size_t{10}, size_t{3000}}) {
+        lzh_test::StringArchive archive;
+        archive.failAfter = failAfter;
+        lzh::Writer writer(archive, {});
+        lzh_test::StringMember source(Mixed(100000));
+        EXPECT_EQ(writer.AddFile(Entry("A"), source), Status::kWriteError) << failAfter;
+    }
+}
+
+// A member stored after packing did not pay leaves no trace of the packed attempt.
+TEST(Writer, StoredMemberOverwritesThePackedAttempt) {
+    lzh_test::StringArchive archive;
+    lzh::Writer writer(archive, {});
+    lzh_test::StringMember noise(Random(5000, 2));
+    ASSERT_EQ(writer.AddFile(Entry("N"), noise), Status::kOk);
+    EXPECT_EQ(writer.LastMethod(), "-lh0-");
+    ASSERT_EQ(writer.Finish(), Status::kOk);
+    auto got = lzh_test::DecodeAll(archive.data);
+    ASSERT_EQ(got.size(), 1u);
+    EXPECT_EQ(got[0].status, Status::kOk);
+    // A 40-byte level 2 header for a one-letter name, then the end mark.
+    EXPECT_EQ(archive.data.size(), got[0].member.packedSize + 40 + 1);
+}
+
+}  // namespace
