@@ -215,7 +215,7 @@ bool MakeDisks(const Project& p, const std::string& outDir, Diagnostics& out,
         }
         disks.push_back(dir);
     }
-    std::remove(work.c_str());
+    RemoveFolder(work);
     if (!WriteText(disks[0] + "/" + kManifestName, ManifestText(p, diskOf))) {
         out.Error(disks[0] + "/" + kManifestName, 0, "cannot be written");
         return false;

@@ -14,6 +14,8 @@ bool IsFolder(const std::string& path);
 std::optional<uint64_t> FileSize(const std::string& path);
 // Creates a folder; true also when it is there already.
 bool MakeFolder(const std::string& path);
+// Removes an empty folder (the runtime's remove() takes no folder on Windows).
+bool RemoveFolder(const std::string& path);
 // A file's modification time: seconds since 1970 (UTC) and the MS-DOS stamp of the local clock.
 bool FileTimes(const std::string& path, int64_t& unixTime, uint32_t& dosTime);
 // UTF-8 to cp932; nothing when a character has no cp932 form.

@@ -1,6 +1,7 @@
 #include <dirent.h>
 #include <iconv.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <ctime>
 #include <memory>
@@ -60,6 +61,8 @@ std::optional<uint64_t> FileSize(const std::string& path) {
 }
 
 bool MakeFolder(const std::string& path) { return mkdir(path.c_str(), 0755) == 0 || IsFolder(path); }
+
+bool RemoveFolder(const std::string& path) { return rmdir(path.c_str()) == 0; }
 
 bool FileTimes(const std::string& path, int64_t& unixTime, uint32_t& dosTime) {
     struct stat st {};

@@ -56,6 +56,10 @@ bool MakeFolder(const std::string& path) {
     return ::CreateDirectoryA(path.c_str(), nullptr) || IsFolder(path);
 }
 
+bool RemoveFolder(const std::string& path) {
+    return ::RemoveDirectoryA(path.c_str()) != 0;
+}
+
 bool FileTimes(const std::string& path, int64_t& unixTime, uint32_t& dosTime) {
     auto a = Attributes(path);
     FILETIME local{};

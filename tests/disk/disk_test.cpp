@@ -134,6 +134,7 @@ TEST_F(Disks, ProjectMakesACleanSet) {
     EXPECT_EQ(Line(43), "1,2,M.DAT,21\\");
     EXPECT_EQ(Line(44), "2,1,DATA2,DATA\\");
     EXPECT_TRUE(disk::FileSize(disks_[0] + "/START1.lzh"));
+    EXPECT_FALSE(disk::IsFolder(kRoot + "/out/.packed"));  // the work folder goes
 }
 
 struct Fault {
