@@ -5,22 +5,16 @@
 # Usage: tools/fuzz-manifest.sh [seconds]
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
+# shellcheck source=tools/fuzz-lib.sh
+. "$ROOT/tools/fuzz-lib.sh"
 SECONDS_TO_RUN=${1:-60}
 OUT=$ROOT/build/fuzz
 mkdir -p "$OUT/manifest-corpus" "$OUT/manifest-seeds"
 
-flags=(-std=c++20 -O1 -g -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined
-       -I"$ROOT")
-sources=("$ROOT"/engine/manifest.cpp "$ROOT"/engine/program_folder.cpp "$ROOT"/text/cp932.cpp
-         "$ROOT"/text/line_reader.cpp "$ROOT"/tests/engine/fuzz/manifest_fuzz.cpp)
-headers=("$ROOT"/engine/*.h "$ROOT"/text/*.h)
-if [ ! -x "$OUT/manifest_fuzz" ] ||
-   [ -n "$(find "${sources[@]}" "${headers[@]}" -newer "$OUT/manifest_fuzz")" ]; then
-    clang++-14 "${flags[@]}" "${sources[@]}" -o "$OUT/manifest_fuzz"
-fi
+renovo_fuzz_build "$OUT/manifest_fuzz" "$ROOT"/engine/manifest.cpp "$ROOT"/engine/program_folder.cpp \
+    "$ROOT"/text/cp932.cpp "$ROOT"/text/line_reader.cpp "$ROOT"/tests/engine/fuzz/manifest_fuzz.cpp \
+    -- "$ROOT"/engine/*.h "$ROOT"/text/*.h
 
 cp "$ROOT/examples/demo/disk1/info.txt" "$OUT/manifest-seeds/demo-info.txt"
 
-cd "$OUT"
-./manifest_fuzz -max_total_time="$SECONDS_TO_RUN" -max_len=16384 -timeout=10 -rss_limit_mb=1024 \
-    -print_final_stats=1 manifest-corpus manifest-seeds
+renovo_fuzz_run "$OUT/manifest_fuzz" "$SECONDS_TO_RUN" 16384 10 manifest-corpus manifest-seeds
