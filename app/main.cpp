@@ -1,9 +1,13 @@
 #include <windows.h>
 
 #include "app/renovo_app.h"
+#include "app/restore_command.h"
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     try {
+        if (const auto folder = app::RestoreRequest(commandLine != nullptr ? commandLine : "")) {
+            return app::RunRestore(*folder);
+        }
         CRenovoApp app(instance);
         return app.Run();
     } catch (...) {

@@ -8,6 +8,7 @@
 
 #include "archiver/archiver.h"
 #include "archiver/command.h"
+#include "backup/backup_set.h"
 #include "engine/program_folder.h"
 #include "engine/texts.h"
 #include "engine/voice_data.h"
@@ -34,6 +35,7 @@ struct Run {
     std::string windowsFolder;
     int currentDisk = 1;
     bool master21Copied = false;
+    backup::BackupSet* backup = nullptr;  // the run's way back, from its first change on
 };
 
 // printf-style formatting into a string of whatever length the result needs.
@@ -210,6 +212,10 @@ bool InstallEntry(Run& run, int i) {
         return false;
     }
     const std::string entryFolder = run.folder + run.ctx.entrySubFolder[i];
+    if (!run.backup->BeforeCreateFolder(entryFolder)) {
+        Report(run, Format(kUpdateFailed, entryFolder.c_str()));
+        return false;
+    }
     EnsureFolder(entryFolder);
     if (run.ctx.entryKind[i] == 1) {
         return ExtractArchive(run, i, entryFolder);
@@ -259,7 +265,8 @@ bool ExtendTitle(const std::string& path) {
 // false: a write failed (already reported).
 bool RecordDigitizer(Run& run) {
     const std::string path = run.folder + run.ctx.settingsFile;
-    const bool written = WriteSystemKey(path, kKeyDigitizer, kOn) &&
+    const bool written = run.backup->BeforeWriteInPlace(path) &&
+                         WriteSystemKey(path, kKeyDigitizer, kOn) &&
                          (!run.master21Copied || WriteSystemKey(path, kKeyDigitizerMaster, kOn)) &&
                          ExtendTitle(path);
     if (!written) {
@@ -290,6 +297,9 @@ int RunUpdate(UpdateContext& ctx, MessageSeam& seam) {
     if (Preflight(run) == 0) {
         return 0;
     }
+    backup::BackupSet backup(run.folder);
+    replace::ScopedObserver keepOld(backup);
+    run.backup = &backup;
     if (!InstallEntries(run)) {
         return 1;
     }

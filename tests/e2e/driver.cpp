@@ -75,11 +75,12 @@ Program::~Program() {
     }
 }
 
-bool Program::Start(const std::string& exe, const std::string& folder) {
+bool Program::Start(const std::string& exe, const std::string& folder,
+                    const std::string& arguments) {
     STARTUPINFOA si{};
     si.cb = sizeof(si);
     PROCESS_INFORMATION pi{};
-    std::string cmd = "\"" + exe + "\"";
+    std::string cmd = "\"" + exe + "\"" + (arguments.empty() ? "" : " " + arguments);
     if (!::CreateProcessA(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr,
                           folder.c_str(), &si, &pi)) {
         return false;

@@ -29,8 +29,9 @@ struct Shown {
 class Program {
 public:
     ~Program();
-    // Starts `exe` with `folder` as its current directory.
-    bool Start(const std::string& exe, const std::string& folder);
+    // Starts `exe` with `folder` as its current directory, `arguments` on its command line.
+    bool Start(const std::string& exe, const std::string& folder,
+               const std::string& arguments = {});
     // The next visible dialog of the program (other than `previous`), or an empty Shown when
     // none appears within the time or the program has ended.
     Shown Next(HWND previous = nullptr, DWORD timeoutMs = 15000) const;

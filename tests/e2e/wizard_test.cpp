@@ -44,7 +44,8 @@ void Collect(const std::string& root, const std::string& sub, Files& files) {
     }
     do {
         const std::string name = data.cFileName;
-        if (name == "." || name == "..") {
+        // The backup sets are the update's way back, not part of the product.
+        if (name == "." || name == ".." || (sub.empty() && name == "RENOVO.BAK")) {
             continue;
         }
         if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <stdexcept>
 
+#include "backup/texts.h"
 #include "tests/support/test_support.h"
 
 namespace update_test {
@@ -49,7 +50,8 @@ void AddTree(const std::string& root, const std::string& rel,
     }
     do {
         const std::string name = fd.cFileName;
-        if (name == "." || name == "..") {
+        // The backup sets are the update's way back, not part of the product.
+        if (name == "." || name == ".." || (rel.empty() && name == backup::kBackupFolder)) {
             continue;
         }
         if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {

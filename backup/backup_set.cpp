@@ -1,0 +1,264 @@
+#include "backup/backup_set.h"
+
+#include <windows.h>
+
+#include <vector>
+
+#include "backup/journal.h"
+#include "backup/texts.h"
+#include "text/cp932.h"
+
+namespace backup {
+
+namespace {
+
+constexpr size_t kSetsKept = 3;
+constexpr int kLastSetNumber = 9999;
+
+bool Exists(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool IsFolder(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// "C:\\A\\B\\" and "C:\\A\\B" both give "C:\\A\\B"; a trail byte 0x5C is no separator.
+std::string WithoutSeparator(const std::string& folder) {
+    const text::PathParts parts = text::SplitPath(folder);
+    if (parts.fname.empty() && parts.ext.empty() && parts.dir.size() > 1) {
+        return parts.drive + parts.dir.substr(0, parts.dir.size() - 1);
+    }
+    return folder;
+}
+
+// The folder above `folder` (given without separator); empty at a root.
+std::string Parent(const std::string& folder) {
+    const text::PathParts parts = text::SplitPath(folder);
+    if (parts.dir.size() <= 1) {
+        return {};
+    }
+    return WithoutSeparator(parts.drive + parts.dir);
+}
+
+// The names in `folder` (no "." or ".."), with whether each is a folder.
+std::vector<std::pair<std::string, bool>> List(const std::string& folder) {
+    std::vector<std::pair<std::string, bool>> names;
+    WIN32_FIND_DATAA entry;
+    framework::FindHandle find(FindFirstFileA((folder + "\\*").c_str(), &entry));
+    if (!find) {
+        return names;
+    }
+    do {
+        const std::string name = entry.cFileName;
+        if (name != "." && name != "..") {
+            names.emplace_back(name, (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0);
+        }
+    } while (FindNextFileA(find.Get(), &entry));
+    return names;
+}
+
+std::vector<int> SetNumbers(const std::string& root) {
+    std::vector<int> numbers;
+    for (const auto& [name, isFolder] : List(root)) {
+        if (isFolder && SetNumber(name) > 0) {
+            numbers.push_back(SetNumber(name));
+        }
+    }
+    return numbers;
+}
+
+bool DeleteOne(const std::string& path) {
+    if (DeleteFileA(path.c_str())) {
+        return true;
+    }
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    return DeleteFileA(path.c_str()) != 0;
+}
+
+// Keeps the newest sets only, and clears away sets whose retirement was cut short.
+void Prune(const std::string& root) {
+    for (int number : SetsToPrune(SetNumbers(root), kSetsKept)) {
+        DeleteSet(root + "\\" + SetName(number));
+    }
+    for (const auto& [name, isFolder] : List(root)) {
+        if (isFolder && SetNumber(name) == 0) {
+            DeleteSet(root + "\\" + name);
+        }
+    }
+}
+
+// A copy that has reached the disk before the journal names it.
+bool CopyDurably(const std::string& from, const std::string& to) {
+    if (!CopyFileA(from.c_str(), to.c_str(), TRUE)) {
+        return false;
+    }
+    framework::File copy(CreateFileA(to.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (copy && FlushFileBuffers(copy.Get())) {
+        return true;
+    }
+    copy.Reset();
+    DeleteOne(to);
+    return false;
+}
+
+uint64_t Now() {
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    return (static_cast<uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+}
+
+}  // namespace
+
+std::string FullPath(const std::string& path) {
+    std::string full(MAX_PATH + 1, '\0');
+    for (;;) {
+        const DWORD n =
+            GetFullPathNameA(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+        if (n == 0) {
+            return path;
+        }
+        if (n < full.size()) {
+            full.resize(n);
+            return full;
+        }
+        full.assign(n + 1, '\0');
+    }
+}
+
+std::string BackupRoot(const std::string& productFolder) {
+    return FullPath(productFolder + kBackupFolder);
+}
+
+std::string NewestSet(const std::string& productFolder) {
+    const std::string root = BackupRoot(productFolder);
+    const std::vector<int> numbers = SetNumbers(root);
+    if (numbers.empty()) {
+        return {};
+    }
+    int newest = 0;
+    for (int n : numbers) {
+        newest = n > newest ? n : newest;
+    }
+    return root + "\\" + SetName(newest);
+}
+
+bool DeleteSet(const std::string& setFolder) {
+    bool deleted = true;
+    for (const auto& [name, isFolder] : List(setFolder)) {
+        deleted = !isFolder && DeleteOne(setFolder + "\\" + name) && deleted;
+    }
+    return RemoveDirectoryA(setFolder.c_str()) && deleted;
+}
+
+BackupSet::BackupSet(std::string productFolder, Saving saving)
+    : product_(std::move(productFolder)), saving_(saving), begun_(Now()) {}
+
+bool BackupSet::Open() {
+    if (journal_) {
+        return true;
+    }
+    const std::string root = BackupRoot(product_);
+    if (!IsFolder(root) && !CreateDirectoryA(root.c_str(), nullptr)) {
+        return false;
+    }
+    SetFileAttributesA(root.c_str(), FILE_ATTRIBUTE_HIDDEN);
+    int number = 1;
+    for (int n : SetNumbers(root)) {
+        number = n >= number ? n + 1 : number;
+    }
+    const std::string set = root + "\\" + SetName(number);
+    if (number > kLastSetNumber || !CreateDirectoryA(set.c_str(), nullptr)) {
+        return false;
+    }
+    journal_.Reset(CreateFileA((set + "\\" + kJournalName).c_str(), GENERIC_WRITE, FILE_SHARE_READ,
+                               nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const std::string begun = FormatBegun(begun_);
+    DWORD written = 0;
+    if (!journal_ || !WriteFile(journal_.Get(), begun.data(), static_cast<DWORD>(begun.size()),
+                                &written, nullptr)) {
+        journal_.Reset();
+        DeleteSet(set);
+        return false;
+    }
+    set_ = set;
+    Prune(root);
+    return true;
+}
+
+bool BackupSet::Append(const Change& change) {
+    const std::string line = FormatChange(change);
+    DWORD written = 0;
+    return WriteFile(journal_.Get(), line.data(), static_cast<DWORD>(line.size()), &written,
+                     nullptr) &&
+           written == line.size() && FlushFileBuffers(journal_.Get());
+}
+
+// The old file gets its second name (or copy) first, then the journal line: a line that
+// reached the disk always has its file.
+std::string BackupSet::SaveOld(const std::string& full, bool linkAllowed) {
+    const std::string name = SavedName(++savedCount_);
+    const std::string saved = set_ + "\\" + name;
+    if (linkAllowed && CreateHardLinkA(saved.c_str(), full.c_str(), nullptr)) {
+        return name;
+    }
+    return CopyDurably(full, saved) ? name : std::string();
+}
+
+bool BackupSet::Keep(const std::string& path, bool linkAllowed) {
+    const std::string full = FullPath(path);
+    const std::string key = text::ToUpperAscii(full);
+    if (seen_.count(key) != 0) {
+        return true;
+    }
+    if (!Open()) {
+        return false;
+    }
+    Change change{ChangeKind::kCreated, full, {}};
+    if (IsFolder(full)) {
+        return true;  // the replace itself will refuse it
+    }
+    if (Exists(full)) {
+        change.kind = ChangeKind::kSaved;
+        change.saved = SaveOld(full, linkAllowed && saving_ == Saving::kLinkWherePossible);
+        if (change.saved.empty()) {
+            return false;
+        }
+    }
+    if (!Append(change)) {
+        return false;
+    }
+    seen_.insert(key);
+    return true;
+}
+
+bool BackupSet::BeforePutInPlace(const std::string& target) {
+    return Keep(target, true);
+}
+
+bool BackupSet::BeforeWriteInPlace(const std::string& file) {
+    return Keep(file, false);
+}
+
+bool BackupSet::BeforeCreateFolder(const std::string& folder) {
+    std::vector<std::string> missing;
+    for (std::string level = WithoutSeparator(FullPath(folder)); !level.empty() && !Exists(level);
+         level = Parent(level)) {
+        missing.push_back(level);
+    }
+    for (auto level = missing.rbegin(); level != missing.rend(); ++level) {
+        const std::string key = text::ToUpperAscii(*level);
+        if (seen_.count(key) != 0) {
+            continue;
+        }
+        if (!Open() || !Append({ChangeKind::kFolder, *level, {}})) {
+            return false;
+        }
+        seen_.insert(key);
+    }
+    return true;
+}
+
+}  // namespace backup

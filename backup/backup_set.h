@@ -1,0 +1,64 @@
+// The backup set of one update run, in the product folder's hidden RENOVO.BAK\: opened at the
+// first change, it keeps the old content of every file the run replaces (a second name on
+// the same volume, a copy elsewhere) and journals every file and folder the run creates.
+// Each change is journalled and flushed before it is made; only a path's first change in a
+// run counts, so that a file converted twice comes back as it was before the update.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <unordered_set>
+
+#include "framework/handles.h"
+#include "replace/replace_file.h"
+
+namespace backup {
+
+enum class Saving {
+    kLinkWherePossible,  // a hard link, where the volume offers one; else a copy
+    kCopy,               // always a copy (as on a volume without hard links)
+};
+
+class BackupSet : public replace::Observer {
+public:
+    // `productFolder` ends in a separator (the update run's working folder).
+    explicit BackupSet(std::string productFolder, Saving saving = Saving::kLinkWherePossible);
+    BackupSet(const BackupSet&) = delete;
+    BackupSet& operator=(const BackupSet&) = delete;
+
+    // Just before `target` is replaced in one step (or created): keeps its old content or
+    // journals it as new. false: the backup could not be written, so nothing may change.
+    bool BeforePutInPlace(const std::string& target) override;
+    // Before `file` is written in place (the settings file): always a copy.
+    bool BeforeWriteInPlace(const std::string& file);
+    // Before `folder` is created with its missing parents: journals each missing level.
+    bool BeforeCreateFolder(const std::string& folder);
+
+    // The set's folder; empty until the first change.
+    const std::string& folder() const { return set_; }
+
+private:
+    bool Open();
+    bool Append(const struct Change& change);
+    bool Keep(const std::string& path, bool linkAllowed);
+    std::string SaveOld(const std::string& full, bool linkAllowed);
+
+    std::string product_;
+    Saving saving_;
+    uint64_t begun_;  // FILETIME of the run's start: work files from then on are the run's
+    std::string set_;
+    framework::File journal_;
+    std::unordered_set<std::string> seen_;  // upper-cased full paths already journalled
+    int savedCount_ = 0;
+};
+
+// The backup sets of `productFolder` (ending in a separator), newest last.
+std::string BackupRoot(const std::string& productFolder);
+std::string NewestSet(const std::string& productFolder);  // empty when there is none
+// Deletes a set folder and the files in it; false when something stays.
+bool DeleteSet(const std::string& setFolder);
+
+// The full form of a path as the platform resolves it now (relative to the current folder).
+std::string FullPath(const std::string& path);
+
+}  // namespace backup

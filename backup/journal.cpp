@@ -1,0 +1,156 @@
+#include "backup/journal.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace backup {
+
+namespace {
+
+constexpr std::string_view kSavedTag = "SAVED";
+constexpr std::string_view kCreatedTag = "NEW";
+constexpr std::string_view kFolderTag = "FOLDER";
+constexpr std::string_view kBegunTag = "BEGUN";
+constexpr std::string_view kLineEnd = "\r\n";
+constexpr std::string_view kTempPrefix = "RPL";
+constexpr std::string_view kTempExtension = ".TMP";
+constexpr std::string_view kMasterWorkFile = "TEMP.MST";
+
+std::vector<std::string_view> Fields(std::string_view line) {
+    std::vector<std::string_view> fields;
+    size_t from = 0;
+    for (size_t tab; (tab = line.find('\t', from)) != std::string_view::npos; from = tab + 1) {
+        fields.push_back(line.substr(from, tab - from));
+    }
+    fields.push_back(line.substr(from));
+    return fields;
+}
+
+bool AllDigits(std::string_view s) {
+    return !s.empty() &&
+           std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+bool IsHexDigit(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
+}
+
+bool ParseHex(std::string_view s, uint64_t& value) {
+    if (s.empty() || s.size() > 16 || !std::all_of(s.begin(), s.end(), IsHexDigit)) {
+        return false;
+    }
+    value = std::stoull(std::string(s), nullptr, 16);
+    return true;
+}
+
+std::string Upper(std::string_view s) {
+    std::string out(s);
+    for (char& c : out) {
+        c = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+    }
+    return out;
+}
+
+bool ParseLine(std::string_view line, Change& change) {
+    const std::vector<std::string_view> f = Fields(line);
+    if (f.size() == 3 && f[0] == kSavedTag && AllDigits(f[1]) && !f[2].empty()) {
+        change = {ChangeKind::kSaved, std::string(f[2]), std::string(f[1])};
+        return true;
+    }
+    if (f.size() == 2 && (f[0] == kCreatedTag || f[0] == kFolderTag) && !f[1].empty()) {
+        change = {
+            f[0] == kFolderTag ? ChangeKind::kFolder : ChangeKind::kCreated, std::string(f[1]), {}};
+        return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+std::string FormatChange(const Change& change) {
+    switch (change.kind) {
+        case ChangeKind::kSaved:
+            return std::string(kSavedTag) + "\t" + change.saved + "\t" + change.path +
+                   std::string(kLineEnd);
+        case ChangeKind::kFolder:
+            return std::string(kFolderTag) + "\t" + change.path + std::string(kLineEnd);
+        case ChangeKind::kCreated:
+            break;
+    }
+    return std::string(kCreatedTag) + "\t" + change.path + std::string(kLineEnd);
+}
+
+Journal ParseJournal(std::string_view text) {
+    Journal journal;
+    size_t number = 0;
+    for (size_t end; (end = text.find(kLineEnd)) != std::string_view::npos;
+         text.remove_prefix(end + kLineEnd.size())) {
+        ++number;
+        const std::vector<std::string_view> f = Fields(text.substr(0, end));
+        if (number == 1 && f.size() == 2 && f[0] == kBegunTag && ParseHex(f[1], journal.begun)) {
+            continue;
+        }
+        Change change;
+        if (ParseLine(text.substr(0, end), change)) {
+            journal.changes.push_back(std::move(change));
+        } else {
+            journal.damaged.push_back(number);
+        }
+    }
+    return journal;
+}
+
+std::string FormatBegun(uint64_t fileTime) {
+    char hex[24];
+    std::snprintf(hex, sizeof hex, "%016llX", static_cast<unsigned long long>(fileTime));
+    return std::string(kBegunTag) + "\t" + hex + std::string(kLineEnd);
+}
+
+bool IsWorkFileName(std::string_view name) {
+    const std::string upper = Upper(name);
+    if (upper == kMasterWorkFile) {
+        return true;
+    }
+    const std::string_view n = upper;
+    if (!n.starts_with(kTempPrefix) || !n.ends_with(kTempExtension)) {
+        return false;
+    }
+    const std::string_view digits =
+        n.substr(kTempPrefix.size(), n.size() - kTempPrefix.size() - kTempExtension.size());
+    return !digits.empty() && digits.size() <= 4 &&
+           std::all_of(digits.begin(), digits.end(), IsHexDigit);
+}
+
+std::string SavedName(int n) {
+    char name[16];
+    std::snprintf(name, sizeof name, "%05d", n);
+    return name;
+}
+
+std::string SetName(int number) {
+    char name[16];
+    std::snprintf(name, sizeof name, "%04d", number);
+    return name;
+}
+
+int SetNumber(std::string_view name) {
+    if (name.size() != 4 || !AllDigits(name)) {
+        return 0;
+    }
+    int n = 0;
+    for (char c : name) {
+        n = n * 10 + (c - '0');
+    }
+    return n;
+}
+
+std::vector<int> SetsToPrune(std::vector<int> numbers, size_t keep) {
+    std::sort(numbers.begin(), numbers.end());
+    if (numbers.size() <= keep) {
+        return {};
+    }
+    numbers.resize(numbers.size() - keep);
+    return numbers;
+}
+
+}  // namespace backup
