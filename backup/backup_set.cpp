@@ -217,10 +217,11 @@ bool BackupSet::Keep(const std::string& path, bool linkAllowed) {
         return false;
     }
     Change change{ChangeKind::kCreated, full, {}};
-    if (IsFolder(full)) {
+    const DWORD attributes = GetFileAttributesA(full.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
         return true;  // the replace itself will refuse it
     }
-    if (Exists(full)) {
+    if (attributes != INVALID_FILE_ATTRIBUTES) {
         change.kind = ChangeKind::kSaved;
         change.saved = SaveOld(full, linkAllowed && saving_ == Saving::kLinkWherePossible);
         if (change.saved.empty()) {

@@ -73,9 +73,9 @@ private:
 // The backup set keeps each old file; the log records each new one with its size.
 class LoggedReplace : public replace::Observer {
 public:
-    explicit LoggedReplace(backup::BackupSet& backup) : backup_(backup) {}
+    explicit LoggedReplace(backup::BackupSet* backup) : backup_(backup) {}
     bool BeforePutInPlace(const std::string& target) override {
-        const bool kept = backup_.BeforePutInPlace(target);
+        const bool kept = backup_ == nullptr || backup_->BeforePutInPlace(target);
         if (!kept) {
             LogFailure("backup of " + target + " failed", GetLastError());
         }
@@ -86,11 +86,19 @@ public:
     }
 
 private:
-    backup::BackupSet& backup_;
+    backup::BackupSet* backup_;  // null: a run measured without its backups
 };
 
 const char* Passed(bool passed) {
     return passed ? "passed" : "failed";
+}
+
+bool KeepFolder(Run& run, const std::string& folder) {
+    return run.backup == nullptr || run.backup->BeforeCreateFolder(folder);
+}
+
+bool KeepSettings(Run& run, const std::string& path) {
+    return run.backup == nullptr || run.backup->BeforeWriteInPlace(path);
 }
 
 // printf-style formatting into a string of whatever length the result needs.
@@ -310,7 +318,7 @@ bool InstallEntry(Run& run, int i) {
     if (!AskForDisk(run, i)) {
         return false;
     }
-    if (!run.backup->BeforeCreateFolder(entryFolder)) {
+    if (!KeepFolder(run, entryFolder)) {
         LogFailure("backup of folder " + entryFolder + " failed", GetLastError());
         Report(run, Format(kUpdateFailed, entryFolder.c_str()));
         return false;
@@ -364,8 +372,7 @@ bool ExtendTitle(const std::string& path) {
 // false: a write failed (already reported).
 bool RecordDigitizer(Run& run) {
     const std::string path = run.folder + run.ctx.settingsFile;
-    const bool written = run.backup->BeforeWriteInPlace(path) &&
-                         WriteSystemKey(path, kKeyDigitizer, kOn) &&
+    const bool written = KeepSettings(run, path) && WriteSystemKey(path, kKeyDigitizer, kOn) &&
                          (!run.master21Copied || WriteSystemKey(path, kKeyDigitizerMaster, kOn)) &&
                          ExtendTitle(path);
     LogLine("digitizer option recorded in " + path + ": " + Passed(written));
@@ -410,11 +417,13 @@ const char* OutcomeName(RunOutcome outcome) {
     return "";
 }
 
-RunOutcome Install(Run& run) {
+RunOutcome Install(Run& run, Backups backups) {
     backup::BackupSet backup(run.folder);
-    LoggedReplace observer(backup);
+    LoggedReplace observer(backups == Backups::kKept ? &backup : nullptr);
     replace::ScopedObserver keepOld(observer);
-    run.backup = &backup;
+    if (backups == Backups::kKept) {
+        run.backup = &backup;
+    }
     const bool installed =
         InstallEntries(run) && (!text::FlagIsOn(run.ctx.digitizerOption) || RecordDigitizer(run));
     if (installed && text::FlagIsOn(run.ctx.masterAdjust)) {
@@ -427,14 +436,14 @@ RunOutcome Install(Run& run) {
 
 }  // namespace
 
-RunOutcome RunUpdateOutcome(UpdateContext& ctx, MessageSeam& seam) {
+RunOutcome RunUpdateOutcome(UpdateContext& ctx, MessageSeam& seam, Backups backups) {
     LoggedSeam logged(seam);
     WaitCursor wait(logged);
     Run run{ctx, logged, ctx.destFolder, {}};
     LogLine("destination folder " + ctx.destFolder);
     RunOutcome outcome = RunOutcome::kRefused;
     if (Preflight(run) != 0) {
-        outcome = Install(run);
+        outcome = Install(run, backups);
         logged.EndProgress();
         if (outcome == RunOutcome::kUpdated) {
             Report(run, kUpdated);
@@ -444,8 +453,8 @@ RunOutcome RunUpdateOutcome(UpdateContext& ctx, MessageSeam& seam) {
     return outcome;
 }
 
-int RunUpdate(UpdateContext& ctx, MessageSeam& seam) {
-    return RunUpdateOutcome(ctx, seam) == RunOutcome::kRefused ? 0 : 1;
+int RunUpdate(UpdateContext& ctx, MessageSeam& seam, Backups backups) {
+    return RunUpdateOutcome(ctx, seam, backups) == RunOutcome::kRefused ? 0 : 1;
 }
 
 int ExitCodeOf(RunOutcome outcome) {

@@ -73,7 +73,8 @@ else
 fi
 
 echo "demo: what changed in C:\\TOVAKA"
-(cd "$PRODUCT" && find . -type f | sort) | while read -r f; do
+# RENOVO.BAK holds the update's backup set (what Renovo.exe /RESTORE puts back).
+(cd "$PRODUCT" && find . -path ./RENOVO.BAK -prune -o -type f -print | sort) | while read -r f; do
     if [ ! -e "$BEFORE/$f" ]; then
         echo "  new      ${f#./} ($(stat -c %s "$PRODUCT/$f") bytes)"
     elif ! cmp -s "$BEFORE/$f" "$PRODUCT/$f"; then

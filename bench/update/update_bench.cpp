@@ -1,15 +1,25 @@
 // Times the update run over a prepared update disk against the same work done bare: the
-// archiver's extraction command and CopyFileA, nothing else. Usage: renovo_bench_update DISK
-// where DISK holds SYS01.lzh ... and FILE01.DAT ... (tools/bench-update.sh makes it).
+// archiver's extraction command and CopyFileA, nothing else; the run over an installed
+// product with its backup set against the run without one, the restore against the run, the
+// space the set takes, and the master conversion with its backups against it without them.
+// Usage: renovo_bench_update DISK where DISK holds SYS01.lzh ... and FILE01.DAT ...
+// (tools/bench-update.sh makes it).
 #include <windows.h>
 
 #include <algorithm>
+#include <optional>
 #include <array>
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "archiver/archiver.h"
+#include "backup/backup_set.h"
+#include "backup/journal.h"
+#include "backup/restore.h"
+#include "backup/texts.h"
+#include "replace/replace_file.h"
+#include "settings/masters.h"
 #include "engine/program_folder.h"
 #include "engine/texts.h"
 #include "engine/update_run.h"
@@ -107,20 +117,93 @@ void MakeProduct(const std::string& product) {
     testing_support::WriteFile(product + "tv2menu.ini", "");
 }
 
-template <typename Seam>
+template <typename Seam = CountingSeam>
 double TimeRun(const std::string& product, const std::vector<std::string>& archives,
-               const std::vector<std::string>& files) {
-    MakeProduct(product);
+               const std::vector<std::string>& files,
+               engine::Backups backups = engine::Backups::kNotKept) {
     engine::UpdateContext ctx = MakeContext(product, archives, files);
+    ctx.digitizerOption = "1";  // the settings file is written too
     Seam seam;
     const double start = Now();
-    const int result = engine::RunUpdate(ctx, seam);
+    const int result = engine::RunUpdate(ctx, seam, backups);
     const double took = Now() - start;
     if (result != 1 || seam.count != 1 || seam.last != engine::kUpdated) {
         std::fprintf(stderr, "update run failed: %s\n", seam.last.c_str());
         std::exit(1);
     }
     return took;
+}
+
+// The same update over a product that already holds every file, so that each one is replaced.
+double TimeUpdateOver(const std::string& product, const std::vector<std::string>& archives,
+                      const std::vector<std::string>& files, engine::Backups backups) {
+    MakeProduct(product);
+    TimeRun(product, archives, files);
+    return TimeRun(product, archives, files, backups);
+}
+
+uint64_t SizeOf(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) {
+        return 0;
+    }
+    return (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+// What the newest set holds: its journal, the files it had to copy (written in place
+// afterwards: the settings file) and those it keeps by a second name (no byte written).
+void PrintSetSpace(const std::string& product) {
+    const std::string set = backup::NewestSet(product);
+    const std::string journalPath = set + "\\" + backup::kJournalName;
+    const backup::Journal journal = backup::ParseJournal(testing_support::ReadFile(journalPath));
+    uint64_t copied = 0, linked = 0;
+    for (const backup::Change& change : journal.changes) {
+        if (change.kind == backup::ChangeKind::kSaved) {
+            const uint64_t size = SizeOf(set + "\\" + change.saved);
+            const bool settings = change.path == backup::FullPath(product + "tovaka1.ini");
+            (settings ? copied : linked) += size;
+        }
+    }
+    std::printf(
+        "backup set: journal %llu bytes, copied %llu bytes (settings file); "
+        "%llu bytes of old files kept by a second name, not copied\n",
+        static_cast<unsigned long long>(SizeOf(journalPath)),
+        static_cast<unsigned long long>(copied), static_cast<unsigned long long>(linked));
+}
+
+constexpr int kMasterFiles = 20;
+
+// Master files of about 240 KB each, records the size rule shortens and the type rule changes.
+void MakeMasters(const std::string& prefix) {
+    std::string records;
+    for (int i = 0; i < 1200; ++i) {
+        records += "400400000107 A" + std::string(173, 'x') + "\r\n";
+    }
+    testing_support::MakeDir(prefix + "1");
+    for (int i = 0; i < kMasterFiles; ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "1\\zai%03d-3.mst", i);
+        testing_support::WriteFile(prefix + name, records);
+    }
+}
+
+double TimeConversion(const std::string& product, bool backups) {
+    MakeProduct(product);
+    const std::string settings = product + "tovaka1.ini";
+    WritePrivateProfileStringA("DIR", "MASTER", (product + "MST").c_str(), settings.c_str());
+    MakeMasters(product + "MST");
+    backup::BackupSet set(product);
+    std::optional<replace::ScopedObserver> observer;
+    if (backups) {
+        observer.emplace(set);
+    }
+    const double start = Now();
+    if (settings::ConvertMaterialSize(settings) != 1 ||
+        settings::ConvertMaterialType(settings) != 1) {
+        std::fprintf(stderr, "master conversion failed\n");
+        std::exit(1);
+    }
+    return Now() - start;
 }
 
 double TimeBare(const std::string& disk, const std::string& dest,
@@ -173,13 +256,30 @@ int main(int argc, char** argv) {
     engine::SetProgramFolder(disk);
     testing_support::TempDir work;
 
-    std::vector<double> run, bare, shown;
+    std::vector<double> run, shown, bare, kept, notKept, restore, masters, mastersKept;
     TimeBare(disk, work / "warm\\", archives, files);  // fills the cache for both
     for (int i = 0; i < kRounds; ++i) {
         const std::string round = std::to_string(i);
         bare.push_back(TimeBare(disk, work / ("bare" + round + "\\"), archives, files));
-        run.push_back(TimeRun<CountingSeam>(work / ("run" + round + "\\"), archives, files));
+        MakeProduct(work / ("run" + round + "\\"));
+        run.push_back(TimeRun(work / ("run" + round + "\\"), archives, files));
+        MakeProduct(work / ("shown" + round + "\\"));
         shown.push_back(TimeRun<ProgressSeam>(work / ("shown" + round + "\\"), archives, files));
+        const std::string over = work / ("over" + round + "\\");
+        notKept.push_back(TimeUpdateOver(work / ("plain" + round + "\\"), archives, files,
+                                         engine::Backups::kNotKept));
+        kept.push_back(TimeUpdateOver(over, archives, files, engine::Backups::kKept));
+        if (i == 0) {
+            PrintSetSpace(over);
+        }
+        const double start = Now();
+        if (!backup::RestoreNewestSet(over).failed.empty()) {
+            std::fprintf(stderr, "restore failed\n");
+            return 1;
+        }
+        restore.push_back(Now() - start);
+        masters.push_back(TimeConversion(work / ("mst" + round + "\\"), false));
+        mastersKept.push_back(TimeConversion(work / ("mstk" + round + "\\"), true));
     }
     std::printf("update: %zu archives, %zu plain files, %d rounds (median)\n", archives.size(),
                 files.size(), kRounds);
@@ -188,5 +288,18 @@ int main(int argc, char** argv) {
     std::printf("ratio run/bare:            %.2fx (goal <= 1.20x)\n", Median(run) / Median(bare));
     std::printf("update run, progress shown: %.3f s\n", Median(shown));
     std::printf("ratio shown/run:           %.2fx (goal <= 1.05x)\n", Median(shown) / Median(run));
+    std::printf("update over the installed product, every file replaced:\n");
+    std::printf("  without backups:         %.3f s\n", Median(notKept));
+    std::printf("  with backups:            %.3f s\n", Median(kept));
+    std::printf("  ratio with/without:      %.2fx (goal <= 1.10x)\n",
+                Median(kept) / Median(notKept));
+    std::printf("  restore of that update:  %.3f s (%.2fx the update)\n", Median(restore),
+                Median(restore) / Median(kept));
+    std::printf("master conversion, %d files of %llu bytes, both rules:\n", kMasterFiles,
+                static_cast<unsigned long long>(1200 * 189));
+    std::printf("  without backups:         %.3f s\n", Median(masters));
+    std::printf("  with backups:            %.3f s\n", Median(mastersKept));
+    std::printf("  ratio with/without:      %.2fx (goal <= 1.10x)\n",
+                Median(mastersKept) / Median(masters));
     return 0;
 }

@@ -232,6 +232,26 @@ protected:
     }
     void ExpectUntouched() { EXPECT_EQ(Snapshot(kProduct), before_); }
 
+    // Renovo.exe /RESTORE from update disk 1, for the folder the registry proposes; then the
+    // product is as it was before the update, its settings file byte for byte.
+    void RestoreAndExpectUntouched() {
+        InsertDisk("disk1");
+        ASSERT_TRUE(::CopyFileA(e2e::WinePath(RENOVO_EXE).c_str(), (kFloppy + "RENOVO.EXE").c_str(),
+                                FALSE));
+        e2e::Program restore;
+        ASSERT_TRUE(restore.Start(kFloppy + "RENOVO.EXE", kFloppy, "/RESTORE"));
+        e2e::Shown ask = restore.Next();
+        EXPECT_EQ(ask.MessageText(), "C:\\TOVAKAを更新前の状態に戻します。よろしいですか？");
+        EXPECT_EQ(ask.caption, "確認");
+        restore.Press(ask, IDOK);
+        e2e::Shown done = restore.Next(ask.hwnd);
+        EXPECT_EQ(done.MessageText(), "更新前の状態に戻しました。");
+        EXPECT_EQ(done.caption, "確認");
+        restore.Press(done, IDOK);
+        EXPECT_EQ(restore.WaitExit(), 0);
+        ExpectUntouched();
+    }
+
     e2e::Program program_;
     HWND last_ = nullptr;
     Files before_;
@@ -248,6 +268,7 @@ TEST_F(Wizard, WholeUpdateAcrossTwoDisks) {
     ConfirmFolder(destination, destination.Text(1005));
     FinishAfterDiskTwo();
     ExpectFullyUpdated();
+    RestoreAndExpectUntouched();
 }
 
 TEST_F(Wizard, CancelOnStartPageTouchesNothing) {
@@ -323,6 +344,7 @@ TEST_F(Wizard, CancelledDiskPromptKeepsEarlierEntries) {
     expected["SYSTEM\\TVMENU.DLL"] = Member("TOVAKA menu library 3.1");
     expected["21\\MASTER21.DAT"] = "MASTER21 demo data\r\n";
     EXPECT_EQ(Snapshot(kProduct), expected);  // no digitizer keys, no voice, no conversion
+    RestoreAndExpectUntouched();
 }
 
 TEST_F(Wizard, DamagedArchiveLeavesInstalledFileWhole) {
