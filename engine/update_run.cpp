@@ -285,7 +285,7 @@ bool CopyPlainFile(Run& run, int i, const std::string& entryFolder) {
         run.master21Copied = true;
     }
     const std::string target = entryFolder + parts.fname + parts.ext;
-    run.seam.ShowFile(parts.fname + parts.ext, 0, 0);
+    run.seam.ShowFile(parts.fname + parts.ext, 0, 1);
     if (!replace::ReplaceWithCopy(source, target)) {
         LogFailure("copy of " + source + " to " + target + " failed", GetLastError());
         Report(run, Format(kUpdateFailed, target.c_str()));

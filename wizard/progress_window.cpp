@@ -18,6 +18,7 @@ constexpr int kMargin = 12;
 // Client-area rows of the entry, the disk, the file and the bar.
 constexpr int kRowTop[] = {12, 36, 196, 222};
 constexpr int kBarRange = 1000;
+constexpr DWORD kPaintInterval = 100;  // ms
 
 RECT CentreOver(HWND owner) {
     RECT area{};
@@ -100,17 +101,14 @@ void CProgressWindow::ShowEntry(int number, int count, int disk, const std::stri
     SetItem(kDiskText, diskText);
     SetItem(kFileText, "");
     ::SendDlgItemMessageA(Handle(), kBar, PBM_SETPOS, 0, 0);
-    Repaint();
+    RepaintNowAndThen();
 }
 
 void CProgressWindow::ShowFile(const std::string& name, uint64_t done, uint64_t total) {
-    if (!EnsureOpen()) {
-        return;
-    }
     SetItem(kFileText, name);
     const uint64_t at = total == 0 ? 0 : done * kBarRange / total;
     ::SendDlgItemMessageA(Handle(), kBar, PBM_SETPOS, static_cast<WPARAM>(at), 0);
-    Repaint();
+    RepaintNowAndThen();
 }
 
 void CProgressWindow::ShowConversion(const std::string& file) {
@@ -121,6 +119,19 @@ void CProgressWindow::ShowConversion(const std::string& file) {
     SetItem(kDiskText, "");
     SetItem(kFileText, "");
     ::SendDlgItemMessageA(Handle(), kBar, PBM_SETPOS, 0, 0);
+    Repaint();
+}
+
+// The eye needs no more than a few pictures a second, and each repaint costs a round trip to
+// the display, many times the decoding of a small member. What is not painted now is painted
+// with the next change, or by the disk prompt's own message loop.
+void CProgressWindow::RepaintNowAndThen() {
+    const DWORD now = ::GetTickCount();
+    if (painted_ && now - lastPaint_ < kPaintInterval) {
+        return;
+    }
+    painted_ = true;
+    lastPaint_ = now;
     Repaint();
 }
 

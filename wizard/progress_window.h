@@ -43,10 +43,13 @@ private:
     bool EnsureOpen();
     void SetItem(int id, const std::string& text) const;
     void Repaint() const;
+    void RepaintNowAndThen();
 
     HWND owner_;
     HWND disabled_ = nullptr;
-    bool failed_ = false;  // a window that cannot open is not tried again for every file
+    bool failed_ = false;
+    DWORD lastPaint_ = 0;
+    bool painted_ = false;  // a window that cannot open is not tried again for every file
     framework::GdiObject<HFONT> font_;
 };
 
