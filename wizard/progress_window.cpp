@@ -105,6 +105,11 @@ void CProgressWindow::ShowEntry(int number, int count, int disk, const std::stri
 }
 
 void CProgressWindow::ShowFile(const std::string& name, uint64_t done, uint64_t total) {
+    // Between two pictures nothing is even set: a control's every change costs a message.
+    if ((painted_ && ::GetTickCount() - lastPaint_ < kPaintInterval && done != total) ||
+        !EnsureOpen()) {
+        return;
+    }
     SetItem(kFileText, name);
     const uint64_t at = total == 0 ? 0 : done * kBarRange / total;
     ::SendDlgItemMessageA(Handle(), kBar, PBM_SETPOS, static_cast<WPARAM>(at), 0);
