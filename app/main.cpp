@@ -1,15 +1,10 @@
 #include <windows.h>
 
-#include "app/renovo_app.h"
-#include "app/restore_command.h"
+#include "app/command_run.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     try {
-        if (const auto folder = app::RestoreRequest(commandLine != nullptr ? commandLine : "")) {
-            return app::RunRestore(*folder);
-        }
-        CRenovoApp app(instance);
-        return app.Run();
+        return app::RunCommandLine(instance, commandLine != nullptr ? commandLine : "");
     } catch (...) {
         return 1;  // nothing was shown that could still be saved
     }

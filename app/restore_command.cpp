@@ -4,39 +4,23 @@
 
 #include <cstdio>
 
-#include "app/program_folder_setup.h"
+#include "app/command_run.h"
 #include "backup/backup_set.h"
 #include "backup/restore.h"
 #include "backup/texts.h"
 #include "engine/manifest.h"
-#include "engine/program_folder.h"
+#include "engine/install_log.h"
 #include "text/cp932.h"
-#include "wizard/installed_folder.h"
 
 namespace app {
 
 namespace {
 
-constexpr std::string_view kSwitch = "/RESTORE";
-constexpr std::string_view kBlanks = " \t";
-
-std::string_view Trimmed(std::string_view s) {
-    const size_t from = s.find_first_not_of(kBlanks);
-    if (from == std::string_view::npos) {
-        return {};
-    }
-    return s.substr(from, s.find_last_not_of(kBlanks) - from + 1);
-}
-
 // What the destination page would show: the product's Uninstall entry, else the manifest.
-std::string ProposedFolder() {
-    engine::SetProgramFolder(ProgramFolderFromPath(ModuleFileName()));
+std::string ProposedByManifest() {
     engine::UpdateContext ctx;
     engine::ReadManifest(ctx);
-    if (auto folder = wizard::FindInstalledFolder(ctx.uninstallKeys)) {
-        return *folder;
-    }
-    return ctx.destFolder;
+    return app::ProposedFolder(ctx);
 }
 
 std::string WithSeparator(const std::string& folder) {
@@ -52,29 +36,13 @@ std::string Format(const char* format, const std::string& value) {
     return out;
 }
 
-int Show(const std::string& text, const char* caption, UINT buttons) {
-    return MessageBoxA(nullptr, text.c_str(), caption, buttons);
-}
-
 }  // namespace
 
-std::optional<std::string> RestoreRequest(std::string_view commandLine) {
-    const std::string_view line = Trimmed(commandLine);
-    if (line.size() < kSwitch.size() ||
-        !text::EqualsIgnoreCase(line.substr(0, kSwitch.size()), kSwitch) ||
-        (line.size() > kSwitch.size() && kBlanks.find(line[kSwitch.size()]) == kBlanks.npos)) {
-        return std::nullopt;
-    }
-    std::string_view folder = Trimmed(line.substr(kSwitch.size()));
-    if (!folder.empty() && folder.front() == '"') {
-        folder.remove_prefix(1);
-        folder = folder.substr(0, folder.find('"'));
-    }
-    return std::string(folder);
-}
-
-int RunRestore(const std::string& folder) {
-    const std::string shown = folder.empty() ? ProposedFolder() : folder;
+int RunRestore(const std::string& folder, engine::Quiet quiet) {
+    const auto Show = [quiet](const std::string& text, const char* caption, UINT buttons) {
+        return ShowOrLog(quiet, text, caption, buttons);
+    };
+    const std::string shown = folder.empty() ? ProposedByManifest() : folder;
     const std::string product = WithSeparator(shown);
     if (shown.empty() || backup::NewestSet(product).empty()) {
         Show(backup::kNothingToRestore, backup::kCaptionError, MB_OK);
@@ -83,6 +51,7 @@ int RunRestore(const std::string& folder) {
     if (Show(Format(backup::kAskRestore, shown), backup::kCaptionConfirm, MB_OKCANCEL) != IDOK) {
         return 1;
     }
+    engine::LogLine("restoring " + product + " from " + backup::NewestSet(product));
     const backup::RestoreOutcome outcome = backup::RestoreNewestSet(product);
     for (const std::string& file : outcome.failed) {
         Show(Format(backup::kCannotRestore, file), backup::kCaptionError, MB_OK);

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "archiver/archiver.h"
 #include "archiver/texts.h"
 #include "archiver/win32_file.h"
 #include "text/cp932.h"
@@ -12,6 +13,8 @@
 namespace archiver {
 
 namespace {
+
+Progress* g_progress = nullptr;
 
 const char* Reason(lzh::Status status) {
     switch (status) {
@@ -76,7 +79,7 @@ bool IsEmptyFile(const std::string& path) {
 // Reads the whole archive once: every header, name and member's data must be sound, and the
 // archive whole (at least one member, then its end mark), before a single file is written.
 // A copy that went wrong shows as an empty or cut file, which must not pass for an update.
-Outcome Verify(const Command& command) {
+Outcome Verify(const Command& command, uint64_t& total) {
     FileSource source(command.archive);
     if (!source.opened()) {
         bool missing = source.openError() == ERROR_FILE_NOT_FOUND ||
@@ -103,6 +106,7 @@ Outcome Verify(const Command& command) {
                            kNothingWritten);
         }
         last = member.path;
+        total += IsRegularFile(member) ? member.originalSize : 0;
         if (const char* refusal = Refusal(member, links)) {
             return Failure(kResultBadArchive, refusal, member.path, command.archive,
                            kNothingWritten);
@@ -156,14 +160,48 @@ bool KeepNewerTarget(const Command& command, const lzh::Member& m, const std::st
            CompareFileTime(&data.ftLastWriteTime, &time) > 0;
 }
 
+// Counts what a member's sink takes and tells the progress now and then: about a hundred
+// times an archive, so that showing it costs next to nothing beside the decoding.
+class CountingSink : public lzh::ByteSink {
+public:
+    CountingSink(lzh::ByteSink& inner, const std::string& member, uint64_t& done, uint64_t total)
+        : inner_(inner), member_(member), done_(done), total_(total), step_(total / 100 + 1) {
+        Tell();
+    }
+    bool Write(const void* buf, size_t n) override {
+        done_ += n;
+        if (done_ >= next_) {
+            Tell();
+        }
+        return inner_.Write(buf, n);
+    }
+
+private:
+    void Tell() {
+        if (g_progress != nullptr) {
+            g_progress->Advance(member_, done_, total_);
+        }
+        next_ = done_ + step_;
+    }
+
+    lzh::ByteSink& inner_;
+    const std::string& member_;
+    uint64_t& done_;
+    uint64_t total_;
+    uint64_t step_;
+    uint64_t next_ = 0;
+};
+
 // Decodes the current member into a new file beside the target; the target is replaced
 // only once the data and its CRC checked out. Returns a reason, or null.
-const char* WriteMember(lzh::Reader& reader, const lzh::Member& m, const std::string& target) {
+const char* WriteMember(lzh::Reader& reader, const lzh::Member& m, const std::string& target,
+                        uint64_t& done, uint64_t total) {
     replace::NewFile file(target);
     if (!file.created()) {
         return kCannotWrite;
     }
-    NewFileSink sink(file);
+    NewFileSink fileSink(file);
+    CountingSink sink(fileSink, m.name, done, total);
     lzh::Status status = reader.Extract(sink);
     if (status != lzh::Status::kOk) {
         return Reason(status);
@@ -195,8 +233,17 @@ std::string Extracted(int count) {
 
 }  // namespace
 
+ScopedProgress::ScopedProgress(Progress& progress) : previous_(g_progress) {
+    g_progress = &progress;
+}
+
+ScopedProgress::~ScopedProgress() {
+    g_progress = previous_;
+}
+
 Outcome ExtractArchive(const Command& command) {
-    if (Outcome checked = Verify(command); checked.result != 0) {
+    uint64_t total = 0;
+    if (Outcome checked = Verify(command, total); checked.result != 0) {
         return checked;
     }
     if (!EnsureFolder(command.destination)) {
@@ -207,6 +254,7 @@ Outcome ExtractArchive(const Command& command) {
     lzh::Reader reader(source);
     lzh::Member member;
     int written = 0;
+    uint64_t done = 0;
     for (lzh::Status status; (status = reader.Next(member)) != lzh::Status::kEnd;) {
         const char* reason = status != lzh::Status::kOk ? Reason(status) : nullptr;
         std::string target = JoinPath(command.destination, member.name);
@@ -215,7 +263,7 @@ Outcome ExtractArchive(const Command& command) {
             status = reader.Skip();
             reason = status != lzh::Status::kOk ? Reason(status) : nullptr;
         } else if (reason == nullptr) {
-            reason = WriteMember(reader, member, target);
+            reason = WriteMember(reader, member, target, done, total);
             written += reason == nullptr ? 1 : 0;
         }
         if (reason != nullptr) {

@@ -4,6 +4,7 @@
 // every message.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace engine {
@@ -23,6 +24,15 @@ public:
     virtual void EndWaitCursor() = 0;
     // The window that owns the messages and the archiver's calls (an HWND; may be null).
     virtual void* OwnerWindow() const { return nullptr; }
+
+    // How far the run is, for a seam that shows it; the defaults show nothing. An entry
+    // (number from 1 of count, on disk), the file being written with the bytes of the entry
+    // done so far, the master file being converted, and the end (before the last message).
+    virtual void ShowEntry(int /*number*/, int /*count*/, int /*disk*/,
+                           const std::string& /*name*/) {}
+    virtual void ShowFile(const std::string& /*name*/, uint64_t /*done*/, uint64_t /*total*/) {}
+    virtual void ShowConversion(const std::string& /*file*/) {}
+    virtual void EndProgress() {}
 };
 
 // Shows the wait cursor for the lifetime of the object.

@@ -40,4 +40,16 @@ inline constexpr char kKeyWav[] = "WAV";
 inline constexpr char kVoiceCommandTooLong[] =
     "フォルダ名が長すぎるため、音声データを展開できません。";
 
+// A command line that cannot be read (shown only when the run is not silent).
+inline constexpr char kUnknownSwitch[] = "%s は使用できないｽｲｯﾁです。";
+inline constexpr char kSwitchNeedsValue[] = "%s に値が指定されていません。";
+inline constexpr char kSwitchTwice[] = "%s が二度指定されています。";
+inline constexpr char kCannotOpenLog[] = "ﾛｸﾞﾌｧｲﾙを開けません: ";
+
+// The progress window of the update run.
+inline constexpr char kProgressCaption[] = "アップデート";
+inline constexpr char kProgressDisk[] = "%d 枚目のｱｯﾌﾟﾃﾞｲﾄFD";
+inline constexpr char kSizeConversionName[] = "材料ｻｲｽﾞ変換";
+inline constexpr char kTypeConversionName[] = "材料ﾀｲﾌﾟ変換";
+
 }  // namespace engine

@@ -4,12 +4,13 @@
 
 #include <array>
 #include <cstdio>
-#include <optional>
 #include <string>
 
 #include "archiver/archiver.h"
 #include "archiver/command.h"
 #include "backup/backup_set.h"
+#include "engine/command_line.h"
+#include "engine/install_log.h"
 #include "engine/program_folder.h"
 #include "engine/texts.h"
 #include "engine/voice_data.h"
@@ -36,8 +37,61 @@ struct Run {
     std::string windowsFolder;
     int currentDisk = 1;
     bool master21Copied = false;
-    backup::BackupSet* backup = nullptr;  // the run's way back, from its first change on
+    backup::BackupSet* backup = nullptr;     // the run's way back, from its first change on
+    RunOutcome stop = RunOutcome::kStopped;  // how the run ends when an entry fails
 };
+
+const char* AnswerName(int answer) {
+    return answer == kAnswerOk ? "OK" : answer == kAnswerCancel ? "Cancel" : "none";
+}
+
+// Every message the run shows (or, unattended, would show) goes into the log with its answer.
+class LoggedSeam : public MessageSeam {
+public:
+    explicit LoggedSeam(MessageSeam& inner) : inner_(inner) {}
+    int ShowMessage(const std::string& text, const std::string& caption, Buttons buttons) override {
+        const int answer = inner_.ShowMessage(text, caption, buttons);
+        LogLine("message [" + caption + "] " + text + " -> " + AnswerName(answer));
+        return answer;
+    }
+    void BeginWaitCursor() override { inner_.BeginWaitCursor(); }
+    void EndWaitCursor() override { inner_.EndWaitCursor(); }
+    void* OwnerWindow() const override { return inner_.OwnerWindow(); }
+    void ShowEntry(int number, int count, int disk, const std::string& name) override {
+        inner_.ShowEntry(number, count, disk, name);
+    }
+    void ShowFile(const std::string& name, uint64_t done, uint64_t total) override {
+        inner_.ShowFile(name, done, total);
+    }
+    void ShowConversion(const std::string& file) override { inner_.ShowConversion(file); }
+    void EndProgress() override { inner_.EndProgress(); }
+
+private:
+    MessageSeam& inner_;
+};
+
+// The backup set keeps each old file; the log records each new one with its size.
+class LoggedReplace : public replace::Observer {
+public:
+    explicit LoggedReplace(backup::BackupSet* backup) : backup_(backup) {}
+    bool BeforePutInPlace(const std::string& target) override {
+        const bool kept = backup_ == nullptr || backup_->BeforePutInPlace(target);
+        if (!kept) {
+            LogFailure("backup of " + target + " failed", GetLastError());
+        }
+        return kept;
+    }
+    void AfterPutInPlace(const std::string& target, uint64_t size) override {
+        LogLine("written " + target + " (" + std::to_string(size) + " bytes)");
+    }
+
+private:
+    backup::BackupSet* backup_;  // null: a run measured without its backups
+};
+
+const char* Passed(bool passed) {
+    return passed ? "passed" : "failed";
+}
 
 bool KeepFolder(Run& run, const std::string& folder) {
     return run.backup == nullptr || run.backup->BeforeCreateFolder(folder);
@@ -61,6 +115,7 @@ std::string Format(const char* format, Args... args) {
 }
 
 int Refuse(Run& run, const char* text) {
+    run.stop = RunOutcome::kRefused;
     run.seam.ShowMessage(text, kCaptionError, Buttons::kOk);
     return 0;
 }
@@ -86,14 +141,25 @@ bool LocateSettingsFile(Run& run) {
 // Nothing on disk changes here; every refusal returns 0.
 int Preflight(Run& run) {
     UpdateContext& ctx = run.ctx;
-    if (!LocateSettingsFile(run)) {
+    const bool located = LocateSettingsFile(run);
+    LogLine("check settings file " + ctx.settingsFile + " in " + run.folder + ": " +
+            Passed(located));
+    if (!located) {
         return Refuse(run, kWrongFolder);
     }
-    if (settings::CheckMenuSettings(run.folder, ctx.settingsFile) != 1 ||
-        settings::CheckInstalledVersion(ctx.requiredVersion, run.folder) != 1) {
+    const bool menus = settings::CheckMenuSettings(run.folder, ctx.settingsFile) == 1;
+    LogLine(std::string("check menu files: ") + Passed(menus));
+    const bool version =
+        menus && settings::CheckInstalledVersion(ctx.requiredVersion, run.folder) == 1;
+    if (menus) {
+        LogLine("check version " + ctx.requiredVersion + ": " + Passed(version));
+    }
+    if (!version) {
         return Refuse(run, kCannotUpdate);
     }
     ctx.systemNumber = settings::GetSystemNumber(ctx.systemNames, run.folder, ctx.settingsFile);
+    LogLine("check system: " + (ctx.systemNumber == -1 ? std::string("not identified")
+                                                       : std::to_string(ctx.systemNumber)));
     if (ctx.systemNumber == -1) {
         return Refuse(run, kCannotUpdate);
     }
@@ -151,6 +217,7 @@ bool AskForDisk(Run& run, int i) {
         }
     }
     Report(run, kCancelled);
+    run.stop = RunOutcome::kCancelled;
     return false;
 }
 
@@ -168,6 +235,18 @@ void ApplyStartRule(UpdateContext& ctx, int i) {
     }
 }
 
+// The archiver's word on how far it is, passed on to whatever shows the run's progress.
+class ArchiveProgress : public archiver::Progress {
+public:
+    explicit ArchiveProgress(MessageSeam& seam) : seam_(seam) {}
+    void Advance(const std::string& member, uint64_t done, uint64_t total) override {
+        seam_.ShowFile(member, done, total);
+    }
+
+private:
+    MessageSeam& seam_;
+};
+
 bool ExtractArchive(Run& run, int i, const std::string& entryFolder) {
     const std::string& name = run.ctx.entryName[i];
     std::string command;
@@ -177,9 +256,13 @@ bool ExtractArchive(Run& run, int i, const std::string& entryFolder) {
         return false;
     }
     std::array<char, kCommandBuffer> output{};
+    ArchiveProgress progress(run.seam);
+    archiver::ScopedProgress telling(progress);
     if (archiver::RunArchiverCommand(run.seam.OwnerWindow(), command.c_str(), output.data(),
                                      output.size()) != 0) {
         output.back() = '\0';
+        LogLine("archive " + ProgramFolder() + name + kArchiveExtension +
+                " failed: " + output.data());
         Report(run, output.data());
         return false;
     }
@@ -202,26 +285,41 @@ bool CopyPlainFile(Run& run, int i, const std::string& entryFolder) {
         run.master21Copied = true;
     }
     const std::string target = entryFolder + parts.fname + parts.ext;
+    run.seam.ShowFile(parts.fname + parts.ext, 0, 1);
     if (!replace::ReplaceWithCopy(source, target)) {
+        LogFailure("copy of " + source + " to " + target + " failed", GetLastError());
         Report(run, Format(kUpdateFailed, target.c_str()));
         return false;
     }
+    run.seam.ShowFile(parts.fname + parts.ext, 1, 1);
     if (!ClearAttributes(target)) {
+        LogFailure("attributes of " + target + " not set", GetLastError());
         Report(run, Format(kAttributeFailed, source.c_str()));
         return false;
     }
     return true;
 }
 
+// Told before the disk prompt, so that the prompt stands in front of the entry it is for.
+void AnnounceEntry(Run& run, int i, const std::string& entryFolder) {
+    const UpdateContext& ctx = run.ctx;
+    LogLine("entry " + std::to_string(i + 1) + "/" + std::to_string(ctx.entryCount) + ": disk " +
+            std::to_string(ctx.entryDisk[i]) + ", kind " + std::to_string(ctx.entryKind[i]) +
+            ", source " + SourceOnDisk(ctx, i) + ", folder " + entryFolder);
+    run.seam.ShowEntry(i + 1, ctx.entryCount, ctx.entryDisk[i], ctx.entryName[i]);
+}
+
 bool InstallEntry(Run& run, int i) {
     if (run.ctx.entryKind[i] == 1) {
         ApplyStartRule(run.ctx, i);
     }
+    const std::string entryFolder = run.folder + run.ctx.entrySubFolder[i];
+    AnnounceEntry(run, i, entryFolder);
     if (!AskForDisk(run, i)) {
         return false;
     }
-    const std::string entryFolder = run.folder + run.ctx.entrySubFolder[i];
     if (!KeepFolder(run, entryFolder)) {
+        LogFailure("backup of folder " + entryFolder + " failed", GetLastError());
         Report(run, Format(kUpdateFailed, entryFolder.c_str()));
         return false;
     }
@@ -277,7 +375,9 @@ bool RecordDigitizer(Run& run) {
     const bool written = KeepSettings(run, path) && WriteSystemKey(path, kKeyDigitizer, kOn) &&
                          (!run.master21Copied || WriteSystemKey(path, kKeyDigitizerMaster, kOn)) &&
                          ExtendTitle(path);
+    LogLine("digitizer option recorded in " + path + ": " + Passed(written));
     if (!written) {
+        LogFailure("settings write failed", GetLastError());
         Report(run, Format(kUpdateFailed, path.c_str()));
         return false;
     }
@@ -289,39 +389,86 @@ bool RecordDigitizer(Run& run) {
 void ConvertMasters(Run& run) {
     WaitCursor wait(run.seam);
     const std::string path = run.folder + settings::kTovakaIni;
-    if (settings::ConvertMaterialSize(path) == 0) {
+    run.seam.ShowConversion(kSizeConversionName);
+    const bool size = settings::ConvertMaterialSize(path) != 0;
+    LogLine(std::string("material size conversion (") + path + "): " + Passed(size));
+    if (!size) {
         Report(run, kSizeConversionFailed);
     }
-    if (settings::ConvertMaterialType(path) == 0) {
+    run.seam.ShowConversion(kTypeConversionName);
+    const bool type = settings::ConvertMaterialType(path) != 0;
+    LogLine(std::string("material type conversion (") + path + "): " + Passed(type));
+    if (!type) {
         Report(run, kTypeConversionFailed);
     }
 }
 
-}  // namespace
-
-int RunUpdate(UpdateContext& ctx, MessageSeam& seam, Backups backups) {
-    WaitCursor wait(seam);
-    Run run{ctx, seam, ctx.destFolder, {}};
-    if (Preflight(run) == 0) {
-        return 0;
+const char* OutcomeName(RunOutcome outcome) {
+    switch (outcome) {
+        case RunOutcome::kUpdated:
+            return "updated";
+        case RunOutcome::kRefused:
+            return "refused before installing";
+        case RunOutcome::kStopped:
+            return "stopped part-way";
+        case RunOutcome::kCancelled:
+            return "cancelled";
     }
+    return "";
+}
+
+RunOutcome Install(Run& run, Backups backups) {
     backup::BackupSet backup(run.folder);
-    std::optional<replace::ScopedObserver> keepOld;
+    LoggedReplace observer(backups == Backups::kKept ? &backup : nullptr);
+    replace::ScopedObserver keepOld(observer);
     if (backups == Backups::kKept) {
-        keepOld.emplace(backup);
         run.backup = &backup;
     }
-    if (!InstallEntries(run)) {
-        return 1;
-    }
-    if (text::FlagIsOn(ctx.digitizerOption) && !RecordDigitizer(run)) {
-        return 1;
-    }
-    if (text::FlagIsOn(ctx.masterAdjust)) {
+    const bool installed =
+        InstallEntries(run) && (!text::FlagIsOn(run.ctx.digitizerOption) || RecordDigitizer(run));
+    if (installed && text::FlagIsOn(run.ctx.masterAdjust)) {
         ConvertMasters(run);
     }
-    Report(run, kUpdated);
-    return 1;
+    LogLine("backup set: " +
+            (backup.folder().empty() ? std::string("none (nothing changed)") : backup.folder()));
+    return installed ? RunOutcome::kUpdated : run.stop;
+}
+
+}  // namespace
+
+RunOutcome RunUpdateOutcome(UpdateContext& ctx, MessageSeam& seam, Backups backups) {
+    LoggedSeam logged(seam);
+    WaitCursor wait(logged);
+    Run run{ctx, logged, ctx.destFolder, {}};
+    LogLine("destination folder " + ctx.destFolder);
+    RunOutcome outcome = RunOutcome::kRefused;
+    if (Preflight(run) != 0) {
+        outcome = Install(run, backups);
+        logged.EndProgress();
+        if (outcome == RunOutcome::kUpdated) {
+            Report(run, kUpdated);
+        }
+    }
+    LogLine(std::string("result: ") + OutcomeName(outcome));
+    return outcome;
+}
+
+int RunUpdate(UpdateContext& ctx, MessageSeam& seam, Backups backups) {
+    return RunUpdateOutcome(ctx, seam, backups) == RunOutcome::kRefused ? 0 : 1;
+}
+
+int ExitCodeOf(RunOutcome outcome) {
+    switch (outcome) {
+        case RunOutcome::kUpdated:
+            return kExitDone;
+        case RunOutcome::kRefused:
+            return kExitRefused;
+        case RunOutcome::kStopped:
+            return kExitStopped;
+        case RunOutcome::kCancelled:
+            return kExitCancelled;
+    }
+    return kExitStopped;
 }
 
 }  // namespace engine

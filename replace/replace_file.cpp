@@ -167,6 +167,9 @@ bool NewFile::PutInPlace() {
               !MoveOver(temp_, target_);
     if (!failed_) {
         temp_.clear();
+        if (g_observer != nullptr) {
+            g_observer->AfterPutInPlace(target_, written_);
+        }
     }
     return Settle();
 }

@@ -19,6 +19,8 @@ namespace replace {
 class Observer {
 public:
     virtual bool BeforePutInPlace(const std::string& target) = 0;
+    // Told once `target` holds its new content of `size` bytes.
+    virtual void AfterPutInPlace(const std::string& /*target*/, uint64_t /*size*/) {}
 
 protected:
     ~Observer() = default;

@@ -109,7 +109,8 @@ void CRenovoView::PaintContent(HDC dc, const RECT& client) const {
 
 int CRenovoView::ShowMessage(const std::string& text, const std::string& caption,
                              engine::Buttons buttons) {
-    return ::MessageBoxA(Handle(), text.c_str(), caption.c_str(),
+    HWND owner = progress_ ? progress_->MessageOwner() : Handle();
+    return ::MessageBoxA(owner, text.c_str(), caption.c_str(),
                          static_cast<UINT>(buttons) /* MB_OK or MB_OKCANCEL */);
 }
 
@@ -123,4 +124,27 @@ void CRenovoView::EndWaitCursor() {
     if (framework::Application* app = framework::Application::Current()) {
         app->EndWaitCursor();
     }
+}
+
+void CRenovoView::ShowEntry(int number, int count, int disk, const std::string& name) {
+    if (!progress_) {
+        progress_ = std::make_unique<wizard::CProgressWindow>(Handle());
+    }
+    progress_->ShowEntry(number, count, disk, name);
+}
+
+void CRenovoView::ShowFile(const std::string& name, uint64_t done, uint64_t total) {
+    if (progress_) {
+        progress_->ShowFile(name, done, total);
+    }
+}
+
+void CRenovoView::ShowConversion(const std::string& file) {
+    if (progress_) {
+        progress_->ShowConversion(file);
+    }
+}
+
+void CRenovoView::EndProgress() {
+    progress_.reset();
 }

@@ -3,11 +3,13 @@
 // page commands (101 to 103, posted to itself) reach OnCommand like any other command.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "engine/message_seam.h"
 #include "engine/update_context.h"
 #include "framework/window.h"
+#include "wizard/progress_window.h"
 
 class CRenovoView : public framework::View, public engine::MessageSeam {
 public:
@@ -25,6 +27,10 @@ public:
     void BeginWaitCursor() override;
     void EndWaitCursor() override;
     void* OwnerWindow() const override { return Handle(); }
+    void ShowEntry(int number, int count, int disk, const std::string& name) override;
+    void ShowFile(const std::string& name, uint64_t done, uint64_t total) override;
+    void ShowConversion(const std::string& file) override;
+    void EndProgress() override;
 
 protected:
     // Reads the manifest (a missing one leaves the context fresh) and queues the start page.
@@ -42,6 +48,8 @@ private:
     void PaintContent(HDC dc, const RECT& client) const;
 
     engine::UpdateContext context_;
+    // Only while a run installs.
+    std::unique_ptr<wizard::CProgressWindow> progress_;
     // The manifest's settings file name. A refused run leaves the name it tried last in the
     // context; each run starts again from this one, so that a folder typed wrong once does not
     // make the product's own settings file unfindable afterwards.

@@ -24,6 +24,7 @@
 #include "engine/texts.h"
 #include "engine/update_run.h"
 #include "tests/support/test_support.h"
+#include "wizard/progress_window.h"
 
 namespace {
 
@@ -40,6 +41,20 @@ public:
     void EndWaitCursor() override {}
     std::string last;
     int count = 0;
+};
+
+// The same seam with the progress window the user sees while the run works.
+class ProgressSeam : public CountingSeam {
+public:
+    void ShowEntry(int number, int count, int disk, const std::string& name) override {
+        window.ShowEntry(number, count, disk, name);
+    }
+    void ShowFile(const std::string& name, uint64_t done, uint64_t total) override {
+        window.ShowFile(name, done, total);
+    }
+    void ShowConversion(const std::string& file) override { window.ShowConversion(file); }
+    void EndProgress() override { window.Close(); }
+    wizard::CProgressWindow window;
 };
 
 double Now() {
@@ -102,12 +117,13 @@ void MakeProduct(const std::string& product) {
     testing_support::WriteFile(product + "tv2menu.ini", "");
 }
 
+template <typename Seam = CountingSeam>
 double TimeRun(const std::string& product, const std::vector<std::string>& archives,
                const std::vector<std::string>& files,
                engine::Backups backups = engine::Backups::kNotKept) {
     engine::UpdateContext ctx = MakeContext(product, archives, files);
     ctx.digitizerOption = "1";  // the settings file is written too
-    CountingSeam seam;
+    Seam seam;
     const double start = Now();
     const int result = engine::RunUpdate(ctx, seam, backups);
     const double took = Now() - start;
@@ -240,13 +256,15 @@ int main(int argc, char** argv) {
     engine::SetProgramFolder(disk);
     testing_support::TempDir work;
 
-    std::vector<double> run, bare, kept, notKept, restore, masters, mastersKept;
+    std::vector<double> run, shown, bare, kept, notKept, restore, masters, mastersKept;
     TimeBare(disk, work / "warm\\", archives, files);  // fills the cache for both
     for (int i = 0; i < kRounds; ++i) {
         const std::string round = std::to_string(i);
         bare.push_back(TimeBare(disk, work / ("bare" + round + "\\"), archives, files));
         MakeProduct(work / ("run" + round + "\\"));
         run.push_back(TimeRun(work / ("run" + round + "\\"), archives, files));
+        MakeProduct(work / ("shown" + round + "\\"));
+        shown.push_back(TimeRun<ProgressSeam>(work / ("shown" + round + "\\"), archives, files));
         const std::string over = work / ("over" + round + "\\");
         notKept.push_back(TimeUpdateOver(work / ("plain" + round + "\\"), archives, files,
                                          engine::Backups::kNotKept));
@@ -268,6 +286,8 @@ int main(int argc, char** argv) {
     std::printf("bare archiver + CopyFileA: %.3f s\n", Median(bare));
     std::printf("update run:                %.3f s\n", Median(run));
     std::printf("ratio run/bare:            %.2fx (goal <= 1.20x)\n", Median(run) / Median(bare));
+    std::printf("update run, progress shown: %.3f s\n", Median(shown));
+    std::printf("ratio shown/run:           %.2fx (goal <= 1.05x)\n", Median(shown) / Median(run));
     std::printf("update over the installed product, every file replaced:\n");
     std::printf("  without backups:         %.3f s\n", Median(notKept));
     std::printf("  with backups:            %.3f s\n", Median(kept));

@@ -430,4 +430,159 @@ TEST_F(Wizard, BrowsingTheUpdateDiskKeepsItsFilesWhereTheyAre) {
     ExpectFullyUpdated();
 }
 
+// The switches support staff use: the whole update from a fixed drive with nothing shown,
+// each exit code, the log, and a command line that cannot be read.
+class Unattended : public Wizard {
+protected:
+    const std::string kShare = "C:\\UPDSHARE\\";  // a network share or a copy on a fixed disk
+    const std::string kLog = kShare + "renovo.log";
+
+    void SetUp() override {
+        Wizard::SetUp();
+        testing_support::RemoveTree(kShare);
+        e2e::CopyTree(kDemo + "disk1\\", kShare);
+        e2e::CopyTree(kDemo + "disk2\\", kShare);
+        ASSERT_TRUE(
+            ::CopyFileA(e2e::WinePath(RENOVO_EXE).c_str(), (kShare + "RENOVO.EXE").c_str(), FALSE));
+    }
+    void TearDown() override {
+        testing_support::RemoveTree(kShare);
+        Wizard::TearDown();
+    }
+    // Starts from `folder` and expects the program to end with `code` without showing anything.
+    void RunQuietly(const std::string& folder, const std::string& arguments, long code) {
+        ASSERT_TRUE(program_.Start(folder + "RENOVO.EXE", folder, arguments));
+        e2e::Shown shown = program_.Next(nullptr, 3000);
+        EXPECT_EQ(shown.hwnd, nullptr) << shown.caption << ": " << shown.MessageText();
+        EXPECT_EQ(program_.WaitExit(), code);
+    }
+    // The log's lines without their times ("YYYY-MM-DD HH:MM:SS.mmm ").
+    std::vector<std::string> LogLines() const {
+        std::vector<std::string> lines;
+        const std::string text = ReadFile(kLog);
+        for (size_t at = 0; at < text.size();) {
+            const size_t end = text.find("\r\n", at);
+            const std::string line = text.substr(at, end - at);
+            EXPECT_GT(line.size(), 24u);
+            EXPECT_EQ(line.substr(4, 1) + line.substr(10, 1) + line.substr(13, 1), "- :") << line;
+            lines.push_back(line.size() > 24 ? line.substr(24) : line);
+            at = end == std::string::npos ? text.size() : end + 2;
+        }
+        return lines;
+    }
+    static std::string Utf8(const char8_t* text) { return reinterpret_cast<const char*>(text); }
+    void ExpectLogHas(const std::vector<std::string>& wanted) const {
+        const std::vector<std::string> lines = LogLines();
+        for (const std::string& line : wanted) {
+            EXPECT_NE(std::find(lines.begin(), lines.end(), line), lines.end()) << line;
+        }
+    }
+};
+
+TEST_F(Unattended, VerySilentUpdatesFromAFixedDriveAndLogsIt) {
+    const std::string args = "/VERYSILENT /DIR=C:\\TOVAKA \"/LOG=" + kLog + "\"";
+    ASSERT_NO_FATAL_FAILURE(RunQuietly(kShare, args, 0));
+    ExpectFullyUpdated();
+    ExpectLogHas({
+        "start: program folder " + kShare + ", mode very silent, switches: " + args,
+        "manifest " + kShare + "info.txt: 3 entries",
+        "destination folder C:\\TOVAKA",
+        "check settings file tovaka1.ini in C:\\TOVAKA\\: passed",
+        "check menu files: passed",
+        "check version 3: passed",
+        "check system: 1",
+        "entry 1/3: disk 1, kind 1, source " + kShare + "START1.lzh, folder C:\\TOVAKA\\SYSTEM\\",
+        "entry 3/3: disk 2, kind 1, source " + kShare + "DATA2.lzh, folder C:\\TOVAKA\\DATA\\",
+        "written C:\\TOVAKA\\21\\MASTER21.DAT (20 bytes)",
+        "written C:\\TOVAKA\\DATA\\COLOR.DAT (" + std::to_string(Member("色見本 2026年版").size()) +
+            " bytes)",
+        "material size conversion (C:\\TOVAKA\\tovaka1.ini): passed",
+        Utf8(u8"message [確認] システムは正常に更新されました。 -> OK"),
+        "result: updated",
+        "exit code 0",
+    });
+}
+
+TEST_F(Unattended, WrongFolderIsRefusedWithOne) {
+    testing_support::MakeDir("C:\\EMPTYDIR");
+    ASSERT_NO_FATAL_FAILURE(RunQuietly(kShare, "/verysilent /dir=C:\\EMPTYDIR /log=" + kLog, 1));
+    ::RemoveDirectoryA("C:\\EMPTYDIR");
+    ExpectUntouched();
+    ExpectLogHas({"check settings file vestima1.ini in C:\\EMPTYDIR: failed",
+                  Utf8(u8"message [エラー] ｲﾝｽﾄｰﾙ先ﾌｫﾙﾀﾞが正しくないと思われます。 -> OK"),
+                  "result: refused before installing", "exit code 1"});
+}
+
+TEST_F(Unattended, DamagedArchiveStopsWithTwo) {
+    std::string archive = ReadFile(kShare + "DATA2.lzh");
+    testing_support::WriteFile(kShare + "DATA2.lzh", archive.substr(0, archive.size() / 2));
+    ASSERT_NO_FATAL_FAILURE(RunQuietly(kShare, "/SILENT /LOG=" + kLog, 2));
+    EXPECT_EQ(Snapshot(kProduct)["DATA\\PRICE.DAT"], before_["DATA\\PRICE.DAT"]);
+    ExpectLogHas({"result: stopped part-way", "exit code 2"});
+}
+
+TEST_F(Unattended, VerySilentCannotSwapDisksAndEndsWithThree) {
+    ASSERT_NO_FATAL_FAILURE(RunQuietly(kFloppy, "/VERYSILENT /LOG=" + kLog, 3));
+    ExpectLogHas({Utf8(u8"message [確認] 2 枚目のｱｯﾌﾟﾃﾞｲﾄFDをｾｯﾄしてください。 -> Cancel"),
+                  Utf8(u8"message [確認] ｱｯﾌﾟﾃﾞｲﾄを取消しました。 -> OK"), "result: cancelled",
+                  "exit code 3"});
+    EXPECT_EQ(Snapshot(kProduct)["21\\MASTER21.DAT"], "MASTER21 demo data\r\n");
+}
+
+TEST_F(Unattended, SilentShowsTheDiskPromptInFrontOfTheProgress) {
+    ASSERT_TRUE(program_.Start(kFloppy + "RENOVO.EXE", kFloppy, "/SILENT"));
+    e2e::Shown prompt = ExpectMessage("2 枚目のｱｯﾌﾟﾃﾞｲﾄFDをｾｯﾄしてください。", "確認");
+    HWND progress = ::FindWindowA("RenovoProgress", "アップデート");
+    ASSERT_NE(progress, nullptr);
+    EXPECT_TRUE(::IsWindowVisible(progress));
+    EXPECT_EQ(::GetWindowLongA(progress, GWL_STYLE) & WS_SYSMENU, 0);
+    char entry[64] = {}, disk[64] = {};
+    ::GetDlgItemTextA(progress, 1, entry, sizeof(entry));
+    ::GetDlgItemTextA(progress, 2, disk, sizeof(disk));
+    EXPECT_EQ(std::string(entry), "3 / 3  DATA2");
+    EXPECT_EQ(std::string(disk), "2 枚目のｱｯﾌﾟﾃﾞｲﾄFD");
+    RECT both{};
+    ::GetWindowRect(prompt.hwnd, &both);
+    RECT behind{};
+    ::GetWindowRect(progress, &behind);
+    UnionRect(&both, &both, &behind);
+    e2e::ScreenshotRect(both, e2e::WinePath(RENOVO_ARTIFACTS) + "\\progress-at-disk-prompt.bmp");
+    Press(prompt, IDCANCEL);
+    EXPECT_EQ(program_.WaitExit(), 3);  // the cancelled report is not shown under /SILENT
+}
+
+struct BadLine {
+    const char* arguments;
+    const char* message;  // nullptr: nothing is shown
+};
+
+class BadCommandLine : public ::testing::TestWithParam<BadLine> {
+protected:
+    testing_support::TempDir dir_;
+};
+
+TEST_P(BadCommandLine, EndsWithFourAndSaysWhyUnlessSilent) {
+    const BadLine& c = GetParam();
+    ASSERT_TRUE(
+        ::CopyFileA(e2e::WinePath(RENOVO_EXE).c_str(), (dir_ / "RENOVO.EXE").c_str(), FALSE));
+    e2e::Program program;
+    ASSERT_TRUE(program.Start(dir_ / "RENOVO.EXE", dir_.path(), c.arguments));
+    e2e::Shown shown = program.Next(nullptr, c.message != nullptr ? 15000 : 3000);
+    if (c.message != nullptr) {
+        ASSERT_NE(shown.hwnd, nullptr);
+        EXPECT_EQ(shown.caption, "エラー");
+        EXPECT_EQ(shown.MessageText(), c.message);
+        program.Press(shown, IDOK);
+    } else {
+        EXPECT_EQ(shown.hwnd, nullptr) << shown.MessageText();
+    }
+    EXPECT_EQ(program.WaitExit(), 4);
+}
+
+INSTANTIATE_TEST_SUITE_P(Lines, BadCommandLine,
+                         ::testing::Values(BadLine{"/QUIET", "/QUIET は使用できないｽｲｯﾁです。"},
+                                           BadLine{"/DIR=", "/DIR= に値が指定されていません。"},
+                                           BadLine{"/SILENT /QUIET", nullptr},
+                                           BadLine{"/LOG /VERYSILENT", nullptr}));
+
 }  // namespace

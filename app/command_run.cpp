@@ -1,0 +1,132 @@
+#include "app/command_run.h"
+
+#include "app/program_folder_setup.h"
+#include "app/renovo_app.h"
+#include "app/restore_command.h"
+#include "app/texts.h"
+#include "engine/install_log.h"
+#include "engine/manifest.h"
+#include "engine/message_seam.h"
+#include "engine/program_folder.h"
+#include "engine/texts.h"
+#include "engine/update_run.h"
+#include "wizard/installed_folder.h"
+#include "wizard/progress_window.h"
+
+namespace app {
+
+namespace {
+
+using engine::Quiet;
+
+// The seam of the unattended run: nothing is asked, except that /SILENT still shows the disk
+// prompt (someone has to swap the disk); /VERYSILENT answers it with Cancel. The run logs
+// every message with its answer.
+class UnattendedSeam : public engine::MessageSeam {
+public:
+    explicit UnattendedSeam(Quiet quiet) : quiet_(quiet) {}
+    int ShowMessage(const std::string& text, const std::string& caption,
+                    engine::Buttons buttons) override {
+        if (buttons != engine::Buttons::kOkCancel) {
+            return engine::kAnswerOk;
+        }
+        if (quiet_ == Quiet::kVerySilent) {
+            return engine::kAnswerCancel;
+        }
+        return ::MessageBoxA(progress_.MessageOwner(), text.c_str(), caption.c_str(), MB_OKCANCEL);
+    }
+    void BeginWaitCursor() override {}
+    void EndWaitCursor() override {}
+    // /SILENT shows the progress window; /VERYSILENT shows nothing.
+    void ShowEntry(int number, int count, int disk, const std::string& name) override {
+        if (quiet_ == Quiet::kSilent) {
+            progress_.ShowEntry(number, count, disk, name);
+        }
+    }
+    void ShowFile(const std::string& name, uint64_t done, uint64_t total) override {
+        if (quiet_ == Quiet::kSilent) {
+            progress_.ShowFile(name, done, total);
+        }
+    }
+    void ShowConversion(const std::string& file) override {
+        if (quiet_ == Quiet::kSilent) {
+            progress_.ShowConversion(file);
+        }
+    }
+    void EndProgress() override { progress_.Close(); }
+
+private:
+    Quiet quiet_;
+    wizard::CProgressWindow progress_;
+};
+
+const char* QuietName(Quiet quiet) {
+    return quiet == Quiet::kVerySilent ? "very silent"
+           : quiet == Quiet::kSilent   ? "silent"
+                                       : "wizard";
+}
+
+int RunUnattended(const engine::CommandLine& cl) {
+    engine::UpdateContext ctx;
+    const std::string manifest = engine::ProgramFolder() + kManifestName;
+    const bool read = engine::ReadManifest(ctx) == 1;
+    engine::LogLine("manifest " + manifest + ": " +
+                    (read ? std::to_string(ctx.entryCount) + " entries" : "not found"));
+    ctx.destFolder = cl.hasDir ? cl.dir : ProposedFolder(ctx);
+    UnattendedSeam seam(cl.quiet);
+    return engine::ExitCodeOf(engine::RunUpdateOutcome(ctx, seam));
+}
+
+int Refuse(const engine::CommandLine& cl, const std::string& text) {
+    if (cl.quiet == Quiet::kNone) {
+        ::MessageBoxA(nullptr, text.c_str(), engine::kCaptionError, MB_OK);
+    }
+    return engine::kExitBadCommandLine;
+}
+
+int Dispatch(HINSTANCE instance, const engine::CommandLine& cl) {
+    if (cl.restore) {
+        return RunRestore(cl.hasDir ? cl.dir : std::string(), cl.quiet);
+    }
+    if (cl.quiet != Quiet::kNone) {
+        return RunUnattended(cl);
+    }
+    CRenovoApp wizard(instance);
+    return wizard.Run();
+}
+
+}  // namespace
+
+std::string ProposedFolder(const engine::UpdateContext& ctx) {
+    if (auto folder = wizard::FindInstalledFolder(ctx.uninstallKeys)) {
+        return *folder;
+    }
+    return ctx.destFolder;
+}
+
+int ShowOrLog(Quiet quiet, const std::string& text, const char* caption, UINT buttons) {
+    const int answer =
+        quiet == Quiet::kNone ? ::MessageBoxA(nullptr, text.c_str(), caption, buttons) : IDOK;
+    engine::LogLine(std::string("message [") + caption + "] " + text + " -> " +
+                    (answer == IDOK ? "OK" : "Cancel"));
+    return answer;
+}
+
+int RunCommandLine(HINSTANCE instance, std::string_view line) {
+    const engine::CommandLine cl = engine::ParseCommandLine(line);
+    if (!cl.error.empty()) {
+        return Refuse(cl, cl.error);
+    }
+    engine::SetProgramFolder(ProgramFolderFromPath(ModuleFileName()));
+    if (!cl.log.empty() && !engine::OpenInstallLog(cl.log)) {
+        return Refuse(cl, engine::kCannotOpenLog + cl.log);
+    }
+    engine::LogLine("start: program folder " + engine::ProgramFolder() + ", mode " +
+                    QuietName(cl.quiet) + ", switches: " + std::string(line));
+    const int code = Dispatch(instance, cl);
+    engine::LogLine("exit code " + std::to_string(code));
+    engine::CloseInstallLog();
+    return code;
+}
+
+}  // namespace app

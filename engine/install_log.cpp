@@ -1,0 +1,87 @@
+#include "engine/install_log.h"
+
+#include <windows.h>
+
+#include <cstdio>
+
+#include "framework/handles.h"
+
+namespace engine {
+
+namespace {
+
+framework::File g_log;
+
+std::string LocalTime() {
+    SYSTEMTIME t{};
+    GetLocalTime(&t);
+    char buffer[32];
+    std::snprintf(buffer, sizeof(buffer), "%04u-%02u-%02u %02u:%02u:%02u.%03u ", t.wYear, t.wMonth,
+                  t.wDay, t.wHour, t.wMinute, t.wSecond, t.wMilliseconds);
+    return buffer;
+}
+
+}  // namespace
+
+bool OpenInstallLog(const std::string& path) {
+    g_log.Reset(CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr));
+    return static_cast<bool>(g_log);
+}
+
+void CloseInstallLog() {
+    g_log.Reset();
+}
+
+bool InstallLogOpen() {
+    return static_cast<bool>(g_log);
+}
+
+std::string Cp932ToUtf8(const std::string& text) {
+    if (text.empty()) {
+        return {};
+    }
+    const int size = static_cast<int>(text.size());
+    const int wide = MultiByteToWideChar(932, 0, text.data(), size, nullptr, 0);
+    std::wstring w(static_cast<size_t>(wide), L'\0');
+    MultiByteToWideChar(932, 0, text.data(), size, w.data(), wide);
+    const int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), wide, nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, w.data(), wide, out.data(), n, nullptr, nullptr);
+    return out;
+}
+
+void LogLine(const std::string& text) {
+    if (!g_log) {
+        return;
+    }
+    // One write per line, so that lines of a run that is killed stay whole.
+    const std::string line = LocalTime() + Cp932ToUtf8(text) + "\r\n";
+    DWORD written = 0;
+    WriteFile(g_log.Get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+}
+
+std::string SystemErrorText(unsigned long error) {
+    char* buffer = nullptr;
+    const DWORD n = FormatMessageA(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, error, 0, reinterpret_cast<char*>(&buffer), 0, nullptr);
+    const framework::LocalBlock owner(buffer);
+    std::string textOf = n != 0 ? std::string(buffer, n) : std::string();
+    while (!textOf.empty() &&
+           (textOf.back() == '\n' || textOf.back() == '\r' || textOf.back() == ' ')) {
+        textOf.pop_back();
+    }
+    return textOf;
+}
+
+void LogFailure(const std::string& what, unsigned long error) {
+    if (!g_log) {
+        return;
+    }
+    char code[16];
+    std::snprintf(code, sizeof(code), " (%lu)", error);
+    LogLine(what + ": " + SystemErrorText(error) + code);
+}
+
+}  // namespace engine

@@ -1,0 +1,26 @@
+// The installation log that /LOG= asks for: UTF-8 lines appended to one file, each with the
+// local time, so support staff can tell afterwards what a run did. Without /LOG nothing is
+// opened and every call here does nothing.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace engine {
+
+// Opens `path` for appending (created when missing); false when it cannot be opened.
+bool OpenInstallLog(const std::string& path);
+void CloseInstallLog();
+bool InstallLogOpen();
+
+// One line of cp932 text, written as UTF-8 after the local time.
+void LogLine(const std::string& text);
+// "<what> failed: <system's error text> (<code>)" for the calling thread's last error.
+void LogFailure(const std::string& what, unsigned long error);
+
+// The system's own text for an error code, without its line end (cp932).
+std::string SystemErrorText(unsigned long error);
+// cp932 → UTF-8; bytes that are no cp932 character become U+FFFD.
+std::string Cp932ToUtf8(const std::string& text);
+
+}  // namespace engine
