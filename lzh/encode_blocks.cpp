@@ -281,12 +281,14 @@ struct BlockPacker::Impl {
     std::vector<uint32_t> stepDist;
 };
 
-void BlockPacker::Impl::CountLengthFreq(const Code& lit, uint32_t* tfreq) const {
-    int n = Trimmed(lit.len, kLiteralCodes);
+// Walks the literal code's lengths as the length code sends them: a length k as symbol k + 2,
+// runs of zeros as symbols 0 to 2 with their extra bits. `emit(symbol, extra, extraBits)`.
+template <typename Emit>
+void ForEachLengthSymbol(const Code& lit, int n, Emit emit) {
     for (int i = 0; i < n;) {
         int k = lit.len[i++];
         if (k != 0) {
-            ++tfreq[k + 2];
+            emit(k + 2, 0, 0);
             continue;
         }
         int run = 1;
@@ -295,16 +297,23 @@ void BlockPacker::Impl::CountLengthFreq(const Code& lit, uint32_t* tfreq) const 
             ++run;
         }
         if (run <= 2) {
-            tfreq[0] += run;
+            for (int r = 0; r < run; ++r) {
+                emit(0, 0, 0);
+            }
         } else if (run <= 18) {
-            ++tfreq[1];
+            emit(1, run - 3, 4);
         } else if (run == 19) {
-            ++tfreq[0];
-            ++tfreq[1];
+            emit(0, 0, 0);
+            emit(1, 15, 4);
         } else {
-            ++tfreq[2];
+            emit(2, run - 20, 9);
         }
     }
+}
+
+void BlockPacker::Impl::CountLengthFreq(const Code& lit, uint32_t* tfreq) const {
+    ForEachLengthSymbol(lit, Trimmed(lit.len, kLiteralCodes),
+                        [&](int symbol, int, int) { ++tfreq[symbol]; });
 }
 
 // A table of lengths sent directly: 3 bits each, 7 and up continued in unary.
@@ -337,38 +346,14 @@ void BlockPacker::Impl::WriteLengths(const Code& code, int n, int countBits, int
 void BlockPacker::Impl::WriteLiteralLengths(const Code& lit, const Code& t) {
     int n = Trimmed(lit.len, kLiteralCodes);
     bits.Put(static_cast<uint32_t>(n), 9);
-    auto put = [&](int s) {
+    ForEachLengthSymbol(lit, n, [&](int symbol, int extra, int extraBits) {
         if (t.used > 1) {
-            bits.Put(t.bits[s], t.len[s]);
+            bits.Put(t.bits[symbol], t.len[symbol]);
         }
-    };
-    for (int i = 0; i < n;) {
-        int k = lit.len[i++];
-        if (k != 0) {
-            put(k + 2);
-            continue;
+        if (extraBits > 0) {
+            bits.Put(static_cast<uint32_t>(extra), extraBits);
         }
-        int run = 1;
-        while (i < n && lit.len[i] == 0) {
-            ++i;
-            ++run;
-        }
-        if (run <= 2) {
-            for (int r = 0; r < run; ++r) {
-                put(0);
-            }
-        } else if (run <= 18) {
-            put(1);
-            bits.Put(static_cast<uint32_t>(run - 3), 4);
-        } else if (run == 19) {
-            put(0);
-            put(1);
-            bits.Put(15, 4);
-        } else {
-            put(2);
-            bits.Put(static_cast<uint32_t>(run - 20), 9);
-        }
-    }
+    });
 }
 
 void BlockPacker::Impl::WriteBlock() {
