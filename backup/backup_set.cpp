@@ -6,6 +6,7 @@
 
 #include "backup/journal.h"
 #include "backup/texts.h"
+#include "framework/directory.h"
 #include "text/cp932.h"
 
 namespace backup {
@@ -112,24 +113,8 @@ uint64_t Now() {
 
 }  // namespace
 
-std::string FullPath(const std::string& path) {
-    std::string full(MAX_PATH + 1, '\0');
-    for (;;) {
-        const DWORD n =
-            GetFullPathNameA(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
-        if (n == 0) {
-            return path;
-        }
-        if (n < full.size()) {
-            full.resize(n);
-            return full;
-        }
-        full.assign(n + 1, '\0');
-    }
-}
-
 std::string BackupRoot(const std::string& productFolder) {
-    return FullPath(productFolder + kBackupFolder);
+    return framework::FullPath(productFolder + kBackupFolder);
 }
 
 std::string NewestSet(const std::string& productFolder) {
@@ -208,7 +193,7 @@ std::string BackupSet::SaveOld(const std::string& full, bool linkAllowed) {
 }
 
 bool BackupSet::Keep(const std::string& path, bool linkAllowed) {
-    const std::string full = FullPath(path);
+    const std::string full = framework::FullPath(path);
     const std::string key = text::ToUpperAscii(full);
     if (seen_.count(key) != 0) {
         return true;
@@ -245,7 +230,7 @@ bool BackupSet::BeforeWriteInPlace(const std::string& file) {
 
 bool BackupSet::BeforeCreateFolder(const std::string& folder) {
     std::vector<std::string> missing;
-    for (std::string level = WithoutSeparator(FullPath(folder)); !level.empty() && !Exists(level);
+    for (std::string level = WithoutSeparator(framework::FullPath(folder)); !level.empty() && !Exists(level);
          level = Parent(level)) {
         missing.push_back(level);
     }

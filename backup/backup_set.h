@@ -58,7 +58,4 @@ std::string NewestSet(const std::string& productFolder);  // empty when there is
 // Deletes a set folder and the files in it; false when something stays.
 bool DeleteSet(const std::string& setFolder);
 
-// The full form of a path as the platform resolves it now (relative to the current folder).
-std::string FullPath(const std::string& path);
-
 }  // namespace backup

@@ -10,6 +10,7 @@
 #include "backup/journal.h"
 #include "backup/texts.h"
 #include "framework/handles.h"
+#include "replace/replace_file.h"
 #include "text/cp932.h"
 
 namespace backup {
@@ -36,24 +37,6 @@ bool Exists(const std::string& path) {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-// Moves `temp` over `target` in one step; a read-only target is replaced too.
-bool MoveOver(const std::string& temp, const std::string& target) {
-    const DWORD flags = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
-    if (MoveFileExA(temp.c_str(), target.c_str(), flags)) {
-        return true;
-    }
-    const DWORD attributes = GetFileAttributesA(target.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_READONLY)) {
-        return false;
-    }
-    SetFileAttributesA(target.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
-    if (MoveFileExA(temp.c_str(), target.c_str(), flags)) {
-        return true;
-    }
-    SetFileAttributesA(target.c_str(), attributes);
-    return false;
-}
-
 // The saved file keeps its name in the set until the set is retired, so that a restore that
 // stops part-way can be run again.
 bool PutBack(const std::string& saved, const std::string& target) {
@@ -66,7 +49,7 @@ bool PutBack(const std::string& saved, const std::string& target) {
         !CopyFileA(saved.c_str(), temp.c_str(), FALSE)) {
         return false;
     }
-    const bool moved = MoveOver(temp, target);
+    const bool moved = replace::MoveOver(temp, target);
     // A rename between two names of one file does nothing (a second attempt after a partial
     // restore meets exactly that): the temporary name must go all the same.
     DeleteFileA(temp.c_str());

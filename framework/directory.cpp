@@ -48,6 +48,13 @@ std::string ResolveDrive(char letter) {
 
 }  // namespace
 
+std::string FullPath(const std::string& path) {
+    std::string full = GrowingRead([&](DWORD size, char* buffer) {
+        return ::GetFullPathNameA(path.c_str(), size, buffer, nullptr);
+    });
+    return full.empty() ? path : full;
+}
+
 bool ChangeDirectory(const std::string& path) {
     if (!::SetCurrentDirectoryA(path.c_str())) {
         return false;

@@ -14,6 +14,9 @@ namespace framework {
 // with nothing changed, when it cannot be entered.
 bool ChangeDirectory(const std::string& path);
 
+// The full form of a path as the platform resolves it now (the current directory, "=X:").
+std::string FullPath(const std::string& path);
+
 // Where "X:name" resolves on one drive, kept when made and put back by Restore, so that names
 // on that drive mean the same files again whatever changes of directory came between.
 class DriveDirectory {

@@ -46,6 +46,8 @@ uint64_t SizeOf(HANDLE file) {
     return GetFileSizeEx(file, &size) ? static_cast<uint64_t>(size.QuadPart) : UINT64_MAX;
 }
 
+}  // namespace
+
 // Windows refuses to rename over a read-only file; its attribute is cleared for the step and
 // put back when the step fails.
 bool MoveOver(const std::string& from, const std::string& target) {
@@ -68,8 +70,6 @@ bool MoveOver(const std::string& from, const std::string& target) {
     }
     return false;
 }
-
-}  // namespace
 
 ScopedObserver::ScopedObserver(Observer& observer) : previous_(g_observer) {
     g_observer = &observer;

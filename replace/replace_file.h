@@ -91,6 +91,10 @@ private:
 // Copies the content and last-write time of `source` into a temporary file beside `target`,
 // checks that it is as long as the source, and puts it in place. A read error of the source
 // fails the replace as a full disk does.
+// Puts `from` over `target` in one step, a read-only target too (its bit back on failure);
+// no observer is asked. For files that are already complete, such as a backup put back.
+bool MoveOver(const std::string& from, const std::string& target);
+
 bool ReplaceWithCopy(const std::string& source, const std::string& target);
 
 }  // namespace replace

@@ -15,6 +15,7 @@
 
 #include "archiver/archiver.h"
 #include "backup/backup_set.h"
+#include "framework/directory.h"
 #include "backup/journal.h"
 #include "backup/restore.h"
 #include "backup/texts.h"
@@ -160,7 +161,7 @@ void PrintSetSpace(const std::string& product) {
     for (const backup::Change& change : journal.changes) {
         if (change.kind == backup::ChangeKind::kSaved) {
             const uint64_t size = SizeOf(set + "\\" + change.saved);
-            const bool settings = change.path == backup::FullPath(product + "tovaka1.ini");
+            const bool settings = change.path == framework::FullPath(product + "tovaka1.ini");
             (settings ? copied : linked) += size;
         }
     }
