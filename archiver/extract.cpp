@@ -8,6 +8,7 @@
 #include "archiver/archiver.h"
 #include "archiver/texts.h"
 #include "archiver/win32_file.h"
+#include "replace/replace_file.h"
 #include "text/cp932.h"
 
 namespace archiver {
@@ -76,10 +77,33 @@ bool IsEmptyFile(const std::string& path) {
            data.nFileSizeLow == 0 && data.nFileSizeHigh == 0;
 }
 
+bool MemberTime(const lzh::Member& m, FILETIME& time) {
+    if (m.hasUnixTime) {
+        ULARGE_INTEGER t;
+        t.QuadPart = static_cast<ULONGLONG>(m.unixTime + 11644473600LL) * 10000000ULL;
+        time.dwLowDateTime = t.LowPart;
+        time.dwHighDateTime = t.HighPart;
+        return m.unixTime >= -11644473600LL;
+    }
+    FILETIME local;
+    return m.dosTime != 0 && DosDateTimeToFileTime(HIWORD(m.dosTime), LOWORD(m.dosTime), &local) &&
+           LocalFileTimeToFileTime(&local, &time);
+}
+
+// Without -c an installed file newer than the member stays.
+bool KeepNewerTarget(const Command& command, const lzh::Member& m, const std::string& target) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    FILETIME time;
+    return !command.replaceAlways && MemberTime(m, time) &&
+           GetFileAttributesExA(target.c_str(), GetFileExInfoStandard, &data) &&
+           CompareFileTime(&data.ftLastWriteTime, &time) > 0;
+}
+
 // Reads the whole archive once: every header, name and member's data must be sound, and the
 // archive whole (at least one member, then its end mark), before a single file is written.
 // A copy that went wrong shows as an empty or cut file, which must not pass for an update.
-Outcome Verify(const Command& command, uint64_t& total) {
+// `targets` gets the files the extraction will replace, in order.
+Outcome Verify(const Command& command, uint64_t& total, std::vector<std::string>& targets) {
     FileSource source(command.archive);
     if (!source.opened()) {
         bool missing = source.openError() == ERROR_FILE_NOT_FOUND ||
@@ -111,6 +135,10 @@ Outcome Verify(const Command& command, uint64_t& total) {
             return Failure(kResultBadArchive, refusal, member.path, command.archive,
                            kNothingWritten);
         }
+        const std::string target = JoinPath(command.destination, member.name);
+        if (IsRegularFile(member) && !KeepNewerTarget(command, member, target)) {
+            targets.push_back(target);
+        }
         NullSink sink;
         status = IsRegularFile(member) ? reader.Extract(sink) : reader.Skip();
         if (status != lzh::Status::kOk) {
@@ -136,28 +164,6 @@ bool EnsureFolder(std::string folder) {
         return false;
     }
     return CreateDirectoryA(folder.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
-}
-
-bool MemberTime(const lzh::Member& m, FILETIME& time) {
-    if (m.hasUnixTime) {
-        ULARGE_INTEGER t;
-        t.QuadPart = static_cast<ULONGLONG>(m.unixTime + 11644473600LL) * 10000000ULL;
-        time.dwLowDateTime = t.LowPart;
-        time.dwHighDateTime = t.HighPart;
-        return m.unixTime >= -11644473600LL;
-    }
-    FILETIME local;
-    return m.dosTime != 0 && DosDateTimeToFileTime(HIWORD(m.dosTime), LOWORD(m.dosTime), &local) &&
-           LocalFileTimeToFileTime(&local, &time);
-}
-
-// Without -c an installed file newer than the member stays.
-bool KeepNewerTarget(const Command& command, const lzh::Member& m, const std::string& target) {
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    FILETIME time;
-    return !command.replaceAlways && MemberTime(m, time) &&
-           GetFileAttributesExA(target.c_str(), GetFileExInfoStandard, &data) &&
-           CompareFileTime(&data.ftLastWriteTime, &time) > 0;
 }
 
 // Counts what a member's sink takes and tells the progress now and then: about a hundred
@@ -243,12 +249,16 @@ ScopedProgress::~ScopedProgress() {
 
 Outcome ExtractArchive(const Command& command) {
     uint64_t total = 0;
-    if (Outcome checked = Verify(command, total); checked.result != 0) {
+    std::vector<std::string> targets;
+    if (Outcome checked = Verify(command, total, targets); checked.result != 0) {
         return checked;
     }
     if (!EnsureFolder(command.destination)) {
         return Failure(kResultWriteFailed, kCannotCreateFolder, "", command.archive,
                        kNothingWritten);
+    }
+    if (!replace::AnnounceReplaces(targets)) {
+        return Failure(kResultWriteFailed, kCannotReplace, "", command.archive, kNothingWritten);
     }
     FileSource source(command.archive);
     lzh::Reader reader(source);
@@ -272,6 +282,22 @@ Outcome ExtractArchive(const Command& command) {
         }
     }
     return {0, Extracted(written)};
+}
+
+bool ListTargets(const std::string& archive, const std::string& destination,
+                 std::vector<std::string>& targets) {
+    FileSource source(archive);
+    lzh::Reader reader(source);
+    lzh::Member m;
+    for (lzh::Status status; source.opened() && (status = reader.Next(m)) != lzh::Status::kEnd;) {
+        if (status != lzh::Status::kOk || reader.Skip() != lzh::Status::kOk) {
+            return false;
+        }
+        if (IsRegularFile(m)) {
+            targets.push_back(JoinPath(destination, m.name));
+        }
+    }
+    return source.opened();
 }
 
 Outcome ListArchive(const Command& command) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "archiver/command.h"
 
@@ -19,6 +20,11 @@ struct Outcome {
 // Checks every member (headers, names, data and CRC) before writing any of them, then writes
 // each regular file under its bare name into the destination through a temporary file there.
 Outcome ExtractArchive(const Command& command);
+
+// The files an extraction of `archive` into `destination` would write, read from the member
+// headers alone; false when the archive cannot be read through.
+bool ListTargets(const std::string& archive, const std::string& destination,
+                 std::vector<std::string>& targets);
 
 // One line per member: sizes, method, CRC and stored path.
 Outcome ListArchive(const Command& command);

@@ -49,4 +49,29 @@ size_t FileSource::Read(void* buf, size_t n) {
     return done;
 }
 
+uint64_t FileSource::Skip(uint64_t n) {
+    const uint64_t buffered = std::min<uint64_t>(n, end_ - pos_);
+    pos_ += static_cast<size_t>(buffered);
+    if (buffered == n || failed_) {
+        return buffered;
+    }
+    // Past the end a seek would succeed: the file's size bounds it, so that a cut-short
+    // archive still reads as one.
+    LARGE_INTEGER zero{}, here{}, size{};
+    if (!SetFilePointerEx(file_.get(), zero, &here, FILE_CURRENT) ||
+        !GetFileSizeEx(file_.get(), &size)) {
+        failed_ = true;
+        return buffered;
+    }
+    LARGE_INTEGER step{};
+    step.QuadPart = static_cast<LONGLONG>(
+        std::min<uint64_t>(n - buffered, static_cast<uint64_t>(std::max<LONGLONG>(
+                                             size.QuadPart - here.QuadPart, 0))));
+    if (!SetFilePointerEx(file_.get(), step, nullptr, FILE_CURRENT)) {
+        failed_ = true;
+        return buffered;
+    }
+    return buffered + static_cast<uint64_t>(step.QuadPart);
+}
+
 }  // namespace archiver

@@ -34,6 +34,7 @@ public:
     DWORD openError() const { return openError_; }
     size_t Read(void* buf, size_t n) override;
     bool Failed() const override { return failed_; }
+    uint64_t Skip(uint64_t n) override;  // seeks past what is not buffered
 
 private:
     UniqueHandle file_;

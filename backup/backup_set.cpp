@@ -173,12 +173,12 @@ bool BackupSet::Open() {
     return true;
 }
 
-bool BackupSet::Append(const Change& change) {
-    const std::string line = FormatChange(change);
+// One write and one flush for any number of lines: the flush is what a change costs.
+bool BackupSet::Append(const std::string& lines) {
     DWORD written = 0;
-    return WriteFile(journal_.Get(), line.data(), static_cast<DWORD>(line.size()), &written,
+    return WriteFile(journal_.Get(), lines.data(), static_cast<DWORD>(lines.size()), &written,
                      nullptr) &&
-           written == line.size() && FlushFileBuffers(journal_.Get());
+           written == lines.size() && FlushFileBuffers(journal_.Get());
 }
 
 // The old file gets its second name (or copy) first, then the journal line: a line that
@@ -192,20 +192,26 @@ std::string BackupSet::SaveOld(const std::string& full, bool linkAllowed) {
     return CopyDurably(full, saved) ? name : std::string();
 }
 
-bool BackupSet::Keep(const std::string& path, bool linkAllowed) {
+bool BackupSet::Known(const std::string& key, const Pending& pending) const {
+    return seen_.count(key) != 0 || pending.keys.count(key) != 0;
+}
+
+// Keeps the old content of a file not yet journalled and adds its line. false: the old
+// content could not be kept.
+bool BackupSet::AddFile(const std::string& path, bool linkAllowed, Pending& pending) {
     const std::string full = framework::FullPath(path);
-    const std::string key = text::ToUpperAscii(full);
-    if (seen_.count(key) != 0) {
+    std::string key = text::ToUpperAscii(full);
+    if (Known(key, pending)) {
         return true;
     }
     if (!Open()) {
         return false;
     }
-    Change change{ChangeKind::kCreated, full, {}};
     const DWORD attributes = GetFileAttributesA(full.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
         return true;  // the replace itself will refuse it
     }
+    Change change{ChangeKind::kCreated, full, {}};
     if (attributes != INVALID_FILE_ATTRIBUTES) {
         change.kind = ChangeKind::kSaved;
         change.saved = SaveOld(full, linkAllowed && saving_ == Saving::kLinkWherePossible);
@@ -213,38 +219,72 @@ bool BackupSet::Keep(const std::string& path, bool linkAllowed) {
             return false;
         }
     }
-    if (!Append(change)) {
-        return false;
-    }
-    seen_.insert(key);
+    pending.lines += FormatChange(change);
+    pending.keys.insert(std::move(key));
     return true;
 }
 
-bool BackupSet::BeforePutInPlace(const std::string& target) {
-    return Keep(target, true);
-}
-
-bool BackupSet::BeforeWriteInPlace(const std::string& file) {
-    return Keep(file, false);
-}
-
-bool BackupSet::BeforeCreateFolder(const std::string& folder) {
+// A line for each missing level of `folder`, the outermost first.
+void BackupSet::AddFolder(const std::string& folder, Pending& pending) {
     std::vector<std::string> missing;
-    for (std::string level = WithoutSeparator(framework::FullPath(folder)); !level.empty() && !Exists(level);
+    for (std::string level = WithoutSeparator(framework::FullPath(folder));
+         !level.empty() && !Exists(level) && !Known(text::ToUpperAscii(level), pending);
          level = Parent(level)) {
         missing.push_back(level);
     }
     for (auto level = missing.rbegin(); level != missing.rend(); ++level) {
-        const std::string key = text::ToUpperAscii(*level);
-        if (seen_.count(key) != 0) {
-            continue;
-        }
-        if (!Open() || !Append({ChangeKind::kFolder, *level, {}})) {
-            return false;
-        }
-        seen_.insert(key);
+        pending.lines += FormatChange({ChangeKind::kFolder, *level, {}});
+        pending.keys.insert(text::ToUpperAscii(*level));
     }
+}
+
+// All the pending lines in one flushed write; even after a failed AddFile, so that what was
+// kept before it has its line.
+bool BackupSet::Commit(const Pending& pending) {
+    if (pending.lines.empty()) {
+        return true;
+    }
+    if (!Open() || !Append(pending.lines)) {
+        return false;
+    }
+    seen_.insert(pending.keys.begin(), pending.keys.end());
     return true;
+}
+
+bool BackupSet::BeforeInstalling(const std::vector<std::string>& folders,
+                                 const std::vector<std::string>& replaced,
+                                 const std::vector<std::string>& writtenInPlace) {
+    Pending pending;
+    for (const std::string& folder : folders) {
+        AddFolder(folder, pending);
+    }
+    bool kept = true;
+    for (size_t i = 0; kept && i < replaced.size(); ++i) {
+        kept = AddFile(replaced[i], true, pending);
+    }
+    // One that cannot be copied yet (held open) is copied, or refused, when it is written.
+    for (size_t i = 0; kept && i < writtenInPlace.size(); ++i) {
+        AddFile(writtenInPlace[i], false, pending);
+    }
+    return Commit(pending) && kept;
+}
+
+bool BackupSet::BeforePutInPlace(const std::string& target) {
+    return BeforeInstalling({}, {target}, {});
+}
+
+bool BackupSet::BeforePutInPlaceAll(const std::vector<std::string>& targets) {
+    return BeforeInstalling({}, targets, {});
+}
+
+bool BackupSet::BeforeWriteInPlace(const std::string& file) {
+    Pending pending;
+    const bool kept = AddFile(file, false, pending);
+    return Commit(pending) && kept;
+}
+
+bool BackupSet::BeforeCreateFolder(const std::string& folder) {
+    return BeforeInstalling({folder}, {}, {});
 }
 
 }  // namespace backup

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 #include <unordered_set>
+#include <vector>
 
 #include "framework/handles.h"
 #include "replace/replace_file.h"
@@ -29,18 +30,33 @@ public:
     // Just before `target` is replaced in one step (or created): keeps its old content or
     // journals it as new. false: the backup could not be written, so nothing may change.
     bool BeforePutInPlace(const std::string& target) override;
+    // The same for several targets, journalled in one flushed write.
+    bool BeforePutInPlaceAll(const std::vector<std::string>& targets) override;
     // Before `file` is written in place (the settings file): always a copy.
     bool BeforeWriteInPlace(const std::string& file);
     // Before `folder` is created with its missing parents: journals each missing level.
     bool BeforeCreateFolder(const std::string& folder);
+    // All of the above for what a part of the run will create, replace and write in place,
+    // in one flushed write: the folders' missing levels first, then the files. A file to be
+    // written in place that cannot be copied now is left to BeforeWriteInPlace.
+    bool BeforeInstalling(const std::vector<std::string>& folders,
+                          const std::vector<std::string>& replaced,
+                          const std::vector<std::string>& writtenInPlace);
 
     // The set's folder; empty until the first change.
     const std::string& folder() const { return set_; }
 
 private:
     bool Open();
-    bool Append(const struct Change& change);
-    bool Keep(const std::string& path, bool linkAllowed);
+    struct Pending {
+        std::string lines;
+        std::unordered_set<std::string> keys;  // upper-cased full paths the lines name
+    };
+    bool Append(const std::string& lines);
+    bool Known(const std::string& key, const Pending& pending) const;
+    bool AddFile(const std::string& path, bool linkAllowed, Pending& pending);
+    void AddFolder(const std::string& folder, Pending& pending);
+    bool Commit(const Pending& pending);
     std::string SaveOld(const std::string& full, bool linkAllowed);
 
     std::string product_;

@@ -5,9 +5,11 @@
 #include <array>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "archiver/archiver.h"
 #include "archiver/command.h"
+#include "archiver/extract.h"
 #include "backup/backup_set.h"
 #include "engine/command_line.h"
 #include "engine/install_log.h"
@@ -37,6 +39,7 @@ struct Run {
     std::string windowsFolder;
     int currentDisk = 1;
     bool master21Copied = false;
+    int announcedThrough = -1;  // the last entry whose files the backups know
     backup::BackupSet* backup = nullptr;     // the run's way back, from its first change on
     RunOutcome stop = RunOutcome::kStopped;  // how the run ends when an entry fails
 };
@@ -78,6 +81,15 @@ public:
         const bool kept = backup_ == nullptr || backup_->BeforePutInPlace(target);
         if (!kept) {
             LogFailure("backup of " + target + " failed", GetLastError());
+        }
+        return kept;
+    }
+    bool BeforePutInPlaceAll(const std::vector<std::string>& targets) override {
+        const bool kept = backup_ == nullptr || backup_->BeforePutInPlaceAll(targets);
+        if (!kept) {
+            LogFailure("backup of " + std::to_string(targets.size()) + " files from " +
+                           targets.front() + " on failed",
+                       GetLastError());
         }
         return kept;
     }
@@ -278,6 +290,11 @@ bool ClearAttributes(const std::string& path) {
     return SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL) != 0;
 }
 
+std::string PlainTarget(const Run& run, int i) {
+    const text::PathParts parts = text::SplitPath(run.ctx.entryName[i]);
+    return run.folder + run.ctx.entrySubFolder[i] + parts.fname + parts.ext;
+}
+
 bool CopyPlainFile(Run& run, int i, const std::string& entryFolder) {
     const std::string source = ProgramFolder() + run.ctx.entryName[i];
     const text::PathParts parts = text::SplitPath(source);
@@ -309,16 +326,47 @@ void AnnounceEntry(Run& run, int i, const std::string& entryFolder) {
     run.seam.ShowEntry(i + 1, ctx.entryCount, ctx.entryDisk[i], ctx.entryName[i]);
 }
 
-bool InstallEntry(Run& run, int i) {
-    if (run.ctx.entryKind[i] == 1) {
-        ApplyStartRule(run.ctx, i);
+// Once a disk is in the drive, the backups learn of everything its entries will create and
+// replace (the folders, the plain files, the archives' members) in one go, so that the
+// journal costs one flush a disk rather than one a file; with the first disk, the settings
+// file the run writes at its end, which nothing before changes. An archive that cannot be
+// read through is left to its extraction, which journals its own members and reports it.
+bool AnnounceDisk(Run& run, int i) {
+    const UpdateContext& ctx = run.ctx;
+    if (run.backup == nullptr || i <= run.announcedThrough) {
+        return true;
     }
+    std::vector<std::string> folders, files;
+    int last = i;
+    for (; last < ctx.entryCount && ctx.entryDisk[last] == ctx.entryDisk[i]; ++last) {
+        const std::string entryFolder = run.folder + ctx.entrySubFolder[last];
+        folders.push_back(entryFolder);
+        if (ctx.entryKind[last] == 1) {
+            archiver::ListTargets(SourceOnDisk(ctx, last), entryFolder, files);
+        } else {
+            files.push_back(PlainTarget(run, last));
+        }
+    }
+    std::vector<std::string> inPlace;
+    if (run.announcedThrough < 0 && text::FlagIsOn(ctx.digitizerOption)) {
+        inPlace.push_back(run.folder + ctx.settingsFile);
+    }
+    run.announcedThrough = last - 1;
+    const bool kept = run.backup->BeforeInstalling(folders, files, inPlace);
+    if (!kept) {
+        LogFailure("backup of disk " + std::to_string(ctx.entryDisk[i]) + " failed",
+                   GetLastError());
+    }
+    return kept;
+}
+
+bool InstallEntry(Run& run, int i) {
     const std::string entryFolder = run.folder + run.ctx.entrySubFolder[i];
     AnnounceEntry(run, i, entryFolder);
     if (!AskForDisk(run, i)) {
         return false;
     }
-    if (!KeepFolder(run, entryFolder)) {
+    if (!AnnounceDisk(run, i) || !KeepFolder(run, entryFolder)) {
         LogFailure("backup of folder " + entryFolder + " failed", GetLastError());
         Report(run, Format(kUpdateFailed, entryFolder.c_str()));
         return false;
@@ -333,6 +381,11 @@ bool InstallEntry(Run& run, int i) {
 bool InstallEntries(Run& run) {
     run.windowsFolder = WindowsFolder();
     archiver::PrepareArchiver();
+    for (int i = 0; i < run.ctx.entryCount; ++i) {
+        if (run.ctx.entryKind[i] == 1) {
+            ApplyStartRule(run.ctx, i);
+        }
+    }
     for (int i = 0; i < run.ctx.entryCount; ++i) {
         if (!InstallEntry(run, i)) {
             return false;
@@ -385,19 +438,29 @@ bool RecordDigitizer(Run& run) {
     return true;
 }
 
+void LogConversion(const char* name, const std::string& path, bool passed,
+                   const settings::ConversionReport& report) {
+    LogLine(std::string(name) + " conversion (" + path + "): " + Passed(passed));
+    for (const settings::FolderCount& folder : report) {
+        LogLine("  " + folder.folder + ": " + std::to_string(folder.files) + " files converted");
+    }
+}
+
 // Both conversions read tovaka1.ini, whatever the settings file is; neither stops the run.
 void ConvertMasters(Run& run) {
     WaitCursor wait(run.seam);
     const std::string path = run.folder + settings::kTovakaIni;
     run.seam.ShowConversion(kSizeConversionName);
-    const bool size = settings::ConvertMaterialSize(path) != 0;
-    LogLine(std::string("material size conversion (") + path + "): " + Passed(size));
+    settings::ConversionReport report;
+    const bool size = settings::ConvertMaterialSize(path, &report) != 0;
+    LogConversion("material size", path, size, report);
     if (!size) {
         Report(run, kSizeConversionFailed);
     }
     run.seam.ShowConversion(kTypeConversionName);
-    const bool type = settings::ConvertMaterialType(path) != 0;
-    LogLine(std::string("material type conversion (") + path + "): " + Passed(type));
+    report.clear();
+    const bool type = settings::ConvertMaterialType(path, &report) != 0;
+    LogConversion("material type", path, type, report);
     if (!type) {
         Report(run, kTypeConversionFailed);
     }

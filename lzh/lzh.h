@@ -30,6 +30,9 @@ public:
     // Reads up to `n` bytes; returns how many were read, 0 at the end. Sets `failed` on error.
     virtual size_t Read(void* buf, size_t n) = 0;
     virtual bool Failed() const { return false; }
+    // Passes over up to `n` bytes; returns how many there were. Reads them unless the source
+    // can seek, so that a member skipped costs no reading.
+    virtual uint64_t Skip(uint64_t n);
 };
 
 class ByteSink {

@@ -36,9 +36,13 @@ size_t MemberInput::ReadChunk(const uint8_t*& data) {
 }
 
 Status MemberInput::SkipRest() {
-    const uint8_t* data;
-    while (remaining_ > 0 && !truncated_) {
-        ReadChunk(data);
+    if (remaining_ > 0 && !truncated_) {
+        const uint64_t skipped = source_.Skip(remaining_);
+        if (skipped < remaining_) {
+            truncated_ = true;
+            failed_ = source_.Failed();
+        }
+        remaining_ -= skipped;
     }
     return EndStatus();
 }

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <array>
 #include <string_view>
 #include <unordered_set>
@@ -77,6 +78,20 @@ Status RunDecoder(const Method& method, BitReader& in, Window& out) {
 }
 
 }  // namespace
+
+uint64_t ByteSource::Skip(uint64_t n) {
+    char scratch[16384];
+    uint64_t skipped = 0;
+    while (skipped < n) {
+        const size_t want = static_cast<size_t>(std::min<uint64_t>(n - skipped, sizeof scratch));
+        const size_t got = Read(scratch, want);
+        if (got == 0) {
+            break;
+        }
+        skipped += got;
+    }
+    return skipped;
+}
 
 const char* StatusName(Status s) {
     switch (s) {

@@ -79,6 +79,10 @@ ScopedObserver::~ScopedObserver() {
     g_observer = previous_;
 }
 
+bool AnnounceReplaces(const std::vector<std::string>& targets) {
+    return g_observer == nullptr || targets.empty() || g_observer->BeforePutInPlaceAll(targets);
+}
+
 NewFile::NewFile(std::string target) : target_(std::move(target)), temp_(UniqueTempFile(target_)) {
     if (!temp_.empty()) {
         Open(TRUNCATE_EXISTING);

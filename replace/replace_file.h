@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "framework/handles.h"
 
@@ -19,6 +20,16 @@ namespace replace {
 class Observer {
 public:
     virtual bool BeforePutInPlace(const std::string& target) = 0;
+    // Told at once of targets about to be replaced one after another (an archive's members),
+    // so that what the observer must make durable for them costs one flush, not one each.
+    virtual bool BeforePutInPlaceAll(const std::vector<std::string>& targets) {
+        for (const std::string& target : targets) {
+            if (!BeforePutInPlace(target)) {
+                return false;
+            }
+        }
+        return true;
+    }
     // Told once `target` holds its new content of `size` bytes.
     virtual void AfterPutInPlace(const std::string& /*target*/, uint64_t /*size*/) {}
 
@@ -88,13 +99,17 @@ private:
     FILETIME time_{};
 };
 
-// Copies the content and last-write time of `source` into a temporary file beside `target`,
-// checks that it is as long as the source, and puts it in place. A read error of the source
-// fails the replace as a full disk does.
+// Tells the observer, if any, of the targets the caller will replace next; false: nothing may
+// be replaced. Their replaces still tell it of each one, which it may already know.
+bool AnnounceReplaces(const std::vector<std::string>& targets);
+
 // Puts `from` over `target` in one step, a read-only target too (its bit back on failure);
 // no observer is asked. For files that are already complete, such as a backup put back.
 bool MoveOver(const std::string& from, const std::string& target);
 
+// Copies the content and last-write time of `source` into a temporary file beside `target`,
+// checks that it is as long as the source, and puts it in place. A read error of the source
+// fails the replace as a full disk does.
 bool ReplaceWithCopy(const std::string& source, const std::string& target);
 
 }  // namespace replace

@@ -93,13 +93,32 @@ bool ConvertMasterFile(const std::string& folder, const std::string& name, LineR
     return work.Commit(size);
 }
 
-int ConvertBothFolders(const std::string& settingsPath, LineRule rule) {
+int ConvertReported(const std::string& folder, LineRule rule, ConversionReport* report) {
+    int converted = 0;
+    const int result = ConvertMasterFolder(folder, rule, &converted);
+    if (report != nullptr) {
+        report->push_back({folder, converted});
+    }
+    return result;
+}
+
+int ConvertBothFolders(const std::string& settingsPath, LineRule rule, ConversionReport* report) {
     const std::string prefix =
         ReadProfileString(settingsPath, kDirSection, kMasterKey, "", kPrefixBuffer);
-    if (ConvertMasterFolder(prefix + kFirstMasterFolder, rule) != 1) {
+    if (ConvertReported(prefix + kFirstMasterFolder, rule, report) != 1) {
         return 0;
     }
-    return ConvertMasterFolder(prefix + kSecondMasterFolder, rule);
+    return ConvertReported(prefix + kSecondMasterFolder, rule, report);
+}
+
+// The backups learn of the whole folder at once: one flush for all its files.
+bool AnnounceFolder(const std::string& folder, const std::vector<std::string>& names) {
+    std::vector<std::string> targets;
+    targets.reserve(names.size());
+    for (const std::string& name : names) {
+        targets.push_back(folder + name);
+    }
+    return replace::AnnounceReplaces(targets);
 }
 
 }  // namespace
@@ -124,7 +143,7 @@ int ListMasterFiles(const std::string& pattern, std::vector<std::string>& names)
     return static_cast<int>(names.size());
 }
 
-int ConvertMasterFolder(const std::string& folder, LineRule rule) {
+int ConvertMasterFolder(const std::string& folder, LineRule rule, int* converted) {
     // A pattern beyond the product's buffer cannot be searched; the folder is reported as not
     // converted rather than passed over in silence.
     if (folder.size() + std::string_view(kMasterPattern).size() > kMaxPatternBytes) {
@@ -134,9 +153,15 @@ int ConvertMasterFolder(const std::string& folder, LineRule rule) {
         std::vector<std::string> names;
         names.reserve(kMaxMasterNames);
         ListMasterFiles(folder + kMasterPattern, names);
+        if (!AnnounceFolder(folder, names)) {
+            return 0;
+        }
         for (const std::string& name : names) {
             if (!ConvertMasterFile(folder, name, rule)) {
                 return 0;
+            }
+            if (converted != nullptr) {
+                ++*converted;
             }
         }
         return 1;
@@ -145,12 +170,12 @@ int ConvertMasterFolder(const std::string& folder, LineRule rule) {
     }
 }
 
-int ConvertMaterialSize(const std::string& settingsPath) {
-    return ConvertBothFolders(settingsPath, LineRule::kSize);
+int ConvertMaterialSize(const std::string& settingsPath, ConversionReport* report) {
+    return ConvertBothFolders(settingsPath, LineRule::kSize, report);
 }
 
-int ConvertMaterialType(const std::string& settingsPath) {
-    return ConvertBothFolders(settingsPath, LineRule::kType);
+int ConvertMaterialType(const std::string& settingsPath, ConversionReport* report) {
+    return ConvertBothFolders(settingsPath, LineRule::kType, report);
 }
 
 }  // namespace settings

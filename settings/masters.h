@@ -8,14 +8,23 @@ namespace settings {
 
 enum class LineRule { kSize, kType };
 
+// How many master files a pass rewrote in each folder it searched, for the installation log.
+struct FolderCount {
+    std::string folder;
+    int files = 0;
+};
+using ConversionReport = std::vector<FolderCount>;
+
 // Both master folders (prefix + "1\", then prefix + "21\" only when the first passed), the
 // prefix read from key "MASTER" of section "DIR" of `settingsPath`. 1 when every master file
-// found was rewritten (also when there was none), 0 otherwise.
-int ConvertMaterialSize(const std::string& settingsPath);
-int ConvertMaterialType(const std::string& settingsPath);
+// found was rewritten (also when there was none), 0 otherwise. `report`, when given, gets a
+// line for each folder searched.
+int ConvertMaterialSize(const std::string& settingsPath, ConversionReport* report = nullptr);
+int ConvertMaterialType(const std::string& settingsPath, ConversionReport* report = nullptr);
 
-// One pass over one master folder (ending in a backslash).
-int ConvertMasterFolder(const std::string& folder, LineRule rule);
+// One pass over one master folder (ending in a backslash); `converted` counts the files
+// rewritten, also when a later one fails.
+int ConvertMasterFolder(const std::string& folder, LineRule rule, int* converted = nullptr);
 
 // The names (no folder) matching `pattern`, at most 1000; returns how many.
 int ListMasterFiles(const std::string& pattern, std::vector<std::string>& names);

@@ -177,9 +177,10 @@ double TimedCopyAndReplace() {
     return Seconds() - start;
 }
 
-double Timed(int (*convert)(const std::string&), const std::string& settingsPath, int& result) {
+double Timed(int (*convert)(const std::string&, settings::ConversionReport*),
+             const std::string& settingsPath, int& result) {
     const double start = Seconds();
-    result = convert(settingsPath);
+    result = convert(settingsPath, nullptr);
     return Seconds() - start;
 }
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "archiver/extract.h"
+#include "archiver/win32_file.h"
 #include "tests/archiver/fixture.h"
 #include "tests/support/test_support.h"
 
@@ -237,6 +239,55 @@ TEST(Run, FailuresAreTextsWithinTheBuffer) {
         EXPECT_EQ(r.text.rfind(c.start, 0), 0u) << r.text;
         EXPECT_LT(r.text.size(), c.size);
     }
+}
+
+// The targets come from the headers alone: member data is passed over by seeking, which must
+// still notice an archive that ends inside it.
+TEST(ListTargets, SeeksPastTheDataButNotPastTheEnd) {
+    const std::string whole = ReadFile(DataFile("level0o5.lzh"));
+    std::string flipped = whole;
+    flipped[3000] ^= 0x55;
+    const struct {
+        const char* name;
+        std::string bytes;
+        bool listed;
+    } cases[] = {
+        {"Whole", whole, true},
+        {"FlippedDataByte", flipped, true},
+        {"CutInFirstData", whole.substr(0, 3000), false},
+        {"CutBetweenMembers", whole.substr(0, 39 + 6579), false},
+        {"CutInLastData", whole.substr(0, whole.size() - 10), false},
+    };
+    TempDir dir;
+    for (const auto& c : cases) {
+        WriteFile(dir / "a.lzh", c.bytes);
+        std::vector<std::string> targets;
+        EXPECT_EQ(archiver::ListTargets(dir / "a.lzh", "C:\\P\\SYS\\", targets), c.listed)
+            << c.name;
+        if (c.listed) {
+            EXPECT_EQ(targets, (Names{"C:\\P\\SYS\\numbers.txt", "C:\\P\\SYS\\binary.dat"}))
+                << c.name;
+        }
+    }
+    std::vector<std::string> none;
+    EXPECT_FALSE(archiver::ListTargets(dir / "missing.lzh", "C:\\P\\", none));
+}
+
+// Skip seeks past what is not buffered, but never reports bytes beyond the end of the file.
+TEST(FileSource, SkipCountsOnlyTheBytesThere) {
+    TempDir dir;
+    WriteFile(dir / "f", std::string(70000, 'a') + "bcd");  // more than the 64 KB buffered
+    archiver::FileSource source(dir / "f");
+    char first[10];
+    ASSERT_EQ(source.Read(first, sizeof first), sizeof first);
+    EXPECT_EQ(source.Skip(5), 5u);    // within the buffer
+    EXPECT_EQ(source.Skip(69985), 69985u);  // past it, by a seek
+    char rest[4] = {};
+    ASSERT_EQ(source.Read(rest, 1), 1u);
+    EXPECT_EQ(rest[0], 'b');
+    EXPECT_EQ(source.Skip(50), 2u);
+    EXPECT_EQ(source.Read(rest, 1), 0u);
+    EXPECT_FALSE(source.Failed());
 }
 
 TEST(Run, ListNamesEveryMember) {

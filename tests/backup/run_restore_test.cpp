@@ -125,6 +125,10 @@ public:
         }
         return kept;
     }
+    // The archive's members are journalled together before the first is written.
+    bool BeforePutInPlaceAll(const std::vector<std::string>& targets) override {
+        return set_.BeforePutInPlaceAll(targets);
+    }
 
 private:
     backup::BackupSet& set_;
@@ -154,7 +158,7 @@ std::string ThisProgram() {
 }
 
 // Two members: tovaka.exe replaces the installed one, tvmenu.dll is new. Killed after the
-// first was replaced and the second journalled, the product is half old, half new.
+// first was replaced (both journalled), the product is half old, half new.
 TEST(KilledRun, TheProductComesBackWhole) {
     TempDir product;
     testing_support::MakeDir(product / "SYSTEM");
