@@ -68,10 +68,7 @@ const char* QuietName(Quiet quiet) {
 
 int RunUnattended(const engine::CommandLine& cl) {
     engine::UpdateContext ctx;
-    const std::string manifest = engine::ProgramFolder() + kManifestName;
-    const bool read = engine::ReadManifest(ctx) == 1;
-    engine::LogLine("manifest " + manifest + ": " +
-                    (read ? std::to_string(ctx.entryCount) + " entries" : "not found"));
+    engine::ReadManifestLogged(ctx);
     ctx.destFolder = cl.hasDir ? cl.dir : ProposedFolder(ctx);
     UnattendedSeam seam(cl.quiet);
     return engine::ExitCodeOf(engine::RunUpdateOutcome(ctx, seam));

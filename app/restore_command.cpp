@@ -19,7 +19,7 @@ namespace {
 // What the destination page would show: the product's Uninstall entry, else the manifest.
 std::string ProposedByManifest() {
     engine::UpdateContext ctx;
-    engine::ReadManifest(ctx);
+    engine::ReadManifestLogged(ctx);
     return app::ProposedFolder(ctx);
 }
 

@@ -4,6 +4,9 @@
 
 #include <cstdio>
 
+#include "engine/manifest.h"
+#include "engine/program_folder.h"
+#include "engine/update_context.h"
 #include "framework/handles.h"
 
 namespace engine {
@@ -82,6 +85,13 @@ void LogFailure(const std::string& what, unsigned long error) {
     char code[16];
     std::snprintf(code, sizeof(code), " (%lu)", error);
     LogLine(what + ": " + SystemErrorText(error) + code);
+}
+
+int ReadManifestLogged(UpdateContext& ctx) {
+    const int read = ReadManifest(ctx);
+    LogLine("manifest " + ProgramFolder() + kManifestFile + ": " +
+            (read == 1 ? std::to_string(ctx.entryCount) + " entries" : "not found"));
+    return read;
 }
 
 }  // namespace engine

@@ -18,6 +18,10 @@ void LogLine(const std::string& text);
 // "<what> failed: <system's error text> (<code>)" for the calling thread's last error.
 void LogFailure(const std::string& what, unsigned long error);
 
+struct UpdateContext;
+// Reads the manifest beside the program into `ctx` (ReadManifest) and logs what it found.
+int ReadManifestLogged(UpdateContext& ctx);
+
 // The system's own text for an error code, without its line end (cp932).
 std::string SystemErrorText(unsigned long error);
 // cp932 → UTF-8; bytes that are no cp932 character become U+FFFD.

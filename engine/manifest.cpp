@@ -127,6 +127,6 @@ int ReadManifestLines(text::LineReader& reader, UpdateContext& ctx) {
     return 1;
 }
 
-int ReadManifest(UpdateContext& ctx) { return ReadManifestFile(ProgramFolder() + "info.txt", ctx); }
+int ReadManifest(UpdateContext& ctx) { return ReadManifestFile(ProgramFolder() + kManifestFile, ctx); }
 
 }  // namespace engine

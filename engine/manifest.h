@@ -17,6 +17,7 @@ constexpr size_t kFieldLimit = 31;
 // cannot be opened or a read error stops it part-way (the context is then left as a fresh one,
 // so that a half-read file list can never be installed). File-list lines past the 100th are
 // ignored.
+inline constexpr char kManifestFile[] = "info.txt";
 int ReadManifest(UpdateContext& ctx);
 int ReadManifestFile(const std::string& path, UpdateContext& ctx);
 // The same over an opened reader (the fuzz target feeds whole files from memory).

@@ -442,7 +442,8 @@ void LogConversion(const char* name, const std::string& path, bool passed,
                    const settings::ConversionReport& report) {
     LogLine(std::string(name) + " conversion (" + path + "): " + Passed(passed));
     for (const settings::FolderCount& folder : report) {
-        LogLine("  " + folder.folder + ": " + std::to_string(folder.files) + " files converted");
+        LogLine("  master files converted in " + folder.folder + ": " +
+                std::to_string(folder.files));
     }
 }
 

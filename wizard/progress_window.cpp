@@ -61,7 +61,7 @@ bool CProgressWindow::EnsureOpen() {
         disabled_ = ::GetAncestor(owner_, GA_ROOT);
     }
     const RECT at = CentreOver(owner_);
-    ::SetWindowPos(Handle(), HWND_TOP, at.left, at.top, kWidth, kHeight, SWP_SHOWWINDOW);
+    ::SetWindowPos(Handle(), HWND_TOP, at.left, at.top, kWidth, kHeight, SWP_SHOWWINDOW | SWP_NOACTIVATE);
     return true;
 }
 
@@ -89,55 +89,70 @@ bool CProgressWindow::OnCreate(CREATESTRUCTA&) {
     return true;
 }
 
+HWND CProgressWindow::MessageOwner() {
+    if (Handle() == nullptr) {
+        return owner_;
+    }
+    if (stale_) {
+        Paint();
+    }
+    return Handle();
+}
+
 void CProgressWindow::ShowEntry(int number, int count, int disk, const std::string& name) {
     if (!EnsureOpen()) {
         return;
     }
     char entry[64];
     std::snprintf(entry, sizeof(entry), "%d / %d  ", number, count);
-    SetItem(kEntryText, entry + name);
+    shown_.entry = entry + name;
     char diskText[64];
     std::snprintf(diskText, sizeof(diskText), engine::kProgressDisk, disk);
-    SetItem(kDiskText, diskText);
-    SetItem(kFileText, "");
-    ::SendDlgItemMessageA(Handle(), kBar, PBM_SETPOS, 0, 0);
-    RepaintNowAndThen();
+    shown_.disk = diskText;
+    shown_.file.clear();
+    shown_.bar = 0;
+    PaintNowAndThen();
 }
 
 void CProgressWindow::ShowFile(const std::string& name, uint64_t done, uint64_t total) {
-    // Between two pictures nothing is even set: a control's every change costs a message.
-    if ((painted_ && ::GetTickCount() - lastPaint_ < kPaintInterval && done != total) ||
-        !EnsureOpen()) {
+    if (!EnsureOpen()) {
         return;
     }
-    SetItem(kFileText, name);
-    const uint64_t at = total == 0 ? 0 : done * kBarRange / total;
-    ::SendDlgItemMessageA(Handle(), kBar, PBM_SETPOS, static_cast<WPARAM>(at), 0);
-    RepaintNowAndThen();
+    shown_.file = name;
+    shown_.bar = total == 0 ? 0 : static_cast<int>(done * kBarRange / total);
+    PaintNowAndThen();
 }
 
+// Each rule of the conversion runs once, for long: shown at once.
 void CProgressWindow::ShowConversion(const std::string& file) {
     if (!EnsureOpen()) {
         return;
     }
-    SetItem(kEntryText, file);
-    SetItem(kDiskText, "");
-    SetItem(kFileText, "");
-    ::SendDlgItemMessageA(Handle(), kBar, PBM_SETPOS, 0, 0);
-    Repaint();
+    shown_ = Shown{file, {}, {}, 0};
+    Paint();
 }
 
-// The eye needs no more than a few pictures a second, and each repaint costs a round trip to
-// the display, many times the decoding of a small member. What is not painted now is painted
-// with the next change, or by the disk prompt's own message loop.
-void CProgressWindow::RepaintNowAndThen() {
-    const DWORD now = ::GetTickCount();
-    if (painted_ && now - lastPaint_ < kPaintInterval) {
-        return;
+// The eye needs no more than a few pictures a second, and each costs round trips to the
+// display, many times the decoding of a small member. What is not painted now is painted with
+// a later change, or before the next message.
+void CProgressWindow::PaintNowAndThen() {
+    stale_ = true;
+    if (!painted_ || ::GetTickCount() - lastPaint_ >= kPaintInterval) {
+        Paint();
     }
+}
+
+// The controls take what changed, then it is painted at once, as WM_PAINT sent here, without
+// taking a message off the queue.
+void CProgressWindow::Paint() {
+    SetItem(kEntryText, shown_.entry);
+    SetItem(kDiskText, shown_.disk);
+    SetItem(kFileText, shown_.file);
+    ::SendDlgItemMessageA(Handle(), kBar, PBM_SETPOS, static_cast<WPARAM>(shown_.bar), 0);
+    ::RedrawWindow(Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
     painted_ = true;
-    lastPaint_ = now;
-    Repaint();
+    stale_ = false;
+    lastPaint_ = ::GetTickCount();
 }
 
 // Only when it changes: a static repaints on every WM_SETTEXT.
@@ -147,11 +162,6 @@ void CProgressWindow::SetItem(int id, const std::string& text) const {
     if (text != now) {
         ::SetDlgItemTextA(Handle(), id, text.c_str());
     }
-}
-
-// Paints what changed at once, as WM_PAINT sent here, without taking a message off the queue.
-void CProgressWindow::Repaint() const {
-    ::RedrawWindow(Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
 }
 
 }  // namespace wizard

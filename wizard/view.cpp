@@ -1,6 +1,7 @@
 #include "wizard/view.h"
 
 #include "display/dib.h"
+#include "engine/install_log.h"
 #include "engine/manifest.h"
 #include "engine/program_folder.h"
 #include "engine/update_run.h"
@@ -16,7 +17,7 @@ bool CRenovoView::Register(HINSTANCE instance) {
 }
 
 bool CRenovoView::OnCreate(CREATESTRUCTA&) {
-    engine::ReadManifest(context_);
+    engine::ReadManifestLogged(context_);
     manifestSettingsFile_ = context_.settingsFile;
     PostCommand(ID_START_PAGE);
     return true;

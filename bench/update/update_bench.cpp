@@ -281,12 +281,26 @@ int main(int argc, char** argv) {
     for (int i = 0; i < kRounds; ++i) {
         const std::string round = std::to_string(i);
         bare.push_back(TimeBare(disk, work / ("bare" + round + "\\"), archives, files));
-        MakeProduct(work / ("run" + round + "\\"));
-        run.push_back(TimeRun(work / ("run" + round + "\\"), archives, files));
-        MakeProduct(work / ("shown" + round + "\\"));
-        shown.push_back(TimeRun<ProgressSeam>(work / ("shown" + round + "\\"), archives, files));
-        const std::string over = work / ("over" + round + "\\");
+        const auto timeRun = [&] {
+            MakeProduct(work / ("run" + round + "\\"));
+            SettleWrites(work / ("run" + round + "\\"));
+            run.push_back(TimeRun(work / ("run" + round + "\\"), archives, files));
+        };
+        const auto timeShown = [&] {
+            MakeProduct(work / ("shown" + round + "\\"));
+            SettleWrites(work / ("shown" + round + "\\"));
+            shown.push_back(
+                TimeRun<ProgressSeam>(work / ("shown" + round + "\\"), archives, files));
+        };
         // Each goes first in every other round: the one after pays for the other's writeback.
+        if (i % 2 == 0) {
+            timeRun();
+            timeShown();
+        } else {
+            timeShown();
+            timeRun();
+        }
+        const std::string over = work / ("over" + round + "\\");
         const auto timePlain = [&] {
             notKept.push_back(TimeUpdateOver(work / ("plain" + round + "\\"), archives, files,
                                              engine::Backups::kNotKept));

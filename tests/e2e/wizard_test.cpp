@@ -497,10 +497,23 @@ TEST_F(Unattended, VerySilentUpdatesFromAFixedDriveAndLogsIt) {
         "written C:\\TOVAKA\\DATA\\COLOR.DAT (" + std::to_string(Member("色見本 2026年版").size()) +
             " bytes)",
         "material size conversion (C:\\TOVAKA\\tovaka1.ini): passed",
+        "  master files converted in C:\\TOVAKA\\1\\: 2",
+        "  master files converted in C:\\TOVAKA\\21\\: 1",
         Utf8(u8"message [確認] システムは正常に更新されました。 -> OK"),
         "result: updated",
         "exit code 0",
     });
+}
+
+TEST_F(Unattended, WizardWithALogRecordsItsRunToo) {
+    ASSERT_TRUE(program_.Start(kShare + "RENOVO.EXE", kShare, "/LOG=" + kLog));
+    ConfirmFolder(WalkToDestination(), "C:\\TOVAKA");
+    Press(ExpectMessage("システムは正常に更新されました。", "確認"), IDOK);
+    ExpectEndsCleanly();
+    ExpectFullyUpdated();
+    ExpectLogHas({"start: program folder " + kShare + ", mode wizard, switches: /LOG=" + kLog,
+                  "manifest " + kShare + "info.txt: 3 entries", "destination folder C:\\TOVAKA",
+                  "result: updated", "exit code 0"});
 }
 
 TEST_F(Unattended, WrongFolderIsRefusedWithOne) {
