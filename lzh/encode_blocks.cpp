@@ -17,6 +17,7 @@ constexpr int kLengthCodes = 19;
 constexpr int kMaxPositionCodes = 17;
 constexpr int kMaxCodeLength = 16;
 constexpr int kHashBits = 16;
+constexpr int kHash3Bits = 14;
 constexpr size_t kSegment = size_t{1} << 15;  // positions parsed together by the best effort
 constexpr uint32_t kFar3 = 16384;
 constexpr int kPriceRounds = 3;  // ways worked out per segment by the best effort
@@ -32,14 +33,7 @@ struct Tuning {
 constexpr Tuning kDefaultTuning{64, 128, 64, 16384};
 constexpr Tuning kBestTuning{512, 256, 256, 32768};
 
-// Larger dictionaries hold more candidates worth a look.
-Tuning TuningFor(Effort effort, int dictBits) {
-    Tuning t = effort == Effort::kBest ? kBestTuning : kDefaultTuning;
-    if (effort == Effort::kDefault && dictBits > 13) {
-        t.chain *= 2;
-    }
-    return t;
-}
+Tuning TuningFor(Effort effort) { return effort == Effort::kBest ? kBestTuning : kDefaultTuning; }
 
 int BitLength(uint32_t v) { return v == 0 ? 0 : 32 - std::countl_zero(v); }
 
@@ -131,11 +125,12 @@ struct BlockPacker::Impl {
           npos(positionCodes),
           pbit(positionBits),
           best(effort == Effort::kBest),
-          tune(TuningFor(effort, dictBits)),
+          tune(TuningFor(effort)),
           bufSize(2 * window + 2 * kSegment),
           buf(bufSize + 8, 0),
           head(size_t{1} << kHashBits, 0),
           prev(window, 0),
+          head3(size_t{1} << kHash3Bits, 0),
           bits(out) {
         syms.reserve(tune.block);
         dists.reserve(tune.block);
@@ -144,21 +139,35 @@ struct BlockPacker::Impl {
     // --- input window and hash chains
     uint32_t End() const { return base + static_cast<uint32_t>(filled); }
     const uint8_t* At(uint32_t p) const { return &buf[p - base]; }
-    uint32_t Hash(uint32_t p) const {
+    uint32_t Bytes(uint32_t p) const {
         uint32_t v;
         std::memcpy(&v, At(p), 4);
-        return ((v & 0xFFFFFF) * 2654435761u) >> (32 - kHashBits);
+        return v;
     }
-    // Enters `p` and returns the chain's previous head.
-    uint32_t Insert(uint32_t p) {
-        if (End() - p < kMinMatch) {
+    // Chains link positions by their first four bytes: three-byte matches are worth little,
+    // and mostly only near, so only the latest position of each three bytes is kept.
+    uint32_t Hash4(uint32_t p) const { return (Bytes(p) * 2654435761u) >> (32 - kHashBits); }
+    uint32_t Hash3(uint32_t p) const {
+        return ((Bytes(p) & 0xFFFFFF) * 2654435761u) >> (32 - kHash3Bits);
+    }
+    // Enters `p`; `near` gets the latest position with the same three bytes.
+    uint32_t Insert(uint32_t p, uint32_t& near) {
+        if (End() - p < 4) {
+            near = p;
             return p;
         }
-        uint32_t& h = head[Hash(p)];
+        uint32_t& h3 = head3[Hash3(p)];
+        near = h3;
+        h3 = p;
+        uint32_t& h = head[Hash4(p)];
         uint32_t old = h;
         prev[p & (window - 1)] = old;
         h = p;
         return old;
+    }
+    void Insert(uint32_t p) {
+        uint32_t near;
+        Insert(p, near);
     }
     int MatchLength(const uint8_t* a, const uint8_t* b, int limit) const {
         int n = 0;
@@ -174,15 +183,53 @@ struct BlockPacker::Impl {
         }
         return std::min(n, limit);
     }
-    // The longest match for `p` along the chain starting at `cand`, longer than `atLeast`.
-    // With `record`, every length improvement is kept as (length, distance).
-    int Longest(uint32_t p, uint32_t cand, int atLeast, uint32_t& dist, int chain,
-                std::vector<std::pair<int, uint32_t>>* record = nullptr) {
+    // Of the chains of the four bytes at offsets 0 to `len` - 4 in a match at `cand`, the one
+    // whose next entry lies farthest back: any longer match holds those bytes too, so it is on
+    // each of them, and that one has the fewest candidates in between.
+    uint32_t SparsestChain(uint32_t cand, int len, uint32_t dist) const {
+        const uint32_t last = std::min<uint32_t>(static_cast<uint32_t>(len - 4), dist - 1);
+        uint32_t off = 0;
+        uint32_t widest = 0;
+        // Ties go to later bytes: in numbered records they set entries apart.
+        for (uint32_t k = 0; k <= last; ++k) {
+            const uint32_t t = cand + k;
+            const uint32_t next = prev[t & (window - 1)];
+            const uint32_t gap = next < t ? t - next : UINT32_MAX;
+            if (gap >= widest) {
+                widest = gap;
+                off = k;
+            }
+        }
+        return off;
+    }
+    // Enters `p` and returns its longest match found within `chain` candidates (kMinMatch - 1
+    // for none). With `record`, every length improvement is kept as (length, distance).
+    int Search(uint32_t p, uint32_t& dist, int chain,
+               std::vector<std::pair<int, uint32_t>>* record = nullptr) {
+        uint32_t near;
+        uint32_t cand = Insert(p, near);
         const int limit = static_cast<int>(std::min<uint32_t>(kMaxMatch, End() - p));
+        const int enough = std::min(limit, tune.nice);
         const uint32_t lowest = p > window - 1 ? p - (window - 1) : 0;
         const uint8_t* q = At(p);
-        int bestLen = atLeast;
-        while (cand < p && cand >= lowest && chain-- > 0 && bestLen < limit) {
+        int bestLen = kMinMatch - 1;
+        uint32_t off = 0;  // the chain walked is that of the bytes at `cand` + `off`
+        if (near < p && near >= lowest) {
+            int len = MatchLength(At(near), q, limit);
+            if (len > kMinMatch || (len == kMinMatch && p - near <= kFar3)) {
+                bestLen = len;
+                dist = p - near;
+                if (record) {
+                    record->push_back({len, dist});
+                }
+                if (len > kMinMatch) {
+                    // The latest with three bytes alike is the latest with four alike.
+                    cand = near;
+                    off = SparsestChain(near, len, dist);
+                }
+            }
+        }
+        while (cand < p && cand >= lowest && chain-- > 0 && bestLen < enough) {
             const uint8_t* c = At(cand);
             if (c[bestLen] == q[bestLen] && c[0] == q[0] && c[1] == q[1]) {
                 int len = MatchLength(c, q, limit);
@@ -194,16 +241,15 @@ struct BlockPacker::Impl {
                     if (record) {
                         record->push_back({len, dist});
                     }
-                    if (len >= tune.nice) {
-                        break;
-                    }
+                    off = SparsestChain(cand, len, dist);
                 }
             }
-            uint32_t next = prev[cand & (window - 1)];
-            if (next >= cand) {
+            const uint32_t t = cand + off;
+            const uint32_t next = prev[t & (window - 1)];
+            if (next >= t || next < off) {
                 break;
             }
-            cand = next;
+            cand = next - off;
         }
         return bestLen;
     }
@@ -259,6 +305,7 @@ struct BlockPacker::Impl {
     uint32_t pos = 0;  // next position to code
     std::vector<uint32_t> head;
     std::vector<uint32_t> prev;
+    std::vector<uint32_t> head3;
     // Lazy matching: a match found at pos - 1 waits for a look at pos.
     bool pending = false;
     int pendingLen = 0;
@@ -412,14 +459,15 @@ void BlockPacker::Impl::WriteBlock() {
 // One step of lazy matching (as deflate does it): a match is sent only when the next position
 // does not start a longer one.
 void BlockPacker::Impl::LazyStep() {
-    uint32_t cand = Insert(pos);
     int prevLen = pendingLen;
     uint32_t prevDist = pendingDist;
     uint32_t dist = 0;
     int len = kMinMatch - 1;
     if (prevLen < tune.lazy) {
         int chain = prevLen >= 16 ? tune.chain / 4 : tune.chain;
-        len = Longest(pos, cand, kMinMatch - 1, dist, chain);
+        len = Search(pos, dist, chain);
+    } else {
+        Insert(pos);
     }
     if (pending && prevLen >= kMinMatch &&
         (len < kMinMatch || Score(len, dist) <= Score(prevLen, prevDist))) {
@@ -454,7 +502,7 @@ void BlockPacker::Impl::ParseSegment(uint32_t end) {
         firstFound[i] = static_cast<uint32_t>(found.size());
         uint32_t dist = 0;
         size_t before = found.size();
-        int longest = Longest(p, Insert(p), kMinMatch - 1, dist, tune.chain, &found);
+        int longest = Search(p, dist, tune.chain, &found);
         longest = std::min<int>(longest, static_cast<int>(n - i));
         for (size_t k = before; k < found.size(); ++k) {
             found[k].first = std::min(found[k].first, longest);
