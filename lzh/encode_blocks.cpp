@@ -21,8 +21,12 @@ constexpr int kHash3Bits = 14;
 constexpr size_t kSegment = size_t{1} << 15;  // positions parsed together by the best effort
 constexpr uint32_t kFar3 = 16384;
 constexpr int kPriceRounds = 3;  // ways worked out per segment by the best effort
-// A longer match farther away must save more than its longer distance costs.
-constexpr int kBitsPerByte = 6;  // a 3-byte match this far away costs more than its literals
+
+// A match known to hold at a position.
+struct Seed {
+    int len = 0;
+    uint32_t dist = 0;
+};
 
 struct Tuning {
     int chain;      // candidates tried per position
@@ -37,13 +41,11 @@ Tuning TuningFor(Effort effort) { return effort == Effort::kBest ? kBestTuning :
 
 int BitLength(uint32_t v) { return v == 0 ? 0 : 32 - std::countl_zero(v); }
 
-// What a match saves, roughly: a byte's literal against the distance's extra bits.
-int Score(int len, uint32_t dist) { return len * kBitsPerByte - BitLength(dist); }
 
 // Bits gathered most significant first, handed to the sink in pieces.
 class BitWriter {
 public:
-    explicit BitWriter(ByteSink& sink) : sink_(sink) { bytes_.reserve(kFlushAt + 8); }
+    explicit BitWriter(ByteSink& sink) : sink_(sink), bytes_(kFlushAt + 8) {}
 
     void Put(uint32_t value, int n) {
         acc_ = acc_ << n | value;
@@ -51,10 +53,13 @@ public:
         if (count_ >= 32) {
             count_ -= 32;
             uint32_t v = static_cast<uint32_t>(acc_ >> count_);
-            uint8_t b[4] = {static_cast<uint8_t>(v >> 24), static_cast<uint8_t>(v >> 16),
-                            static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v)};
-            bytes_.insert(bytes_.end(), b, b + 4);
-            if (bytes_.size() >= kFlushAt) {
+            uint8_t* b = &bytes_[used_];
+            b[0] = static_cast<uint8_t>(v >> 24);
+            b[1] = static_cast<uint8_t>(v >> 16);
+            b[2] = static_cast<uint8_t>(v >> 8);
+            b[3] = static_cast<uint8_t>(v);
+            used_ += 4;
+            if (used_ >= kFlushAt) {
                 Flush();
             }
         }
@@ -63,27 +68,28 @@ public:
         while (count_ > 0) {
             int take = std::min(count_, 8);
             uint8_t b = static_cast<uint8_t>((acc_ >> (count_ - take)) << (8 - take));
-            bytes_.push_back(b);
+            bytes_[used_++] = b;
             count_ -= take;
         }
         Flush();
         return ok_;
     }
     bool Ok() const { return ok_; }
-    uint64_t Written() const { return written_ + bytes_.size(); }
+    uint64_t Written() const { return written_ + used_; }
 
 private:
     static constexpr size_t kFlushAt = 1 << 16;
     void Flush() {
-        if (ok_ && !bytes_.empty()) {
-            ok_ = sink_.Write(bytes_.data(), bytes_.size());
+        if (ok_ && used_ > 0) {
+            ok_ = sink_.Write(bytes_.data(), used_);
         }
-        written_ += bytes_.size();
-        bytes_.clear();
+        written_ += used_;
+        used_ = 0;
     }
 
     ByteSink& sink_;
     std::vector<uint8_t> bytes_;
+    size_t used_ = 0;
     uint64_t acc_ = 0;
     int count_ = 0;
     uint64_t written_ = 0;
@@ -203,25 +209,40 @@ struct BlockPacker::Impl {
         return off;
     }
     // Enters `p` and returns its longest match found within `chain` candidates (kMinMatch - 1
-    // for none). With `record`, every length improvement is kept as (length, distance).
+    // for none). With `record`, every length improvement is kept as (length, distance). A
+    // `seed` known to match at `p` leaves only longer matches to look for.
     int Search(uint32_t p, uint32_t& dist, int chain,
-               std::vector<std::pair<int, uint32_t>>* record = nullptr) {
+               std::vector<std::pair<int, uint32_t>>* record = nullptr, Seed seed = {}) {
         uint32_t near;
         uint32_t cand = Insert(p, near);
         const int limit = static_cast<int>(std::min<uint32_t>(kMaxMatch, End() - p));
         const int enough = std::min(limit, tune.nice);
-        const uint32_t lowest = p > window - 1 ? p - (window - 1) : 0;
         const uint8_t* q = At(p);
         int bestLen = kMinMatch - 1;
         uint32_t off = 0;  // the chain walked is that of the bytes at `cand` + `off`
-        if (near < p && near >= lowest) {
-            int len = MatchLength(At(near), q, limit);
+        auto improve = [&](int len, uint32_t d) {
+            bestLen = len;
+            dist = d;
+            if (record) {
+                record->push_back({len, d});
+            }
+        };
+        if (seed.len >= 4) {
+            // Longer matches hold the seed's bytes: walk the sparsest of their chains from its
+            // latest entry.
+            bestLen = seed.len;
+            dist = seed.dist;
+            off = SparsestChain(p - seed.dist, seed.len, seed.dist);
+            uint32_t t = head[Hash4(p + off)];
+            if (t == p) {
+                t = prev[p & (window - 1)];
+            }
+            cand = t - off;
+        } else if (p - near - 1 < window - 1) {
+            // Distances run from 1 to window - 1; a candidate at or past `p` wraps beyond them.
+            int len = MatchLength(q - (p - near), q, limit);
             if (len > kMinMatch || (len == kMinMatch && p - near <= kFar3)) {
-                bestLen = len;
-                dist = p - near;
-                if (record) {
-                    record->push_back({len, dist});
-                }
+                improve(len, p - near);
                 if (len > kMinMatch) {
                     // The latest with three bytes alike is the latest with four alike.
                     cand = near;
@@ -229,19 +250,18 @@ struct BlockPacker::Impl {
                 }
             }
         }
-        while (cand < p && cand >= lowest && chain-- > 0 && bestLen < enough) {
-            const uint8_t* c = At(cand);
-            if (c[bestLen] == q[bestLen] && c[0] == q[0] && c[1] == q[1]) {
+        while (bestLen < enough && chain-- > 0) {
+            const uint32_t d = p - cand;
+            if (d - 1 >= window - 1) {
+                break;
+            }
+            const uint8_t* c = q - d;
+            if (c[bestLen] == q[bestLen]) {
                 int len = MatchLength(c, q, limit);
-                if (len > bestLen && !(len == kMinMatch && p - cand > kFar3) &&
-                    (record || bestLen < kMinMatch ||
-                     Score(len, p - cand) > Score(bestLen, dist))) {
-                    bestLen = len;
-                    dist = p - cand;
-                    if (record) {
-                        record->push_back({len, dist});
-                    }
-                    off = SparsestChain(cand, len, dist);
+                if (len > bestLen && !(len == kMinMatch && d > kFar3) &&
+                    (record || bestLen < kMinMatch || Gain(len, d) > Gain(bestLen, dist))) {
+                    improve(len, d);
+                    off = SparsestChain(cand, len, d);
                 }
             }
             const uint32_t t = cand + off;
@@ -261,10 +281,16 @@ struct BlockPacker::Impl {
         base = keep;
     }
 
+    // What a match saves against literals, in 1/16 bits, by the last block's code lengths.
+    int Gain(int len, uint32_t dist) const {
+        const int slot = BitLength(dist - 1);
+        const int bits = litPrice[256 + len - kMinMatch] + posPrice[slot] + (slot > 1 ? slot - 1 : 0);
+        return len * litAverage - 16 * bits;
+    }
+
     // --- symbols and blocks
     void Literal(uint8_t b) {
         syms.push_back(b);
-        dists.push_back(0);
         ++cfreq[b];
         if (syms.size() >= tune.block) {
             WriteBlock();
@@ -318,6 +344,7 @@ struct BlockPacker::Impl {
     // Bit prices of the last block's codes, for the best effort's choices.
     uint8_t litPrice[kLiteralCodes] = {};
     uint8_t posPrice[kMaxPositionCodes] = {};
+    int litAverage = 8 * 16;  // a literal's bits on average in the last block, in 1/16 bits
     BitWriter bits;
     // The best effort's working space, kept from one segment to the next.
     std::vector<std::pair<int, uint32_t>> found;  // (length, distance) by position
@@ -428,19 +455,19 @@ void BlockPacker::Impl::WriteBlock() {
     WriteLengths(posc, npos, pbit, -1);
     const bool litCoded = lit.used > 1;
     const bool posCoded = posc.used > 1;
-    for (size_t i = 0; i < syms.size(); ++i) {
-        uint16_t c = syms[i];
+    const uint16_t* d = dists.data();
+    for (uint16_t c : syms) {
         if (litCoded) {
             bits.Put(lit.bits[c], lit.len[c]);
         }
         if (c >= 256) {
-            uint32_t d = dists[i];
-            int p = BitLength(d);
+            const uint32_t dist = *d++;
+            const int p = BitLength(dist);
             if (posCoded) {
                 bits.Put(posc.bits[p], posc.len[p]);
             }
             if (p > 1) {
-                bits.Put(d & ((1u << (p - 1)) - 1), p - 1);
+                bits.Put(dist & ((1u << (p - 1)) - 1), p - 1);
             }
         }
     }
@@ -449,6 +476,15 @@ void BlockPacker::Impl::WriteBlock() {
     }
     for (int s = 0; s < npos; ++s) {
         posPrice[s] = static_cast<uint8_t>(posc.len[s] ? posc.len[s] : 8);
+    }
+    uint64_t litBits = 0;
+    uint64_t lits = 0;
+    for (int s = 0; s < 256; ++s) {
+        litBits += uint64_t{cfreq[s]} * lit.len[s];
+        lits += cfreq[s];
+    }
+    if (lits > 0) {
+        litAverage = static_cast<int>(litBits * 16 / lits);
     }
     syms.clear();
     dists.clear();
@@ -465,12 +501,18 @@ void BlockPacker::Impl::LazyStep() {
     int len = kMinMatch - 1;
     if (prevLen < tune.lazy) {
         int chain = prevLen >= 16 ? tune.chain / 4 : tune.chain;
-        len = Search(pos, dist, chain);
+        // The pending match, one byte shorter, holds here too.
+        Seed seed = prevLen > 4 ? Seed{prevLen - 1, prevDist} : Seed{};
+        len = Search(pos, dist, chain, nullptr, seed);
+        if (len == seed.len) {
+            len = kMinMatch - 1;
+        }
     } else {
         Insert(pos);
     }
     if (pending && prevLen >= kMinMatch &&
-        (len < kMinMatch || Score(len, dist) <= Score(prevLen, prevDist))) {
+        (len < kMinMatch ||
+         Gain(len, dist) + litAverage - 16 * litPrice[*At(pos - 1)] <= Gain(prevLen, prevDist))) {
         Match(prevLen, prevDist);
         uint32_t stop = pos - 1 + static_cast<uint32_t>(prevLen);
         while (++pos < stop) {
