@@ -34,7 +34,7 @@ struct Tuning {
     int lazy;       // no second look once a match is this long
     size_t block;   // symbols per block
 };
-constexpr Tuning kDefaultTuning{64, 128, 64, 16384};
+constexpr Tuning kDefaultTuning{16, 128, 64, 16384};
 constexpr Tuning kBestTuning{512, 256, 256, 32768};
 
 Tuning TuningFor(Effort effort) { return effort == Effort::kBest ? kBestTuning : kDefaultTuning; }
@@ -167,7 +167,7 @@ struct BlockPacker::Impl {
         h3 = p;
         uint32_t& h = head[Hash4(p)];
         uint32_t old = h;
-        prev[p & (window - 1)] = old;
+        prev[p & (window - 1)] = static_cast<uint16_t>(p - old < window ? p - old : 0);
         h = p;
         return old;
     }
@@ -189,23 +189,12 @@ struct BlockPacker::Impl {
         }
         return std::min(n, limit);
     }
-    // Of the chains of the four bytes at offsets 0 to `len` - 4 in a match at `cand`, the one
-    // whose next entry lies farthest back: any longer match holds those bytes too, so it is on
-    // each of them, and that one has the fewest candidates in between.
-    uint32_t SparsestChain(uint32_t cand, int len, uint32_t dist) const {
-        const uint32_t last = std::min<uint32_t>(static_cast<uint32_t>(len - 4), dist - 1);
-        uint32_t off = 0;
-        uint32_t widest = 0;
-        // Ties go to later bytes: in numbered records they set entries apart.
-        for (uint32_t k = 0; k <= last; ++k) {
-            const uint32_t t = cand + k;
-            const uint32_t next = prev[t & (window - 1)];
-            const uint32_t gap = next < t ? t - next : UINT32_MAX;
-            if (gap >= widest) {
-                widest = gap;
-                off = k;
-            }
-        }
+    // A match longer than `len` at `p` holds the four bytes that end one past it: the chain
+    // of those, from its latest entry, has no candidate that stops short of them. Sets `cand`
+    // to that entry less the offset, and returns the offset.
+    uint32_t PastMatch(uint32_t p, int len, uint32_t& cand) const {
+        const uint32_t off = static_cast<uint32_t>(len) - 3;
+        cand = head[Hash4(p + off)] - off;
         return off;
     }
     // Enters `p` and returns its longest match found within `chain` candidates (kMinMatch - 1
@@ -218,6 +207,9 @@ struct BlockPacker::Impl {
         const int limit = static_cast<int>(std::min<uint32_t>(kMaxMatch, End() - p));
         const int enough = std::min(limit, tune.nice);
         const uint8_t* q = At(p);
+        // Distances run from 1 to this; a candidate at or past `p`, or before the data's start,
+        // wraps beyond it.
+        const uint32_t farthest = std::min(p, window - 1);
         int bestLen = kMinMatch - 1;
         uint32_t off = 0;  // the chain walked is that of the bytes at `cand` + `off`
         auto improve = [&](int len, uint32_t d) {
@@ -228,31 +220,24 @@ struct BlockPacker::Impl {
             }
         };
         if (seed.len >= 4) {
-            // Longer matches hold the seed's bytes: walk the sparsest of their chains from its
-            // latest entry.
             bestLen = seed.len;
             dist = seed.dist;
-            off = SparsestChain(p - seed.dist, seed.len, seed.dist);
-            uint32_t t = head[Hash4(p + off)];
-            if (t == p) {
-                t = prev[p & (window - 1)];
+            if (seed.len >= limit) {
+                return bestLen;
             }
-            cand = t - off;
-        } else if (p - near - 1 < window - 1) {
-            // Distances run from 1 to window - 1; a candidate at or past `p` wraps beyond them.
+            off = PastMatch(p, seed.len, cand);
+        } else if (p - near - 1 < farthest) {
             int len = MatchLength(q - (p - near), q, limit);
             if (len > kMinMatch || (len == kMinMatch && p - near <= kFar3)) {
                 improve(len, p - near);
-                if (len > kMinMatch) {
-                    // The latest with three bytes alike is the latest with four alike.
-                    cand = near;
-                    off = SparsestChain(near, len, dist);
+                if (len > kMinMatch && len < limit) {
+                    off = PastMatch(p, len, cand);
                 }
             }
         }
         while (bestLen < enough && chain-- > 0) {
             const uint32_t d = p - cand;
-            if (d - 1 >= window - 1) {
+            if (d - 1 >= farthest) {
                 break;
             }
             const uint8_t* c = q - d;
@@ -261,15 +246,17 @@ struct BlockPacker::Impl {
                 if (len > bestLen && !(len == kMinMatch && d > kFar3) &&
                     (record || bestLen < kMinMatch || Gain(len, d) > Gain(bestLen, dist))) {
                     improve(len, d);
-                    off = SparsestChain(cand, len, d);
+                    if (len > kMinMatch && len < limit) {
+                        off = PastMatch(p, len, cand);
+                        continue;
+                    }
                 }
             }
-            const uint32_t t = cand + off;
-            const uint32_t next = prev[t & (window - 1)];
-            if (next >= t || next < off) {
+            const uint32_t back = prev[(cand + off) & (window - 1)];
+            if (back == 0) {
                 break;
             }
-            cand = next - off;
+            cand -= back;
         }
         return bestLen;
     }
@@ -330,7 +317,7 @@ struct BlockPacker::Impl {
     size_t filled = 0;
     uint32_t pos = 0;  // next position to code
     std::vector<uint32_t> head;
-    std::vector<uint32_t> prev;
+    std::vector<uint16_t> prev;  // back to the previous entry of a chain; 0 ends it
     std::vector<uint32_t> head3;
     // Lazy matching: a match found at pos - 1 waits for a look at pos.
     bool pending = false;
