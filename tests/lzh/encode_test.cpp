@@ -160,6 +160,32 @@ INSTANTIATE_TEST_SUITE_P(
                       Reach{Method::kLh7, 65536, Effort::kDefault}, Reach{Method::kLh5, 8192, Effort::kBest},
                       Reach{Method::kLh6, 32768, Effort::kBest}, Reach{Method::kLh7, 65536, Effort::kBest}));
 
+// Matches that run into the end of the data, cut at lengths near the shortest and the longest
+// match, fed in pieces of one byte as well as whole. The first copy is followed by a zero, as
+// unused buffer space may be: a match must not run on past the end.
+TEST(Writer, MatchesEndingWithTheData) {
+    const std::string text = Mixed(3000);
+    for (Effort effort : {Effort::kDefault, Effort::kBest}) {
+        for (size_t tail : {1, 2, 3, 4, 5, 6, 255, 256, 257, 258, 700}) {
+            for (size_t step : {size_t{1}, size_t{1} << 20}) {
+                SCOPED_TRACE(testing::Message() << "tail " << tail << " step " << step);
+                const std::string repeat = text.substr(0, tail);
+                const std::string data = repeat + '\0' + text + repeat;
+                lzh_test::StringArchive archive;
+                lzh::Writer writer(archive, {Method::kLh6, 2, effort});
+                lzh_test::StringMember source(data, step);
+                ASSERT_EQ(writer.AddFile(Entry("T"), source), Status::kOk);
+                ASSERT_EQ(writer.Finish(), Status::kOk);
+                auto got = lzh_test::DecodeAll(archive.data);
+                ASSERT_EQ(got.size(), 1u);
+                EXPECT_EQ(got[0].status, Status::kOk);
+                EXPECT_EQ(got[0].member.method, "-lh6-");
+                EXPECT_TRUE(got[0].data == data);
+            }
+        }
+    }
+}
+
 TEST(Writer, BestEffortIsSmaller) {
     auto size = [](Effort effort) {
         lzh_test::StringArchive archive;
