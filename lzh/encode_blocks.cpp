@@ -41,7 +41,6 @@ Tuning TuningFor(Effort effort) { return effort == Effort::kBest ? kBestTuning :
 
 int BitLength(uint32_t v) { return v == 0 ? 0 : 32 - std::countl_zero(v); }
 
-
 // Bits gathered most significant first, handed to the sink in pieces.
 class BitWriter {
 public:
