@@ -17,11 +17,16 @@ constexpr int kLengthCodes = 19;
 constexpr int kMaxPositionCodes = 17;
 constexpr int kMaxCodeLength = 16;
 constexpr int kHashBits = 16;
+constexpr int kHash3Bits = 14;
 constexpr size_t kSegment = size_t{1} << 15;  // positions parsed together by the best effort
 constexpr uint32_t kFar3 = 16384;
 constexpr int kPriceRounds = 3;  // ways worked out per segment by the best effort
-// A longer match farther away must save more than its longer distance costs.
-constexpr int kBitsPerByte = 6;  // a 3-byte match this far away costs more than its literals
+
+// A match known to hold at a position.
+struct Seed {
+    int len = 0;
+    uint32_t dist = 0;
+};
 
 struct Tuning {
     int chain;      // candidates tried per position
@@ -29,27 +34,17 @@ struct Tuning {
     int lazy;       // no second look once a match is this long
     size_t block;   // symbols per block
 };
-constexpr Tuning kDefaultTuning{64, 128, 64, 16384};
+constexpr Tuning kDefaultTuning{16, 128, 64, 16384};
 constexpr Tuning kBestTuning{512, 256, 256, 32768};
 
-// Larger dictionaries hold more candidates worth a look.
-Tuning TuningFor(Effort effort, int dictBits) {
-    Tuning t = effort == Effort::kBest ? kBestTuning : kDefaultTuning;
-    if (effort == Effort::kDefault && dictBits > 13) {
-        t.chain *= 2;
-    }
-    return t;
-}
+Tuning TuningFor(Effort effort) { return effort == Effort::kBest ? kBestTuning : kDefaultTuning; }
 
 int BitLength(uint32_t v) { return v == 0 ? 0 : 32 - std::countl_zero(v); }
-
-// What a match saves, roughly: a byte's literal against the distance's extra bits.
-int Score(int len, uint32_t dist) { return len * kBitsPerByte - BitLength(dist); }
 
 // Bits gathered most significant first, handed to the sink in pieces.
 class BitWriter {
 public:
-    explicit BitWriter(ByteSink& sink) : sink_(sink) { bytes_.reserve(kFlushAt + 8); }
+    explicit BitWriter(ByteSink& sink) : sink_(sink), bytes_(kFlushAt + 8) {}
 
     void Put(uint32_t value, int n) {
         acc_ = acc_ << n | value;
@@ -57,10 +52,13 @@ public:
         if (count_ >= 32) {
             count_ -= 32;
             uint32_t v = static_cast<uint32_t>(acc_ >> count_);
-            uint8_t b[4] = {static_cast<uint8_t>(v >> 24), static_cast<uint8_t>(v >> 16),
-                            static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v)};
-            bytes_.insert(bytes_.end(), b, b + 4);
-            if (bytes_.size() >= kFlushAt) {
+            uint8_t* b = &bytes_[used_];
+            b[0] = static_cast<uint8_t>(v >> 24);
+            b[1] = static_cast<uint8_t>(v >> 16);
+            b[2] = static_cast<uint8_t>(v >> 8);
+            b[3] = static_cast<uint8_t>(v);
+            used_ += 4;
+            if (used_ >= kFlushAt) {
                 Flush();
             }
         }
@@ -69,27 +67,28 @@ public:
         while (count_ > 0) {
             int take = std::min(count_, 8);
             uint8_t b = static_cast<uint8_t>((acc_ >> (count_ - take)) << (8 - take));
-            bytes_.push_back(b);
+            bytes_[used_++] = b;
             count_ -= take;
         }
         Flush();
         return ok_;
     }
     bool Ok() const { return ok_; }
-    uint64_t Written() const { return written_ + bytes_.size(); }
+    uint64_t Written() const { return written_ + used_; }
 
 private:
     static constexpr size_t kFlushAt = 1 << 16;
     void Flush() {
-        if (ok_ && !bytes_.empty()) {
-            ok_ = sink_.Write(bytes_.data(), bytes_.size());
+        if (ok_ && used_ > 0) {
+            ok_ = sink_.Write(bytes_.data(), used_);
         }
-        written_ += bytes_.size();
-        bytes_.clear();
+        written_ += used_;
+        used_ = 0;
     }
 
     ByteSink& sink_;
     std::vector<uint8_t> bytes_;
+    size_t used_ = 0;
     uint64_t acc_ = 0;
     int count_ = 0;
     uint64_t written_ = 0;
@@ -131,11 +130,12 @@ struct BlockPacker::Impl {
           npos(positionCodes),
           pbit(positionBits),
           best(effort == Effort::kBest),
-          tune(TuningFor(effort, dictBits)),
+          tune(TuningFor(effort)),
           bufSize(2 * window + 2 * kSegment),
           buf(bufSize + 8, 0),
           head(size_t{1} << kHashBits, 0),
           prev(window, 0),
+          head3(size_t{1} << kHash3Bits, 0),
           bits(out) {
         syms.reserve(tune.block);
         dists.reserve(tune.block);
@@ -144,21 +144,35 @@ struct BlockPacker::Impl {
     // --- input window and hash chains
     uint32_t End() const { return base + static_cast<uint32_t>(filled); }
     const uint8_t* At(uint32_t p) const { return &buf[p - base]; }
-    uint32_t Hash(uint32_t p) const {
+    uint32_t Bytes(uint32_t p) const {
         uint32_t v;
         std::memcpy(&v, At(p), 4);
-        return ((v & 0xFFFFFF) * 2654435761u) >> (32 - kHashBits);
+        return v;
     }
-    // Enters `p` and returns the chain's previous head.
-    uint32_t Insert(uint32_t p) {
-        if (End() - p < kMinMatch) {
+    // Chains link positions by their first four bytes: three-byte matches are worth little,
+    // and mostly only near, so only the latest position of each three bytes is kept.
+    uint32_t Hash4(uint32_t p) const { return (Bytes(p) * 2654435761u) >> (32 - kHashBits); }
+    uint32_t Hash3(uint32_t p) const {
+        return ((Bytes(p) & 0xFFFFFF) * 2654435761u) >> (32 - kHash3Bits);
+    }
+    // Enters `p`; `near` gets the latest position with the same three bytes.
+    uint32_t Insert(uint32_t p, uint32_t& near) {
+        if (End() - p < 4) {
+            near = p;
             return p;
         }
-        uint32_t& h = head[Hash(p)];
+        uint32_t& h3 = head3[Hash3(p)];
+        near = h3;
+        h3 = p;
+        uint32_t& h = head[Hash4(p)];
         uint32_t old = h;
-        prev[p & (window - 1)] = old;
+        prev[p & (window - 1)] = static_cast<uint16_t>(p - old < window ? p - old : 0);
         h = p;
         return old;
+    }
+    void Insert(uint32_t p) {
+        uint32_t near;
+        Insert(p, near);
     }
     int MatchLength(const uint8_t* a, const uint8_t* b, int limit) const {
         int n = 0;
@@ -174,36 +188,74 @@ struct BlockPacker::Impl {
         }
         return std::min(n, limit);
     }
-    // The longest match for `p` along the chain starting at `cand`, longer than `atLeast`.
-    // With `record`, every length improvement is kept as (length, distance).
-    int Longest(uint32_t p, uint32_t cand, int atLeast, uint32_t& dist, int chain,
-                std::vector<std::pair<int, uint32_t>>* record = nullptr) {
+    // A match longer than `len` at `p` holds the four bytes that end one past it: the chain
+    // of those, from its latest entry, has no candidate that stops short of them. Sets `cand`
+    // to that entry less the offset, and returns the offset.
+    uint32_t PastMatch(uint32_t p, int len, uint32_t& cand) const {
+        const uint32_t off = static_cast<uint32_t>(len) - 3;
+        cand = head[Hash4(p + off)] - off;
+        return off;
+    }
+    // Enters `p` and returns its longest match found within `chain` candidates (kMinMatch - 1
+    // for none). With `record`, every length improvement is kept as (length, distance). A
+    // `seed` known to match at `p` leaves only longer matches to look for.
+    int Search(uint32_t p, uint32_t& dist, int chain,
+               std::vector<std::pair<int, uint32_t>>* record = nullptr, Seed seed = {}) {
+        uint32_t near;
+        uint32_t cand = Insert(p, near);
         const int limit = static_cast<int>(std::min<uint32_t>(kMaxMatch, End() - p));
-        const uint32_t lowest = p > window - 1 ? p - (window - 1) : 0;
+        const int enough = std::min(limit, tune.nice);
         const uint8_t* q = At(p);
-        int bestLen = atLeast;
-        while (cand < p && cand >= lowest && chain-- > 0 && bestLen < limit) {
-            const uint8_t* c = At(cand);
-            if (c[bestLen] == q[bestLen] && c[0] == q[0] && c[1] == q[1]) {
+        // Distances run from 1 to this; a candidate at or past `p`, or before the data's start,
+        // wraps beyond it.
+        const uint32_t farthest = std::min(p, window - 1);
+        int bestLen = kMinMatch - 1;
+        uint32_t off = 0;  // the chain walked is that of the bytes at `cand` + `off`
+        auto improve = [&](int len, uint32_t d) {
+            bestLen = len;
+            dist = d;
+            if (record) {
+                record->push_back({len, d});
+            }
+        };
+        if (seed.len >= 4) {
+            bestLen = seed.len;
+            dist = seed.dist;
+            if (seed.len >= limit) {
+                return bestLen;
+            }
+            off = PastMatch(p, seed.len, cand);
+        } else if (p - near - 1 < farthest) {
+            int len = MatchLength(q - (p - near), q, limit);
+            if (len > kMinMatch || (len == kMinMatch && p - near <= kFar3)) {
+                improve(len, p - near);
+                if (len > kMinMatch && len < limit) {
+                    off = PastMatch(p, len, cand);
+                }
+            }
+        }
+        while (bestLen < enough && chain-- > 0) {
+            const uint32_t d = p - cand;
+            if (d - 1 >= farthest) {
+                break;
+            }
+            const uint8_t* c = q - d;
+            if (c[bestLen] == q[bestLen]) {
                 int len = MatchLength(c, q, limit);
-                if (len > bestLen && !(len == kMinMatch && p - cand > kFar3) &&
-                    (record || bestLen < kMinMatch ||
-                     Score(len, p - cand) > Score(bestLen, dist))) {
-                    bestLen = len;
-                    dist = p - cand;
-                    if (record) {
-                        record->push_back({len, dist});
-                    }
-                    if (len >= tune.nice) {
-                        break;
+                if (len > bestLen && !(len == kMinMatch && d > kFar3) &&
+                    (record || bestLen < kMinMatch || Gain(len, d) > Gain(bestLen, dist))) {
+                    improve(len, d);
+                    if (len > kMinMatch && len < limit) {
+                        off = PastMatch(p, len, cand);
+                        continue;
                     }
                 }
             }
-            uint32_t next = prev[cand & (window - 1)];
-            if (next >= cand) {
+            const uint32_t back = prev[(cand + off) & (window - 1)];
+            if (back == 0) {
                 break;
             }
-            cand = next;
+            cand -= back;
         }
         return bestLen;
     }
@@ -215,10 +267,16 @@ struct BlockPacker::Impl {
         base = keep;
     }
 
+    // What a match saves against literals, in 1/16 bits, by the last block's code lengths.
+    int Gain(int len, uint32_t dist) const {
+        const int slot = BitLength(dist - 1);
+        const int bits = litPrice[256 + len - kMinMatch] + posPrice[slot] + (slot > 1 ? slot - 1 : 0);
+        return len * litAverage - 16 * bits;
+    }
+
     // --- symbols and blocks
     void Literal(uint8_t b) {
         syms.push_back(b);
-        dists.push_back(0);
         ++cfreq[b];
         if (syms.size() >= tune.block) {
             WriteBlock();
@@ -258,7 +316,8 @@ struct BlockPacker::Impl {
     size_t filled = 0;
     uint32_t pos = 0;  // next position to code
     std::vector<uint32_t> head;
-    std::vector<uint32_t> prev;
+    std::vector<uint16_t> prev;  // back to the previous entry of a chain; 0 ends it
+    std::vector<uint32_t> head3;
     // Lazy matching: a match found at pos - 1 waits for a look at pos.
     bool pending = false;
     int pendingLen = 0;
@@ -271,6 +330,7 @@ struct BlockPacker::Impl {
     // Bit prices of the last block's codes, for the best effort's choices.
     uint8_t litPrice[kLiteralCodes] = {};
     uint8_t posPrice[kMaxPositionCodes] = {};
+    int litAverage = 8 * 16;  // a literal's bits on average in the last block, in 1/16 bits
     BitWriter bits;
     // The best effort's working space, kept from one segment to the next.
     std::vector<std::pair<int, uint32_t>> found;  // (length, distance) by position
@@ -381,19 +441,19 @@ void BlockPacker::Impl::WriteBlock() {
     WriteLengths(posc, npos, pbit, -1);
     const bool litCoded = lit.used > 1;
     const bool posCoded = posc.used > 1;
-    for (size_t i = 0; i < syms.size(); ++i) {
-        uint16_t c = syms[i];
+    const uint16_t* d = dists.data();
+    for (uint16_t c : syms) {
         if (litCoded) {
             bits.Put(lit.bits[c], lit.len[c]);
         }
         if (c >= 256) {
-            uint32_t d = dists[i];
-            int p = BitLength(d);
+            const uint32_t dist = *d++;
+            const int p = BitLength(dist);
             if (posCoded) {
                 bits.Put(posc.bits[p], posc.len[p]);
             }
             if (p > 1) {
-                bits.Put(d & ((1u << (p - 1)) - 1), p - 1);
+                bits.Put(dist & ((1u << (p - 1)) - 1), p - 1);
             }
         }
     }
@@ -402,6 +462,15 @@ void BlockPacker::Impl::WriteBlock() {
     }
     for (int s = 0; s < npos; ++s) {
         posPrice[s] = static_cast<uint8_t>(posc.len[s] ? posc.len[s] : 8);
+    }
+    uint64_t litBits = 0;
+    uint64_t lits = 0;
+    for (int s = 0; s < 256; ++s) {
+        litBits += uint64_t{cfreq[s]} * lit.len[s];
+        lits += cfreq[s];
+    }
+    if (lits > 0) {
+        litAverage = static_cast<int>(litBits * 16 / lits);
     }
     syms.clear();
     dists.clear();
@@ -412,17 +481,24 @@ void BlockPacker::Impl::WriteBlock() {
 // One step of lazy matching (as deflate does it): a match is sent only when the next position
 // does not start a longer one.
 void BlockPacker::Impl::LazyStep() {
-    uint32_t cand = Insert(pos);
     int prevLen = pendingLen;
     uint32_t prevDist = pendingDist;
     uint32_t dist = 0;
     int len = kMinMatch - 1;
     if (prevLen < tune.lazy) {
         int chain = prevLen >= 16 ? tune.chain / 4 : tune.chain;
-        len = Longest(pos, cand, kMinMatch - 1, dist, chain);
+        // The pending match, one byte shorter, holds here too.
+        Seed seed = prevLen > 4 ? Seed{prevLen - 1, prevDist} : Seed{};
+        len = Search(pos, dist, chain, nullptr, seed);
+        if (len == seed.len) {
+            len = kMinMatch - 1;
+        }
+    } else {
+        Insert(pos);
     }
     if (pending && prevLen >= kMinMatch &&
-        (len < kMinMatch || Score(len, dist) <= Score(prevLen, prevDist))) {
+        (len < kMinMatch ||
+         Gain(len, dist) + litAverage - 16 * litPrice[*At(pos - 1)] <= Gain(prevLen, prevDist))) {
         Match(prevLen, prevDist);
         uint32_t stop = pos - 1 + static_cast<uint32_t>(prevLen);
         while (++pos < stop) {
@@ -454,7 +530,7 @@ void BlockPacker::Impl::ParseSegment(uint32_t end) {
         firstFound[i] = static_cast<uint32_t>(found.size());
         uint32_t dist = 0;
         size_t before = found.size();
-        int longest = Longest(p, Insert(p), kMinMatch - 1, dist, tune.chain, &found);
+        int longest = Search(p, dist, tune.chain, &found);
         longest = std::min<int>(longest, static_cast<int>(n - i));
         for (size_t k = before; k < found.size(); ++k) {
             found[k].first = std::min(found[k].first, longest);

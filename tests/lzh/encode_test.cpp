@@ -2,6 +2,8 @@
 // level, effort, size and name.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstring>
 #include <random>
 
 #include "tests/lzh/encode_test_util.h"
@@ -36,6 +38,22 @@ std::string Mixed(size_t n) {
     return s;
 }
 
+// Fixed-size records with a running number and names that recur every 977 records: many
+// near candidates share short prefixes, the long repeats lie far back.
+std::string Records(size_t count) {
+    std::mt19937 gen(11);
+    std::string s;
+    for (size_t n = 0; n < count; ++n) {
+        char rec[32] = {};
+        uint32_t fields[3] = {static_cast<uint32_t>(n), static_cast<uint32_t>(n % 365),
+                              static_cast<uint32_t>(gen() % 1000000)};
+        std::memcpy(rec, fields, sizeof fields);
+        std::snprintf(rec + 16, 16, "ITEM%zu", n % 977);
+        s.append(rec, sizeof rec);
+    }
+    return s;
+}
+
 lzh::MemberEntry Entry(const std::string& path) {
     lzh::MemberEntry e;
     e.path = path;
@@ -61,6 +79,7 @@ TEST_P(RoundTrip, ReaderGetsEveryMemberBack) {
         {"DATA\\\x95\x5c\\EDGE.DAT", Mixed(32767)},
         {"DATA\\\x95\x5c.DAT", Mixed(32768)},
         {"MIXED.DAT", Mixed(200001)},
+        {"RECORDS.DAT", Records(5000)},
         {"ZEROS.BIN", std::string(300000, '\0')},
         {"NOISE.BIN", Random(70000, 1)},
     };
@@ -103,6 +122,69 @@ INSTANTIATE_TEST_SUITE_P(
                       Case{Method::kLh7, 2, Effort::kDefault}, Case{Method::kLh5, 0, Effort::kDefault},
                       Case{Method::kLh7, 1, Effort::kDefault}, Case{Method::kLh5, 2, Effort::kBest},
                       Case{Method::kLh7, 1, Effort::kBest}, Case{Method::kLh6, 0, Effort::kBest}));
+
+struct Reach {
+    Method method;
+    uint32_t dictionary;
+    Effort effort;
+};
+
+class WindowReach : public ::testing::TestWithParam<Reach> {};
+
+// A repeat of noise is found as far back as the method's dictionary reaches, and never beyond.
+TEST_P(WindowReach, RepeatsWithinTheDictionaryOnly) {
+    const Reach r = GetParam();
+    const std::string repeat = Random(6000, 3);
+    for (uint32_t distance : {r.dictionary - 1, r.dictionary + 1000}) {
+        SCOPED_TRACE(distance);
+        const std::string data = repeat + Random(distance - repeat.size(), 4) + repeat;
+        lzh_test::StringArchive archive;
+        lzh::Writer writer(archive, {r.method, 2, r.effort});
+        lzh_test::StringMember source(data, 5000);
+        ASSERT_EQ(writer.AddFile(Entry("R"), source), Status::kOk);
+        ASSERT_EQ(writer.Finish(), Status::kOk);
+        auto got = lzh_test::DecodeAll(archive.data);
+        ASSERT_EQ(got.size(), 1u);
+        EXPECT_TRUE(got[0].data == data);
+        if (distance < r.dictionary) {
+            EXPECT_LT(got[0].member.packedSize, data.size() - 4000);
+        } else {
+            EXPECT_EQ(got[0].member.method, "-lh0-");
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    AllMethods, WindowReach,
+    ::testing::Values(Reach{Method::kLh5, 8192, Effort::kDefault}, Reach{Method::kLh6, 32768, Effort::kDefault},
+                      Reach{Method::kLh7, 65536, Effort::kDefault}, Reach{Method::kLh5, 8192, Effort::kBest},
+                      Reach{Method::kLh6, 32768, Effort::kBest}, Reach{Method::kLh7, 65536, Effort::kBest}));
+
+// Matches that run into the end of the data, cut at lengths near the shortest and the longest
+// match, fed in pieces of one byte as well as whole. The first copy is followed by a zero, as
+// unused buffer space may be: a match must not run on past the end.
+TEST(Writer, MatchesEndingWithTheData) {
+    const std::string text = Mixed(3000);
+    for (Effort effort : {Effort::kDefault, Effort::kBest}) {
+        for (size_t tail : {1, 2, 3, 4, 5, 6, 255, 256, 257, 258, 700}) {
+            for (size_t step : {size_t{1}, size_t{1} << 20}) {
+                SCOPED_TRACE(testing::Message() << "tail " << tail << " step " << step);
+                const std::string repeat = text.substr(0, tail);
+                const std::string data = repeat + '\0' + text + repeat;
+                lzh_test::StringArchive archive;
+                lzh::Writer writer(archive, {Method::kLh6, 2, effort});
+                lzh_test::StringMember source(data, step);
+                ASSERT_EQ(writer.AddFile(Entry("T"), source), Status::kOk);
+                ASSERT_EQ(writer.Finish(), Status::kOk);
+                auto got = lzh_test::DecodeAll(archive.data);
+                ASSERT_EQ(got.size(), 1u);
+                EXPECT_EQ(got[0].status, Status::kOk);
+                EXPECT_EQ(got[0].member.method, "-lh6-");
+                EXPECT_TRUE(got[0].data == data);
+            }
+        }
+    }
+}
 
 TEST(Writer, BestEffortIsSmaller) {
     auto size = [](Effort effort) {
