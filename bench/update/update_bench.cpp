@@ -229,6 +229,7 @@ double TimeConversion(const std::string& product, bool backups) {
 double TimeBare(const std::string& disk, const std::string& dest,
                 const std::vector<std::string>& archives, const std::vector<std::string>& files) {
     testing_support::MakeDir(dest);
+    SettleWrites(dest);
     char windows[MAX_PATH + 1] = {};
     const double start = Now();
     GetWindowsDirectoryA(windows, sizeof windows);
@@ -253,6 +254,19 @@ double TimeBare(const std::string& disk, const std::string& dest,
         }
     }
     return Now() - start;
+}
+
+// Each of two timings goes first in every other round: the one after pays for the other's
+// writeback.
+template <typename First, typename Second>
+void InTurn(int round, const First& first, const Second& second) {
+    if (round % 2 == 0) {
+        first();
+        second();
+    } else {
+        second();
+        first();
+    }
 }
 
 double Median(std::vector<double> v) {
@@ -292,14 +306,7 @@ int main(int argc, char** argv) {
             shown.push_back(
                 TimeRun<ProgressSeam>(work / ("shown" + round + "\\"), archives, files));
         };
-        // Each goes first in every other round: the one after pays for the other's writeback.
-        if (i % 2 == 0) {
-            timeRun();
-            timeShown();
-        } else {
-            timeShown();
-            timeRun();
-        }
+        InTurn(i, timeRun, timeShown);
         const std::string over = work / ("over" + round + "\\");
         const auto timePlain = [&] {
             notKept.push_back(TimeUpdateOver(work / ("plain" + round + "\\"), archives, files,
@@ -308,13 +315,7 @@ int main(int argc, char** argv) {
         const auto timeKept = [&] {
             kept.push_back(TimeUpdateOver(over, archives, files, engine::Backups::kKept));
         };
-        if (i % 2 == 0) {
-            timePlain();
-            timeKept();
-        } else {
-            timeKept();
-            timePlain();
-        }
+        InTurn(i, timePlain, timeKept);
         if (i == 0) {
             PrintSetSpace(over);
         }
