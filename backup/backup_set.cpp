@@ -218,6 +218,9 @@ bool BackupSet::AddFile(const std::string& path, bool linkAllowed, Pending& pend
         if (change.saved.empty()) {
             return false;
         }
+        if (attributes & FILE_ATTRIBUTE_READONLY) {
+            pending.lines += FormatChange({ChangeKind::kReadOnly, full, {}});
+        }
     }
     pending.lines += FormatChange(change);
     pending.keys.insert(std::move(key));

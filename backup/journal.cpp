@@ -10,6 +10,7 @@ namespace {
 constexpr std::string_view kSavedTag = "SAVED";
 constexpr std::string_view kCreatedTag = "NEW";
 constexpr std::string_view kFolderTag = "FOLDER";
+constexpr std::string_view kReadOnlyTag = "READONLY";
 constexpr std::string_view kBegunTag = "BEGUN";
 constexpr std::string_view kLineEnd = "\r\n";
 constexpr std::string_view kTempPrefix = "RPL";
@@ -57,10 +58,12 @@ bool ParseLine(std::string_view line, Change& change) {
         change = {ChangeKind::kSaved, std::string(f[2]), std::string(f[1])};
         return true;
     }
-    if (f.size() == 2 && (f[0] == kCreatedTag || f[0] == kFolderTag) && !f[1].empty()) {
-        change = {
-            f[0] == kFolderTag ? ChangeKind::kFolder : ChangeKind::kCreated, std::string(f[1]), {}};
-        return true;
+    if (f.size() == 2 && !f[1].empty()) {
+        const ChangeKind kind = f[0] == kFolderTag     ? ChangeKind::kFolder
+                                : f[0] == kReadOnlyTag ? ChangeKind::kReadOnly
+                                                       : ChangeKind::kCreated;
+        change = {kind, std::string(f[1]), {}};
+        return f[0] == kCreatedTag || f[0] == kFolderTag || f[0] == kReadOnlyTag;
     }
     return false;
 }
@@ -74,6 +77,8 @@ std::string FormatChange(const Change& change) {
                    std::string(kLineEnd);
         case ChangeKind::kFolder:
             return std::string(kFolderTag) + "\t" + change.path + std::string(kLineEnd);
+        case ChangeKind::kReadOnly:
+            return std::string(kReadOnlyTag) + "\t" + change.path + std::string(kLineEnd);
         case ChangeKind::kCreated:
             break;
     }

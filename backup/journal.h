@@ -6,6 +6,9 @@
 //   SAVED<TAB>00001<TAB>C:\PRODUCT\SYSTEM\TOVAKA.EXE   the old file is kept as 00001 in the set
 //   NEW<TAB>C:\PRODUCT\SYSTEM\NEW.DLL                   the file did not exist before
 //   FOLDER<TAB>C:\PRODUCT\NEWDIR                        the folder did not exist before
+//   READONLY<TAB>C:\PRODUCT\SYSTEM\TOVAKA.EXE            the file was read-only (before its SAVED
+//                                                       line: a second name shares the
+//                                                       attribute, which the replace clears)
 #pragma once
 
 #include <cstdint>
@@ -15,7 +18,7 @@
 
 namespace backup {
 
-enum class ChangeKind { kSaved, kCreated, kFolder };
+enum class ChangeKind { kSaved, kCreated, kFolder, kReadOnly };
 
 struct Change {
     ChangeKind kind = ChangeKind::kCreated;

@@ -79,6 +79,8 @@ bool Undo(const std::string& set, const Change& change) {
             // Removed only when empty: what else is in it was not the update's.
             RemoveDirectoryA(change.path.c_str());
             return true;
+        case ChangeKind::kReadOnly:
+            return true;  // see MarkReadOnly
     }
     return false;
 }
@@ -128,6 +130,21 @@ void RemoveLeftovers(const Journal& journal, std::vector<std::string>& failed) {
     }
 }
 
+// A file put back shares its attributes with its name in the set, which retiring the set
+// clears to delete it: the bit goes back on last.
+void MarkReadOnly(const Journal& journal, std::vector<std::string>& failed) {
+    for (const Change& change : journal.changes) {
+        if (change.kind != ChangeKind::kReadOnly) {
+            continue;
+        }
+        const DWORD attributes = GetFileAttributesA(change.path.c_str());
+        if (attributes == INVALID_FILE_ATTRIBUTES ||
+            !SetFileAttributesA(change.path.c_str(), attributes | FILE_ATTRIBUTE_READONLY)) {
+            failed.push_back(change.path);
+        }
+    }
+}
+
 // Renamed first, so that even a set whose files cannot all be deleted no longer counts.
 void Retire(const std::string& set) {
     const std::string retired = set + kRetiredSuffix;
@@ -161,6 +178,7 @@ RestoreOutcome RestoreNewestSet(const std::string& productFolder) {
     if (outcome.failed.empty()) {
         Retire(set);
     }
+    MarkReadOnly(journal, outcome.failed);
     return outcome;
 }
 

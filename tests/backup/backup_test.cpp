@@ -49,6 +49,7 @@ protected:
         WriteFile(dir_ / "A.DAT", "old a");
         testing_support::MakeDir(dir_ / "SUB");
         WriteFile(dir_ / "SUB\\B.DAT", "old b");
+        SetFileAttributesA((dir_ / "SUB\\B.DAT").c_str(), FILE_ATTRIBUTE_READONLY);
         WriteFile(dir_ / "tovaka1.ini", "[SYSTEM]\r\nTITLE=T\r\n");
         before_ = Snapshot(dir_.path());
     }
@@ -56,6 +57,7 @@ protected:
     void Update(BackupSet& set, const std::string& a = "new a") {
         ASSERT_TRUE(PutInPlace(set, dir_ / "A.DAT", a));
         ASSERT_TRUE(PutInPlace(set, dir_ / "A.DAT", a + " again"));
+        ASSERT_TRUE(PutInPlace(set, dir_ / "SUB\\B.DAT", "new b"));  // read-only before
         ASSERT_TRUE(PutInPlace(set, dir_ / "SUB\\C.DAT", "new c"));
         ASSERT_TRUE(set.BeforeCreateFolder(dir_ / "NEW\\DEEP\\"));
         testing_support::MakeDir(dir_ / "NEW");
@@ -86,6 +88,8 @@ TEST_P(EveryWayOfSaving, RestoreGivesBackTheProductAndRetiresTheSet) {
     EXPECT_TRUE(outcome.found);
     EXPECT_TRUE(outcome.failed.empty());
     EXPECT_EQ(Snapshot(dir_.path()), before_);
+    // The replace cleared the bit on the file, and so on its second name.
+    EXPECT_NE(GetFileAttributesA((dir_ / "SUB\\B.DAT").c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
     EXPECT_TRUE(SetFolders(dir_.path()).empty());
     EXPECT_FALSE(backup::RestoreNewestSet(dir_.path()).found);
 }
@@ -116,6 +120,8 @@ TEST_F(Product, AFileThatCannotBePutBackKeepsTheSetForAnotherAttempt) {
     outcome = backup::RestoreNewestSet(dir_.path());
     EXPECT_TRUE(outcome.failed.empty());
     EXPECT_EQ(Snapshot(dir_.path()), before_);
+    // The replace cleared the bit on the file, and so on its second name.
+    EXPECT_NE(GetFileAttributesA((dir_ / "SUB\\B.DAT").c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
     EXPECT_TRUE(SetFolders(dir_.path()).empty());
 }
 

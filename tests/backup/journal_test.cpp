@@ -13,12 +13,14 @@ using backup::ParseJournal;
 const Change kSaved{ChangeKind::kSaved, "C:\\PRODUCT\\DATA\\\x95\x5C 1.DAT", "00001"};
 const Change kCreated{ChangeKind::kCreated, "C:\\PRODUCT\\SYSTEM\\NEW.DLL", {}};
 const Change kFolder{ChangeKind::kFolder, "D:\\WAV\\NEW FOLDER", {}};
+const Change kReadOnly{ChangeKind::kReadOnly, "C:\\PRODUCT\\SYSTEM\\OLD.DLL", {}};
 
 TEST(Journal, EveryKindComesBackAsWritten) {
-    const std::string text = FormatChange(kSaved) + FormatChange(kCreated) + FormatChange(kFolder);
+    const std::string text = FormatChange(kSaved) + FormatChange(kCreated) +
+                             FormatChange(kFolder) + FormatChange(kReadOnly);
     EXPECT_EQ(text.substr(0, 12), "SAVED\t00001\t");
     const backup::Journal journal = ParseJournal(text);
-    EXPECT_EQ(journal.changes, (std::vector<Change>{kSaved, kCreated, kFolder}));
+    EXPECT_EQ(journal.changes, (std::vector<Change>{kSaved, kCreated, kFolder, kReadOnly}));
     EXPECT_TRUE(journal.damaged.empty());
 }
 
