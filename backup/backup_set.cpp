@@ -90,21 +90,6 @@ void Prune(const std::string& root) {
     }
 }
 
-// A copy that has reached the disk before the journal names it.
-bool CopyDurably(const std::string& from, const std::string& to) {
-    if (!CopyFileA(from.c_str(), to.c_str(), TRUE)) {
-        return false;
-    }
-    framework::File copy(CreateFileA(to.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                     FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (copy && FlushFileBuffers(copy.Get())) {
-        return true;
-    }
-    copy.Reset();
-    DeleteOne(to);
-    return false;
-}
-
 uint64_t Now() {
     FILETIME now;
     GetSystemTimeAsFileTime(&now);
@@ -181,24 +166,15 @@ bool BackupSet::Append(const std::string& lines) {
            written == lines.size() && FlushFileBuffers(journal_.Get());
 }
 
-// The old file gets its second name (or copy) first, then the journal line: a line that
-// reached the disk always has its file.
-std::string BackupSet::SaveOld(const std::string& full, bool linkAllowed) {
-    const std::string name = SavedName(++savedCount_);
-    const std::string saved = set_ + "\\" + name;
-    if (linkAllowed && CreateHardLinkA(saved.c_str(), full.c_str(), nullptr)) {
-        return name;
-    }
-    return CopyDurably(full, saved) ? name : std::string();
-}
-
 bool BackupSet::Known(const std::string& key, const Pending& pending) const {
     return seen_.count(key) != 0 || pending.keys.count(key) != 0;
 }
 
-// Keeps the old content of a file not yet journalled and adds its line. false: the old
-// content could not be kept.
-bool BackupSet::AddFile(const std::string& path, bool linkAllowed, Pending& pending) {
+// Adds the line of a file not yet journalled, and keeps its old content now or once the line
+// is written. false: the old content could not be kept. A line written before its kept file
+// names a file not replaced yet; the restore leaves such a file as it is.
+bool BackupSet::AddFile(const std::string& path, bool linkAllowed, When when,
+                        Pending& pending) {
     const std::string full = framework::FullPath(path);
     std::string key = text::ToUpperAscii(full);
     if (Known(key, pending)) {
@@ -214,8 +190,12 @@ bool BackupSet::AddFile(const std::string& path, bool linkAllowed, Pending& pend
     Change change{ChangeKind::kCreated, full, {}};
     if (attributes != INVALID_FILE_ATTRIBUTES) {
         change.kind = ChangeKind::kSaved;
-        change.saved = SaveOld(full, linkAllowed && saving_ == Saving::kLinkWherePossible);
-        if (change.saved.empty()) {
+        change.saved = SavedName(++savedCount_);
+        Keep keep{key, full, set_ + "\\" + change.saved,
+                  linkAllowed && saving_ == Saving::kLinkWherePossible};
+        if (when == When::kQueued) {
+            pending.keeps.push_back(std::move(keep));
+        } else if (!KeepOldFile(keep.from, keep.to, keep.linkAllowed)) {
             return false;
         }
         if (attributes & FILE_ATTRIBUTE_READONLY) {
@@ -251,6 +231,20 @@ bool BackupSet::Commit(const Pending& pending) {
         return false;
     }
     seen_.insert(pending.keys.begin(), pending.keys.end());
+    for (const Keep& keep : pending.keeps) {
+        keepOf_[keep.key] = keeper_.Add(keep.from, keep.to, keep.linkAllowed);
+    }
+    keeper_.Start();
+    return true;
+}
+
+bool BackupSet::AwaitKept(const std::vector<std::string>& targets) {
+    for (const std::string& target : targets) {
+        const auto keep = keepOf_.find(text::ToUpperAscii(framework::FullPath(target)));
+        if (keep != keepOf_.end() && !keeper_.Wait(keep->second)) {
+            return false;
+        }
+    }
     return true;
 }
 
@@ -263,26 +257,26 @@ bool BackupSet::BeforeInstalling(const std::vector<std::string>& folders,
     }
     bool kept = true;
     for (size_t i = 0; kept && i < replaced.size(); ++i) {
-        kept = AddFile(replaced[i], true, pending);
+        kept = AddFile(replaced[i], true, When::kQueued, pending);
     }
     // One that cannot be copied yet (held open) is copied, or refused, when it is written.
     for (size_t i = 0; kept && i < writtenInPlace.size(); ++i) {
-        AddFile(writtenInPlace[i], false, pending);
+        AddFile(writtenInPlace[i], false, When::kNow, pending);
     }
     return Commit(pending) && kept;
 }
 
 bool BackupSet::BeforePutInPlace(const std::string& target) {
-    return BeforeInstalling({}, {target}, {});
+    return BeforePutInPlaceAll({target});
 }
 
 bool BackupSet::BeforePutInPlaceAll(const std::vector<std::string>& targets) {
-    return BeforeInstalling({}, targets, {});
+    return BeforeInstalling({}, targets, {}) && AwaitKept(targets);
 }
 
 bool BackupSet::BeforeWriteInPlace(const std::string& file) {
     Pending pending;
-    const bool kept = AddFile(file, false, pending);
+    const bool kept = AddFile(file, false, When::kNow, pending);
     return Commit(pending) && kept;
 }
 

@@ -2,14 +2,17 @@
 // first change, it keeps the old content of every file the run replaces (a second name on
 // the same volume, a copy elsewhere) and journals every file and folder the run creates.
 // Each change is journalled and flushed before it is made; only a path's first change in a
-// run counts, so that a file converted twice comes back as it was before the update.
+// run counts, so that a file converted twice comes back as it was before the update. The old
+// files of what is announced are kept on a thread of their own, each before its replace.
 #pragma once
 
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
+#include "backup/keep_queue.h"
 #include "framework/handles.h"
 #include "replace/replace_file.h"
 
@@ -27,8 +30,8 @@ public:
     BackupSet(const BackupSet&) = delete;
     BackupSet& operator=(const BackupSet&) = delete;
 
-    // Just before `target` is replaced in one step (or created): keeps its old content or
-    // journals it as new. false: the backup could not be written, so nothing may change.
+    // Just before `target` is replaced in one step (or created): its old content is kept (or
+    // it is journalled as new). false: the backup could not be written, so nothing may change.
     bool BeforePutInPlace(const std::string& target) override;
     // The same for several targets, journalled in one flushed write.
     bool BeforePutInPlaceAll(const std::vector<std::string>& targets) override;
@@ -37,7 +40,8 @@ public:
     // Before `folder` is created with its missing parents: journals each missing level.
     bool BeforeCreateFolder(const std::string& folder);
     // All of the above for what a part of the run will create, replace and write in place,
-    // in one flushed write: the folders' missing levels first, then the files. A file to be
+    // in one flushed write: the folders' missing levels first, then the files. The old files
+    // to be replaced are kept meanwhile: BeforePutInPlace(All) waits for theirs. A file to be
     // written in place that cannot be copied now is left to BeforeWriteInPlace.
     bool BeforeInstalling(const std::vector<std::string>& folders,
                           const std::vector<std::string>& replaced,
@@ -48,16 +52,22 @@ public:
 
 private:
     bool Open();
+    struct Keep {
+        std::string key, from, to;
+        bool linkAllowed;
+    };
     struct Pending {
         std::string lines;
         std::unordered_set<std::string> keys;  // upper-cased full paths the lines name
+        std::vector<Keep> keeps;               // old files to keep once the lines are written
     };
+    enum class When { kNow, kQueued };
     bool Append(const std::string& lines);
     bool Known(const std::string& key, const Pending& pending) const;
-    bool AddFile(const std::string& path, bool linkAllowed, Pending& pending);
+    bool AddFile(const std::string& path, bool linkAllowed, When when, Pending& pending);
     void AddFolder(const std::string& folder, Pending& pending);
     bool Commit(const Pending& pending);
-    std::string SaveOld(const std::string& full, bool linkAllowed);
+    bool AwaitKept(const std::vector<std::string>& targets);
 
     std::string product_;
     Saving saving_;
@@ -66,6 +76,8 @@ private:
     framework::File journal_;
     std::unordered_set<std::string> seen_;  // upper-cased full paths already journalled
     int savedCount_ = 0;
+    std::unordered_map<std::string, size_t> keepOf_;  // key: its old file's place in `keeper_`
+    KeepQueue keeper_;  // last: its thread ends before the rest goes
 };
 
 // The backup sets of `productFolder` (ending in a separator), newest last.

@@ -38,10 +38,11 @@ bool Exists(const std::string& path) {
 }
 
 // The saved file keeps its name in the set until the set is retired, so that a restore that
-// stops part-way can be run again.
+// stops part-way can be run again. A file is replaced only once its old content is kept: one
+// whose line has no kept file was never reached, and is as it was.
 bool PutBack(const std::string& saved, const std::string& target) {
     if (!Exists(saved)) {
-        return false;
+        return true;
     }
     const std::string temp = target + kRestoreTemp;
     DeleteFileA(temp.c_str());

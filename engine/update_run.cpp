@@ -40,6 +40,7 @@ struct Run {
     int currentDisk = 1;
     bool master21Copied = false;
     int announcedThrough = -1;  // the last entry whose files the backups know
+    std::vector<std::vector<std::string>> entryTargets{};  // what each announced entry replaces
     backup::BackupSet* backup = nullptr;     // the run's way back, from its first change on
     RunOutcome stop = RunOutcome::kStopped;  // how the run ends when an entry fails
 };
@@ -105,8 +106,11 @@ const char* Passed(bool passed) {
     return passed ? "passed" : "failed";
 }
 
-bool KeepFolder(Run& run, const std::string& folder) {
-    return run.backup == nullptr || run.backup->BeforeCreateFolder(folder);
+// The entry's folder, and the old files it replaces, which are kept while the run goes on.
+bool KeepEntry(Run& run, int i, const std::string& folder) {
+    return run.backup == nullptr ||
+           (run.backup->BeforeCreateFolder(folder) &&
+            run.backup->BeforePutInPlaceAll(run.entryTargets[static_cast<size_t>(i)]));
 }
 
 bool KeepSettings(Run& run, const std::string& path) {
@@ -337,15 +341,18 @@ bool AnnounceDisk(Run& run, int i) {
         return true;
     }
     std::vector<std::string> folders, files;
+    run.entryTargets.resize(static_cast<size_t>(ctx.entryCount));
     int last = i;
     for (; last < ctx.entryCount && ctx.entryDisk[last] == ctx.entryDisk[i]; ++last) {
         const std::string entryFolder = run.folder + ctx.entrySubFolder[last];
         folders.push_back(entryFolder);
+        std::vector<std::string>& targets = run.entryTargets[static_cast<size_t>(last)];
         if (ctx.entryKind[last] == 1) {
-            archiver::ListTargets(SourceOnDisk(ctx, last), entryFolder, files);
+            archiver::ListTargets(SourceOnDisk(ctx, last), entryFolder, targets);
         } else {
-            files.push_back(PlainTarget(run, last));
+            targets.push_back(PlainTarget(run, last));
         }
+        files.insert(files.end(), targets.begin(), targets.end());
     }
     std::vector<std::string> inPlace;
     if (run.announcedThrough < 0 && text::FlagIsOn(ctx.digitizerOption)) {
@@ -366,7 +373,7 @@ bool InstallEntry(Run& run, int i) {
     if (!AskForDisk(run, i)) {
         return false;
     }
-    if (!AnnounceDisk(run, i) || !KeepFolder(run, entryFolder)) {
+    if (!AnnounceDisk(run, i) || !KeepEntry(run, i, entryFolder)) {
         LogFailure("backup of folder " + entryFolder + " failed", GetLastError());
         Report(run, Format(kUpdateFailed, entryFolder.c_str()));
         return false;

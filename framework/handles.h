@@ -47,6 +47,12 @@ struct FileTraits {
     static Handle Null() { return INVALID_HANDLE_VALUE; }
     static void Close(Handle h) { ::CloseHandle(h); }
 };
+// Threads, processes and events: null, not INVALID_HANDLE_VALUE, when there is none.
+struct KernelTraits {
+    using Handle = HANDLE;
+    static Handle Null() { return nullptr; }
+    static void Close(Handle h) { ::CloseHandle(h); }
+};
 struct FindTraits {
     using Handle = HANDLE;
     static Handle Null() { return INVALID_HANDLE_VALUE; }
@@ -86,6 +92,7 @@ struct RegistryKeyTraits {
 
 using File = Owned<FileTraits>;
 using FindHandle = Owned<FindTraits>;
+using KernelObject = Owned<KernelTraits>;
 template <typename T>
 using GdiObject = Owned<GdiTraits<T>>;
 using MemoryDc = Owned<MemoryDcTraits>;

@@ -2,7 +2,11 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <iterator>
+#include <vector>
+
 #include "backup/backup_set.h"
+#include "backup/journal.h"
 #include "backup/restore.h"
 #include "backup/texts.h"
 #include "framework/handles.h"
@@ -144,6 +148,63 @@ TEST_F(Product, ABackupThatCannotBeWrittenStopsTheChange) {
     EXPECT_FALSE(set.BeforePutInPlace(dir_ / "A.DAT"));
     EXPECT_FALSE(set.BeforeCreateFolder(dir_ / "NEW\\"));
     EXPECT_FALSE(set.BeforeWriteInPlace(dir_ / "tovaka1.ini"));
+}
+
+// The old files a disk will replace are kept on a thread of their own; a killed run can
+// leave lines whose kept file never came, for files it never replaced.
+TEST_F(Product, AnnouncedFilesAreKeptBeforeTheirReplaceAndALineWithoutItsFileIsLeftAlone) {
+    {
+        BackupSet set(dir_.path());
+        ASSERT_TRUE(set.BeforeInstalling({}, {dir_ / "A.DAT", dir_ / "SUB\\B.DAT"}, {}));
+        ASSERT_TRUE(set.BeforePutInPlace(dir_ / "A.DAT"));
+        EXPECT_EQ(Links(dir_ / "A.DAT"), 2u);
+        ASSERT_TRUE(PutInPlace(set, dir_ / "A.DAT", "new a"));
+        ASSERT_TRUE(set.BeforePutInPlace(dir_ / "SUB\\B.DAT"));
+        const std::string keptB = set.folder() + "\\" + backup::SavedName(2);
+        SetFileAttributesA(keptB.c_str(), FILE_ATTRIBUTE_NORMAL);
+        ASSERT_TRUE(DeleteFileA(keptB.c_str()));
+        SetFileAttributesA((dir_ / "SUB\\B.DAT").c_str(), FILE_ATTRIBUTE_READONLY);
+    }
+    const backup::RestoreOutcome outcome = backup::RestoreNewestSet(dir_.path());
+    EXPECT_TRUE(outcome.failed.empty());
+    EXPECT_EQ(Snapshot(dir_.path()), before_);
+}
+
+TEST(KeepQueue, KeepsEachFileWholeOrSaysWhyNot) {
+    TempDir dir;
+    WriteFile(dir / "OLD", std::string(200000, 'o'));
+    struct Case {
+        std::string from, to;
+        bool link;
+        bool kept;
+        DWORD error;
+    } cases[] = {
+        {dir / "OLD", dir / "LINKED", true, true, 0},
+        {dir / "OLD", dir / "COPIED", false, true, 0},
+        {dir / "MISSING", dir / "NONE", true, false, ERROR_FILE_NOT_FOUND},
+    };
+    backup::KeepQueue queue;
+    std::vector<size_t> index;
+    for (const Case& c : cases) {
+        index.push_back(queue.Add(c.from, c.to, c.link));
+    }
+    queue.Start();
+    for (size_t i = std::size(cases); i-- > 0;) {  // the last first: the wait outlasts the rest
+        const Case& c = cases[i];
+        SetLastError(0);
+        EXPECT_EQ(queue.Wait(index[i]), c.kept) << c.to;
+        if (c.kept) {
+            EXPECT_EQ(ReadFile(c.to), ReadFile(c.from)) << c.to;
+        } else {
+            EXPECT_EQ(GetLastError(), c.error) << c.to;
+            EXPECT_EQ(GetFileAttributesA(c.to.c_str()), INVALID_FILE_ATTRIBUTES) << c.to;
+        }
+        EXPECT_EQ(GetFileAttributesA((c.to + ".part").c_str()), INVALID_FILE_ATTRIBUTES);
+    }
+    EXPECT_EQ(Links(dir / "OLD"), 2u);  // the link, not the copy
+    // One added after the thread ended is kept at its wait.
+    EXPECT_TRUE(queue.Wait(queue.Add(dir / "OLD", dir / "LATER", true)));
+    EXPECT_EQ(Links(dir / "OLD"), 3u);
 }
 
 }  // namespace
