@@ -238,7 +238,7 @@ bool BackupSet::Commit(const Pending& pending) {
     return true;
 }
 
-bool BackupSet::AwaitKept(const std::vector<std::string>& targets) {
+bool BackupSet::WaitUntilKept(const std::vector<std::string>& targets) {
     for (const std::string& target : targets) {
         const auto keep = keepOf_.find(text::ToUpperAscii(framework::FullPath(target)));
         if (keep != keepOf_.end() && !keeper_.Wait(keep->second)) {
@@ -267,11 +267,11 @@ bool BackupSet::BeforeInstalling(const std::vector<std::string>& folders,
 }
 
 bool BackupSet::BeforePutInPlace(const std::string& target) {
-    return BeforePutInPlaceAll({target});
+    return BeforeInstalling({}, {target}, {}) && WaitUntilKept({target});
 }
 
 bool BackupSet::BeforePutInPlaceAll(const std::vector<std::string>& targets) {
-    return BeforeInstalling({}, targets, {}) && AwaitKept(targets);
+    return BeforeInstalling({}, targets, {});
 }
 
 bool BackupSet::BeforeWriteInPlace(const std::string& file) {

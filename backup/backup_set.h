@@ -33,7 +33,8 @@ public:
     // Just before `target` is replaced in one step (or created): its old content is kept (or
     // it is journalled as new). false: the backup could not be written, so nothing may change.
     bool BeforePutInPlace(const std::string& target) override;
-    // The same for several targets, journalled in one flushed write.
+    // Several targets to be replaced one after another, journalled in one flushed write; their
+    // old files are kept meanwhile, each one's waited for by its BeforePutInPlace.
     bool BeforePutInPlaceAll(const std::vector<std::string>& targets) override;
     // Before `file` is written in place (the settings file): always a copy.
     bool BeforeWriteInPlace(const std::string& file);
@@ -41,11 +42,15 @@ public:
     bool BeforeCreateFolder(const std::string& folder);
     // All of the above for what a part of the run will create, replace and write in place,
     // in one flushed write: the folders' missing levels first, then the files. The old files
-    // to be replaced are kept meanwhile: BeforePutInPlace(All) waits for theirs. A file to be
+    // to be replaced are kept meanwhile: BeforePutInPlace waits for its own. A file to be
     // written in place that cannot be copied now is left to BeforeWriteInPlace.
     bool BeforeInstalling(const std::vector<std::string>& folders,
                           const std::vector<std::string>& replaced,
                           const std::vector<std::string>& writtenInPlace);
+
+    // Waits until the old files of `targets` announced so far are kept. false: one could not
+    // be, GetLastError says why.
+    bool WaitUntilKept(const std::vector<std::string>& targets);
 
     // The set's folder; empty until the first change.
     const std::string& folder() const { return set_; }
@@ -67,7 +72,6 @@ private:
     bool AddFile(const std::string& path, bool linkAllowed, When when, Pending& pending);
     void AddFolder(const std::string& folder, Pending& pending);
     bool Commit(const Pending& pending);
-    bool AwaitKept(const std::vector<std::string>& targets);
 
     std::string product_;
     Saving saving_;

@@ -106,11 +106,13 @@ const char* Passed(bool passed) {
     return passed ? "passed" : "failed";
 }
 
-// The entry's folder, and the old files it replaces, which are kept while the run goes on.
+// The entry's folder is journalled, and the old files it replaces, kept on their own thread
+// since its disk was announced, are waited for: a backup that fails stops the entry before
+// anything of it is replaced.
 bool KeepEntry(Run& run, int i, const std::string& folder) {
     return run.backup == nullptr ||
            (run.backup->BeforeCreateFolder(folder) &&
-            run.backup->BeforePutInPlaceAll(run.entryTargets[static_cast<size_t>(i)]));
+            run.backup->WaitUntilKept(run.entryTargets[static_cast<size_t>(i)]));
 }
 
 bool KeepSettings(Run& run, const std::string& path) {

@@ -248,6 +248,11 @@ double TimeConversion(const std::string& product, bool backups) {
     backup::BackupSet set(product);
     std::optional<replace::ScopedObserver> observer;
     if (backups) {
+        // In the run the set is open from its first disk on, which keeps the settings file.
+        if (!set.BeforeWriteInPlace(settings)) {
+            std::fprintf(stderr, "backup set not opened\n");
+            std::exit(1);
+        }
         observer.emplace(set);
     }
     const double start = Now();
