@@ -27,10 +27,11 @@ make_disk() {
 command -v jlha >/dev/null || apt-get install -y jlha-utils >/dev/null
 [ -d "$DATA" ] || make_disk
 echo "update disk: $(du -sh "$DATA" | cut -f1) packed in $DATA"
-bash "$ROOT/tools/build.sh" i686 >/dev/null
-
 # shellcheck source=tools/wine-env.sh
 . "$ROOT/tools/wine-env.sh"
+ARCH=$(renovo_run_arch)
+bash "$ROOT/tools/build.sh" "$ARCH" >/dev/null
+echo "build: $ARCH"
 trap renovo_wine_stop EXIT
 renovo_wine_start >/dev/null  # a display: one round shows the progress window
-wine "$BUILD/i686/bench/update/renovo_bench_update.exe" "Z:${DATA//\//\\}"
+wine "$BUILD/$ARCH/bench/update/renovo_bench_update.exe" "Z:${DATA//\//\\}"

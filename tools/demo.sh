@@ -16,10 +16,10 @@ auto=0
 [ -z "${DISPLAY:-}" ] && auto=1
 
 bash "$ROOT/tools/setup.sh"
-bash "$ROOT/tools/build.sh" i686
-
 # shellcheck source=tools/wine-env.sh
 . "$ROOT/tools/wine-env.sh"
+ARCH=$(renovo_run_arch)  # the shipped i686 build, where this machine can run it
+bash "$ROOT/tools/build.sh" "$ARCH"
 if [ "$auto" -eq 0 ]; then
     export RENOVO_USE_DISPLAY=1
 else
@@ -36,13 +36,15 @@ insert_disk() {
     cp -r "$DEMO/$1/." "$FLOPPY/"
 }
 insert_disk disk1
-cp "$BUILD/i686/app/Renovo.exe" "$FLOPPY/RENOVO.EXE"
+cp "$BUILD/$ARCH/app/Renovo.exe" "$FLOPPY/RENOVO.EXE"
 
-# The installed product and its Uninstall entry, where the 32-bit program looks for it.
+# The installed product and its Uninstall entry, in the registry view the program reads.
 PRODUCT=$WINEPREFIX/drive_c/TOVAKA
 cp -r "$DEMO/product" "$PRODUCT"
+view=32
+[ "$ARCH" = x86_64 ] && view=64
 wine reg add 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\TOVAKA Demo' \
-    /v UninstallString /d 'C:\WINDOWS\UNINST.EXE -fC:\TOVAKA\SETUP.LOG' /f /reg:32 >/dev/null
+    /v UninstallString /d 'C:\WINDOWS\UNINST.EXE -fC:\TOVAKA\SETUP.LOG' /f "/reg:$view" >/dev/null
 BEFORE=$RENOVO_RUN_DIR/before
 cp -r "$PRODUCT" "$BEFORE"
 
@@ -50,7 +52,7 @@ if [ "$auto" -eq 1 ]; then
     rm -rf "$OUT"
     mkdir -p "$OUT"
     echo "demo: driving Renovo under Xvfb (display $DISPLAY)"
-    wine "$BUILD/i686/tests/e2e/renovo_demo_driver.exe" "Z:${OUT//\//\\}" \
+    wine "$BUILD/$ARCH/tests/e2e/renovo_demo_driver.exe" "Z:${OUT//\//\\}" \
         "Z:${DEMO//\//\\}\\disk2" | iconv -f CP932 -t UTF-8
     for shot in "$OUT"/*.bmp; do
         convert "$shot" "${shot%.bmp}.png" && rm "$shot"

@@ -19,8 +19,15 @@ echo "== native"
 ctest --test-dir "$BUILD/native" --output-on-failure 2>&1 | tee -a "$LOG" || status=1
 renovo_wine_start
 for arch in i686 x86_64; do
-    echo "== $arch (Wine)"
-    ctest --test-dir "$BUILD/$arch" --output-on-failure 2>&1 | tee -a "$LOG" || status=1
+    if [[ " $RENOVO_WINE_ARCHS " == *" $arch "* ]]; then
+        echo "== $arch (Wine)"
+        ctest --test-dir "$BUILD/$arch" --output-on-failure 2>&1 | tee -a "$LOG" || status=1
+    else
+        # Built all the same, warnings as errors; what needs no Wine still runs.
+        echo "== $arch: its programs cannot run on this machine; only its import-table checks run"
+        ctest --test-dir "$BUILD/$arch" --output-on-failure -R '^renovo_xp_imports' 2>&1 |
+            tee -a "$LOG" || status=1
+    fi
 done
 
 # Screenshots the GUI tests kept, as PNG files in out/screenshots/.

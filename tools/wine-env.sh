@@ -13,12 +13,40 @@ renovo_free_display() {
     return 1
 }
 
+# Some kernels run no 32-bit Linux programs (their 32-bit emulation is switched off): Wine's
+# 32-bit loader cannot start there, and only 64-bit Windows programs run, through wine64.
+renovo_runs_32bit() {
+    /usr/lib/wine/wine --version >/dev/null 2>&1
+}
+
+# The Windows builds that can run here, for the scripts to choose from: RENOVO_WINE_ARCHS.
+# Where 32-bit programs cannot start, `wine` is wine64 for this environment's commands.
+renovo_choose_loader() {
+    if renovo_runs_32bit; then
+        RENOVO_WINE_ARCHS="i686 x86_64"
+    else
+        RENOVO_WINE_ARCHS="x86_64"
+        mkdir -p "$RENOVO_RUN_DIR/bin"
+        printf '#!/bin/sh\nexec /usr/lib/wine/wine64 "$@"\n' >"$RENOVO_RUN_DIR/bin/wine"
+        chmod +x "$RENOVO_RUN_DIR/bin/wine"
+        export PATH="$RENOVO_RUN_DIR/bin:$PATH" WINELOADER=/usr/lib/wine/wine64
+        echo "wine: this machine runs no 32-bit programs; only the x86_64 build can run" >&2
+    fi
+    export RENOVO_WINE_ARCHS
+}
+
+# The build the benchmarks and the demo run: the shipped i686 one where it can run.
+renovo_run_arch() {
+    if renovo_runs_32bit; then echo i686; else echo x86_64; fi
+}
+
 renovo_wine_start() {
     export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
     export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win64
     RENOVO_RUN_DIR=$(mktemp -d "${TMPDIR:-/tmp}/renovo-run.XXXXXX")
     export RENOVO_RUN_DIR
     export WINEPREFIX="$RENOVO_RUN_DIR/prefix"
+    renovo_choose_loader
 
     if [ -z "${RENOVO_USE_DISPLAY:-}" ]; then
         local n
