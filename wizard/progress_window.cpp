@@ -5,6 +5,8 @@
 #include <cstdio>
 
 #include "engine/texts.h"
+#include "framework/handles.h"
+#include "framework/window.h"
 
 namespace wizard {
 
@@ -18,7 +20,14 @@ constexpr int kMargin = 12;
 // Client-area rows of the entry, the disk, the file and the bar.
 constexpr int kRowTop[] = {12, 36, 196, 222};
 constexpr int kBarRange = 1000;
-constexpr DWORD kPaintInterval = 100;  // ms
+// The eye needs no more than a few pictures a second.
+constexpr UINT kTakeUpInterval = 100;  // ms
+constexpr UINT_PTR kTakeUpTimer = 1;
+// Posted or sent by the run: take up what was noted and paint it now; go off the screen.
+constexpr UINT kPaintNow = WM_APP + 1;
+constexpr UINT kClose = WM_APP + 2;
+// Posted to the window thread: open a window for the board handed over in lParam.
+constexpr UINT kOpen = WM_APP + 3;
 
 RECT CentreOver(HWND owner) {
     RECT area{};
@@ -40,29 +49,93 @@ HWND AddChild(HWND parent, const char* cls, int id, int row, HFONT font) {
     return child;
 }
 
+// The window's thread may send to the run's (its owner is the run's window): while the run
+// waits for it, such messages are answered, and nothing is taken off the queue.
+void WaitAnsweringSent(HANDLE object) {
+    while (::MsgWaitForMultipleObjects(1, &object, FALSE, INFINITE, QS_SENDMESSAGE) ==
+           WAIT_OBJECT_0 + 1) {
+        MSG msg;
+        ::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+}
+
 }  // namespace
 
-bool CProgressWindow::EnsureOpen() {
-    if (Handle() != nullptr || failed_) {
-        return !failed_;
+struct CProgressWindow::Board {
+    struct Shown {
+        std::string entry, disk, file;
+        int bar = 0;
+    };
+
+    explicit Board(HWND ownerWindow) : owner(ownerWindow) {}
+
+    const HWND owner;
+    const framework::KernelObject opened{::CreateEventA(nullptr, TRUE, FALSE, nullptr)};
+    const framework::KernelObject closed{::CreateEventA(nullptr, TRUE, FALSE, nullptr)};
+    HWND window = nullptr;  // written once, before `opened` is set
+
+    framework::CriticalSection lock;  // over `shown` and `stale`
+    Shown shown;
+    bool stale = false;  // `shown` holds changes the window has not taken up
+};
+
+class CProgressWindow::Frame : public framework::Window {
+public:
+    explicit Frame(std::shared_ptr<Board> board) : board_(std::move(board)) {}
+    // Whatever ends it, the run waiting for it goes on.
+    ~Frame() override { ::SetEvent(board_->closed.Get()); }
+    bool Open();
+
+protected:
+    bool OnCreate(CREATESTRUCTA& cs) override;
+    LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+
+private:
+    void TakeUp();
+    void SetItem(int id, const std::string& text) const;
+
+    const std::shared_ptr<Board> board_;
+    framework::GdiObject<HFONT> font_;
+};
+
+void CProgressWindow::Start() {
+    if (board_) {
+        return;
     }
-    failed_ = true;
-    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_PROGRESS_CLASS};
-    ::InitCommonControlsEx(&controls);
-    const HINSTANCE instance = ::GetModuleHandleA(nullptr);
-    if (!RegisterClass(instance, kClassName, nullptr,
-                       reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1)) ||
-        !Create(instance, kClassName, engine::kProgressCaption, WS_POPUP | WS_CAPTION | WS_BORDER,
-                owner_, nullptr)) {
-        return false;
+    board_ = std::make_shared<Board>(owner_);
+    if (!board_->opened || !board_->closed || !HandToWindowThread(board_)) {
+        ::SetEvent(board_->opened.Get());
+        ::SetEvent(board_->closed.Get());
     }
-    failed_ = false;
     if (owner_ != nullptr && ::EnableWindow(::GetAncestor(owner_, GA_ROOT), FALSE) == 0) {
         disabled_ = ::GetAncestor(owner_, GA_ROOT);
     }
-    const RECT at = CentreOver(owner_);
-    ::SetWindowPos(Handle(), HWND_TOP, at.left, at.top, kWidth, kHeight, SWP_SHOWWINDOW | SWP_NOACTIVATE);
+}
+
+// A thread's first window costs it several times what the window itself does (under Wine,
+// a connection of its own to the display), so one thread serves every progress window of the
+// process. It lives as long as the process: its id is never another thread's.
+bool CProgressWindow::HandToWindowThread(const std::shared_ptr<Board>& board) {
+    static DWORD threadId = 0;
+    auto handed = std::make_unique<std::shared_ptr<Board>>(board);
+    if (threadId != 0 &&
+        ::PostThreadMessageA(threadId, kOpen, 0, reinterpret_cast<LPARAM>(handed.get()))) {
+        handed.release();  // the thread's now
+        return true;
+    }
+    const framework::KernelObject thread(::CreateThread(
+        nullptr, 0, &CProgressWindow::WindowThread, handed.get(), 0, &threadId));
+    if (!thread) {
+        threadId = 0;
+        return false;
+    }
+    handed.release();
     return true;
+}
+
+HWND CProgressWindow::OpenedWindow() {
+    WaitAnsweringSent(board_->opened.Get());
+    return board_->window;
 }
 
 // The owner takes input again before the window goes, so that activation returns to it.
@@ -71,12 +144,107 @@ void CProgressWindow::Close() {
         ::EnableWindow(disabled_, TRUE);
         disabled_ = nullptr;
     }
-    if (Handle() != nullptr) {
-        ::DestroyWindow(Handle());
+    if (!board_) {
+        return;
+    }
+    if (const HWND window = OpenedWindow()) {
+        ::PostMessageA(window, kClose, 0, 0);
+    }
+    WaitAnsweringSent(board_->closed.Get());
+    board_.reset();
+}
+
+HWND CProgressWindow::MessageOwner() {
+    const HWND window = board_ ? OpenedWindow() : nullptr;
+    if (window == nullptr) {
+        return owner_;
+    }
+    ::SendMessageA(window, kPaintNow, 0, 0);
+    return window;
+}
+
+void CProgressWindow::ShowEntry(int number, int count, int disk, const std::string& name) {
+    Start();
+    char entry[64];
+    std::snprintf(entry, sizeof(entry), "%d / %d  ", number, count);
+    char diskText[64];
+    std::snprintf(diskText, sizeof(diskText), engine::kProgressDisk, disk);
+    framework::CriticalSection::Lock lock(board_->lock);
+    board_->shown = Board::Shown{entry + name, diskText, {}, 0};
+    board_->stale = true;
+}
+
+void CProgressWindow::ShowFile(const std::string& name, uint64_t done, uint64_t total) {
+    Start();
+    framework::CriticalSection::Lock lock(board_->lock);
+    board_->shown.file = name;
+    board_->shown.bar = total == 0 ? 0 : static_cast<int>(done * kBarRange / total);
+    board_->stale = true;
+}
+
+// Each rule of the conversion runs once, for long: shown at once once the window is there.
+void CProgressWindow::ShowConversion(const std::string& file) {
+    Start();
+    {
+        framework::CriticalSection::Lock lock(board_->lock);
+        board_->shown = Board::Shown{file, {}, {}, 0};
+        board_->stale = true;
+    }
+    if (::WaitForSingleObject(board_->opened.Get(), 0) == WAIT_OBJECT_0 && board_->window) {
+        ::PostMessageA(board_->window, kPaintNow, 0, 0);
     }
 }
 
-bool CProgressWindow::OnCreate(CREATESTRUCTA&) {
+DWORD WINAPI CProgressWindow::WindowThread(void* handed) {
+    std::unique_ptr<Frame> frame = OpenFrame(handed);
+    MSG msg;
+    while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        if (msg.hwnd == nullptr && msg.message == kOpen) {
+            frame = OpenFrame(reinterpret_cast<void*>(msg.lParam));
+        } else {
+            ::DispatchMessageA(&msg);
+        }
+        if (frame && frame->Handle() == nullptr) {
+            frame.reset();  // taken down
+        }
+    }
+    return 0;
+}
+
+// The window of a board handed over; null when it could not open, which the board tells.
+std::unique_ptr<CProgressWindow::Frame> CProgressWindow::OpenFrame(void* handed) {
+    const std::shared_ptr<Board> board =
+        *std::unique_ptr<std::shared_ptr<Board>>(static_cast<std::shared_ptr<Board>*>(handed));
+    auto frame = std::make_unique<Frame>(board);
+    const bool open = frame->Open();
+    board->window = open ? frame->Handle() : nullptr;
+    ::SetEvent(board->opened.Get());
+    if (!open) {
+        frame.reset();
+    }
+    return frame;
+}
+
+bool CProgressWindow::Frame::Open() {
+    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_PROGRESS_CLASS};
+    ::InitCommonControlsEx(&controls);
+    const HINSTANCE instance = ::GetModuleHandleA(nullptr);
+    if (!RegisterClass(instance, kClassName, nullptr,
+                       reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1)) ||
+        !Create(instance, kClassName, engine::kProgressCaption,
+                WS_POPUP | WS_CAPTION | WS_BORDER | WS_DISABLED, board_->owner, nullptr)) {
+        return false;
+    }
+    TakeUp();
+    ::SetTimer(Handle(), kTakeUpTimer, kTakeUpInterval, nullptr);
+    const RECT at = CentreOver(board_->owner);
+    // Neither activated nor moving its owner: both would wait on the run's busy thread.
+    ::SetWindowPos(Handle(), HWND_TOP, at.left, at.top, kWidth, kHeight,
+                   SWP_SHOWWINDOW | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
+    return true;
+}
+
+bool CProgressWindow::Frame::OnCreate(CREATESTRUCTA&) {
     NONCLIENTMETRICSA metrics{};
     metrics.cbSize = sizeof(metrics);
     ::SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
@@ -89,74 +257,44 @@ bool CProgressWindow::OnCreate(CREATESTRUCTA&) {
     return true;
 }
 
-HWND CProgressWindow::MessageOwner() {
-    if (Handle() == nullptr) {
-        return owner_;
+LRESULT CProgressWindow::Frame::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+        case WM_TIMER:
+            TakeUp();
+            return 0;
+        case kPaintNow:
+            TakeUp();
+            ::RedrawWindow(Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+            return 0;
+        case kClose:
+            // Off the screen at once; the run goes on while the window is taken down.
+            ::ShowWindow(Handle(), SW_HIDE);
+            ::SetEvent(board_->closed.Get());
+            ::DestroyWindow(Handle());
+            return 0;
     }
-    if (stale_) {
-        Paint();
-    }
-    return Handle();
+    return Window::OnMessage(msg, wp, lp);
 }
 
-void CProgressWindow::ShowEntry(int number, int count, int disk, const std::string& name) {
-    if (!EnsureOpen()) {
-        return;
+// The controls take what changed since the last time; they paint from the message loop.
+void CProgressWindow::Frame::TakeUp() {
+    Board::Shown shown;
+    {
+        framework::CriticalSection::Lock lock(board_->lock);
+        if (!board_->stale) {
+            return;
+        }
+        shown = board_->shown;
+        board_->stale = false;
     }
-    char entry[64];
-    std::snprintf(entry, sizeof(entry), "%d / %d  ", number, count);
-    shown_.entry = entry + name;
-    char diskText[64];
-    std::snprintf(diskText, sizeof(diskText), engine::kProgressDisk, disk);
-    shown_.disk = diskText;
-    shown_.file.clear();
-    shown_.bar = 0;
-    PaintNowAndThen();
-}
-
-void CProgressWindow::ShowFile(const std::string& name, uint64_t done, uint64_t total) {
-    if (!EnsureOpen()) {
-        return;
-    }
-    shown_.file = name;
-    shown_.bar = total == 0 ? 0 : static_cast<int>(done * kBarRange / total);
-    PaintNowAndThen();
-}
-
-// Each rule of the conversion runs once, for long: shown at once.
-void CProgressWindow::ShowConversion(const std::string& file) {
-    if (!EnsureOpen()) {
-        return;
-    }
-    shown_ = Shown{file, {}, {}, 0};
-    Paint();
-}
-
-// The eye needs no more than a few pictures a second, and each costs round trips to the
-// display, many times the decoding of a small member. What is not painted now is painted with
-// a later change, or before the next message.
-void CProgressWindow::PaintNowAndThen() {
-    stale_ = true;
-    if (!painted_ || ::GetTickCount() - lastPaint_ >= kPaintInterval) {
-        Paint();
-    }
-}
-
-// The controls take what changed, then it is painted at once, as WM_PAINT sent here, without
-// taking a message off the queue.
-void CProgressWindow::Paint() {
-    SetItem(kEntryText, shown_.entry);
-    SetItem(kDiskText, shown_.disk);
-    SetItem(kFileText, shown_.file);
-    ::SendDlgItemMessageA(Handle(), kBar, PBM_SETPOS, static_cast<WPARAM>(shown_.bar), 0);
-    ::RedrawWindow(Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-    painted_ = true;
-    stale_ = false;
-    lastPaint_ = ::GetTickCount();
+    SetItem(kEntryText, shown.entry);
+    SetItem(kDiskText, shown.disk);
+    SetItem(kFileText, shown.file);
+    ::SendDlgItemMessageA(Handle(), kBar, PBM_SETPOS, static_cast<WPARAM>(shown.bar), 0);
 }
 
 // Only when it changes: a static repaints on every WM_SETTEXT.
-void CProgressWindow::SetItem(int id, const std::string& text) const {
+void CProgressWindow::Frame::SetItem(int id, const std::string& text) const {
     char now[MAX_PATH + 64] = {};
     ::GetDlgItemTextA(Handle(), id, now, sizeof(now));
     if (text != now) {

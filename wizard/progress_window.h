@@ -1,22 +1,22 @@
 // The small window that shows how far the update run is: the entry being installed and how
 // many there are, the update disk it comes from, the file being written and a bar over the
 // bytes of the entry (during the conversions, the master file being converted). The run
-// blocks the user-interface thread, so the window repaints itself as it changes instead of
-// waiting for the message loop, and nothing else is dispatched meanwhile. Changes are only
-// noted until the next picture is due, a few times a second, or a message is to be shown.
+// blocks the user-interface thread, so the window lives on a thread of its own with its own
+// message loop: the run only notes each change, and the window takes the changes up a few
+// times a second, and at once before a message of the run, which it owns. Opening, painting
+// and taking down the window so cost the run next to nothing. The thread is started with the
+// process's first progress window and kept for the next.
 #pragma once
 
 #include <windows.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
-
-#include "framework/handles.h"
-#include "framework/window.h"
 
 namespace wizard {
 
-class CProgressWindow : public framework::Window {
+class CProgressWindow {
 public:
     static constexpr char kClassName[] = "RenovoProgress";
     // Control ids, read from outside by the end-to-end tests.
@@ -26,9 +26,14 @@ public:
     static constexpr int kBar = 4;
 
     // The window opens at the first thing it shows, centred over `owner` (the screen when
-    // null), with no system menu; the owner's top-level window takes no input until Close.
+    // null), with no system menu and taking no input; the owner's top-level window takes no
+    // input either until Close.
     explicit CProgressWindow(HWND owner = nullptr) : owner_(owner) {}
-    ~CProgressWindow() override { Close(); }
+    ~CProgressWindow() { Close(); }
+    CProgressWindow(const CProgressWindow&) = delete;
+    CProgressWindow& operator=(const CProgressWindow&) = delete;
+
+    // Returns once the window is off the screen; its thread takes it down meanwhile.
     void Close();
     // The window messages of the run are to be owned by, so that they stand in front of it;
     // brought up to date first, since a message is a long pause in the run.
@@ -38,29 +43,19 @@ public:
     void ShowFile(const std::string& name, uint64_t done, uint64_t total);
     void ShowConversion(const std::string& file);
 
-protected:
-    bool OnCreate(CREATESTRUCTA& cs) override;
-
 private:
-    // What the window is to show, noted at each change.
-    struct Shown {
-        std::string entry, disk, file;
-        int bar = 0;
-    };
+    struct Board;  // what the run notes and the window's thread takes up; shared by both
+    class Frame;   // the window itself, on its thread
 
-    bool EnsureOpen();
-    void SetItem(int id, const std::string& text) const;
-    void PaintNowAndThen();
-    void Paint();
+    void Start();
+    HWND OpenedWindow();  // waits until the window is open; null when it could not open
+    static bool HandToWindowThread(const std::shared_ptr<Board>& board);
+    static DWORD WINAPI WindowThread(void* handed);
+    static std::unique_ptr<Frame> OpenFrame(void* handed);
 
     HWND owner_;
     HWND disabled_ = nullptr;
-    bool failed_ = false;  // a window that cannot open is not tried again for every file
-    bool painted_ = false;
-    bool stale_ = false;   // `shown_` holds changes not painted yet
-    DWORD lastPaint_ = 0;
-    Shown shown_;
-    framework::GdiObject<HFONT> font_;
+    std::shared_ptr<Board> board_;  // from the first thing shown until Close
 };
 
 }  // namespace wizard
