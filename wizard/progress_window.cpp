@@ -123,8 +123,8 @@ bool CProgressWindow::HandToWindowThread(const std::shared_ptr<Board>& board) {
         handed.release();  // the thread's now
         return true;
     }
-    const framework::KernelObject thread(::CreateThread(
-        nullptr, 0, &CProgressWindow::WindowThread, handed.get(), 0, &threadId));
+    const framework::KernelObject thread(
+        ::CreateThread(nullptr, 0, &CProgressWindow::WindowThread, handed.get(), 0, &threadId));
     if (!thread) {
         threadId = 0;
         return false;

@@ -385,9 +385,10 @@ int main(int argc, char** argv) {
         };
         InTurn(i, timePlain, timeKept);
     }
-    std::printf("update: %zu archives, %zu plain files, %d rounds (median; the run with and "
-                "without the progress window %d rounds)\n",
-                archives.size(), files.size(), kRounds, kRounds * kShownPairs);
+    std::printf(
+        "update: %zu archives, %zu plain files, %d rounds (median; with and without the "
+        "progress window %d rounds)\n",
+        archives.size(), files.size(), kRounds, kRounds * kShownPairs);
     std::printf("bare archiver + CopyFileA: %.3f s\n", Median(bare));
     std::printf("update run:                %.3f s\n", Median(run));
     std::printf("ratio run/bare:            %.2fx (goal <= 1.20x)\n", Median(run) / Median(bare));

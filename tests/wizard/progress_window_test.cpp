@@ -1,0 +1,61 @@
+// The progress window as the run drives it from its own thread: open at the first entry on a
+// thread of its own, owned by the owner's window, up to date before a message, off the screen
+// once closed; the process's later windows are served by the same thread.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <set>
+#include <string>
+
+#include "wizard/progress_window.h"
+
+namespace {
+
+using wizard::CProgressWindow;
+
+std::string ItemText(HWND window, int id) {
+    char text[128] = {};
+    ::GetDlgItemTextA(window, id, text, sizeof(text));
+    return text;
+}
+
+TEST(ProgressWindow, IsCurrentBeforeAMessageAndGoneOnceClosed) {
+    HWND owner = ::CreateWindowExA(0, "STATIC", "owner", WS_POPUP | WS_VISIBLE, 0, 0, 300, 200,
+                                   nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(owner, nullptr);
+    std::set<DWORD> threads;
+    for (int run = 1; run <= 3; ++run) {
+        SCOPED_TRACE(run);
+        CProgressWindow progress(owner);
+        const std::string name = "DATA" + std::to_string(run);
+        progress.ShowEntry(run, 3, 1, name);
+        progress.ShowFile("PRICE.DAT", 1, 4);
+        // A message of the user's own, which the run must leave queued.
+        ::PostMessageA(owner, WM_APP + 7, 0, 0);
+        const HWND window = progress.MessageOwner();
+        ASSERT_NE(window, owner);
+        EXPECT_TRUE(::IsWindowVisible(window));
+        EXPECT_EQ(::GetWindow(window, GW_OWNER), owner);
+        EXPECT_FALSE(::IsWindowEnabled(owner));
+        EXPECT_EQ(ItemText(window, CProgressWindow::kEntryText),
+                  std::to_string(run) + " / 3  " + name);
+        EXPECT_EQ(ItemText(window, CProgressWindow::kFileText), "PRICE.DAT");
+        EXPECT_EQ(::SendDlgItemMessageA(window, CProgressWindow::kBar, PBM_GETPOS, 0, 0), 250);
+        const DWORD thread = ::GetWindowThreadProcessId(window, nullptr);
+        EXPECT_NE(thread, ::GetCurrentThreadId());
+        threads.insert(thread);
+
+        progress.Close();
+        EXPECT_FALSE(::IsWindowVisible(window));
+        EXPECT_TRUE(::IsWindowEnabled(owner));
+        MSG msg;
+        EXPECT_TRUE(::PeekMessageA(&msg, owner, WM_APP + 7, WM_APP + 7, PM_REMOVE));
+    }
+    EXPECT_EQ(threads.size(), 1u);
+    ::DestroyWindow(owner);
+}
+
+}  // namespace
