@@ -545,6 +545,7 @@ TEST_F(Unattended, VerySilentCannotSwapDisksAndEndsWithThree) {
 TEST_F(Unattended, SilentShowsTheDiskPromptInFrontOfTheProgress) {
     ASSERT_TRUE(program_.Start(kFloppy + "RENOVO.EXE", kFloppy, "/SILENT"));
     e2e::Shown prompt = ExpectMessage("2 枚目のｱｯﾌﾟﾃﾞｲﾄFDをｾｯﾄしてください。", "確認");
+    EXPECT_EQ(::GetForegroundWindow(), prompt.hwnd);  // Enter answers it
     HWND progress = ::FindWindowA("RenovoProgress", "アップデート");
     ASSERT_NE(progress, nullptr);
     EXPECT_TRUE(::IsWindowVisible(progress));
