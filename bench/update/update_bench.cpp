@@ -30,12 +30,12 @@
 
 namespace {
 
-constexpr int kRounds = 9;
+// A run differs by a fifth from the next: enough rounds for medians a few per cent apart.
+constexpr int kRounds = 15;
 // The conversion takes a quarter of the run: more rounds for as steady a median.
 constexpr int kConversionRounds = 27;
-// The window's cost is a few per cent of a run that varies by a fifth from one to the next:
-// more pairs.
-constexpr int kShownPairs = 5;
+// The window's cost is a few per cent of a run: more pairs.
+constexpr int kShownPairs = 3;
 
 class CountingSeam : public engine::MessageSeam {
 public:
