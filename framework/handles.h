@@ -53,31 +53,6 @@ struct KernelTraits {
     static Handle Null() { return nullptr; }
     static void Close(Handle h) { ::CloseHandle(h); }
 };
-// A lock for data two threads share; held by a Lock for one scope.
-class CriticalSection {
-public:
-    CriticalSection() { ::InitializeCriticalSection(&section_); }
-    ~CriticalSection() { ::DeleteCriticalSection(&section_); }
-    CriticalSection(const CriticalSection&) = delete;
-    CriticalSection& operator=(const CriticalSection&) = delete;
-
-    class Lock {
-    public:
-        explicit Lock(CriticalSection& held) : held_(held) {
-            ::EnterCriticalSection(&held_.section_);
-        }
-        ~Lock() { ::LeaveCriticalSection(&held_.section_); }
-        Lock(const Lock&) = delete;
-        Lock& operator=(const Lock&) = delete;
-
-    private:
-        CriticalSection& held_;
-    };
-
-private:
-    CRITICAL_SECTION section_;
-};
-
 struct FindTraits {
     using Handle = HANDLE;
     static Handle Null() { return INVALID_HANDLE_VALUE; }
@@ -218,6 +193,31 @@ public:
 private:
     HDC dc_;
     HPALETTE previous_;
+};
+
+// A lock for data two threads share; held by a Lock for one scope.
+class CriticalSection {
+public:
+    CriticalSection() { ::InitializeCriticalSection(&section_); }
+    ~CriticalSection() { ::DeleteCriticalSection(&section_); }
+    CriticalSection(const CriticalSection&) = delete;
+    CriticalSection& operator=(const CriticalSection&) = delete;
+
+    class Lock {
+    public:
+        explicit Lock(CriticalSection& held) : held_(held) {
+            ::EnterCriticalSection(&held_.section_);
+        }
+        ~Lock() { ::LeaveCriticalSection(&held_.section_); }
+        Lock(const Lock&) = delete;
+        Lock& operator=(const Lock&) = delete;
+
+    private:
+        CriticalSection& held_;
+    };
+
+private:
+    CRITICAL_SECTION section_;
 };
 
 }  // namespace framework

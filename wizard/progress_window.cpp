@@ -74,6 +74,14 @@ struct CProgressWindow::Board {
     const framework::KernelObject closed{::CreateEventA(nullptr, TRUE, FALSE, nullptr)};
     HWND window = nullptr;  // written once, before `opened` is set
 
+    // On the run's thread: `change` applied to what is shown, for the window to take up.
+    template <typename Change>
+    void Note(const Change& change) {
+        framework::CriticalSection::Lock held(lock);
+        change(shown);
+        stale = true;
+    }
+
     framework::CriticalSection lock;  // over `shown` and `stale`
     Shown shown;
     bool stale = false;  // `shown` holds changes the window has not taken up
@@ -170,27 +178,21 @@ void CProgressWindow::ShowEntry(int number, int count, int disk, const std::stri
     std::snprintf(entry, sizeof(entry), "%d / %d  ", number, count);
     char diskText[64];
     std::snprintf(diskText, sizeof(diskText), engine::kProgressDisk, disk);
-    framework::CriticalSection::Lock lock(board_->lock);
-    board_->shown = Board::Shown{entry + name, diskText, {}, 0};
-    board_->stale = true;
+    board_->Note([&](Board::Shown& shown) { shown = Board::Shown{entry + name, diskText, {}, 0}; });
 }
 
 void CProgressWindow::ShowFile(const std::string& name, uint64_t done, uint64_t total) {
     Start();
-    framework::CriticalSection::Lock lock(board_->lock);
-    board_->shown.file = name;
-    board_->shown.bar = total == 0 ? 0 : static_cast<int>(done * kBarRange / total);
-    board_->stale = true;
+    board_->Note([&](Board::Shown& shown) {
+        shown.file = name;
+        shown.bar = total == 0 ? 0 : static_cast<int>(done * kBarRange / total);
+    });
 }
 
 // Each rule of the conversion runs once, for long: shown at once once the window is there.
 void CProgressWindow::ShowConversion(const std::string& file) {
     Start();
-    {
-        framework::CriticalSection::Lock lock(board_->lock);
-        board_->shown = Board::Shown{file, {}, {}, 0};
-        board_->stale = true;
-    }
+    board_->Note([&](Board::Shown& shown) { shown = Board::Shown{file, {}, {}, 0}; });
     if (::WaitForSingleObject(board_->opened.Get(), 0) == WAIT_OBJECT_0 && board_->window) {
         ::PostMessageA(board_->window, kPaintNow, 0, 0);
     }
