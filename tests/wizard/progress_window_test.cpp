@@ -58,4 +58,21 @@ TEST(ProgressWindow, IsCurrentBeforeAMessageAndGoneOnceClosed) {
     ::DestroyWindow(owner);
 }
 
+// The conversions show only the master file; nothing of the last entry stays on screen.
+TEST(ProgressWindow, AConversionReplacesTheEntryShown) {
+    CProgressWindow progress;
+    progress.ShowEntry(3, 3, 2, "DATA2");
+    progress.ShowFile("PRICE.DAT", 3, 4);
+    progress.ShowConversion("zai001-3.mst");
+    const HWND window = progress.MessageOwner();
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(ItemText(window, CProgressWindow::kEntryText), "zai001-3.mst");
+    for (int id : {CProgressWindow::kDiskText, CProgressWindow::kFileText}) {
+        EXPECT_EQ(ItemText(window, id), "") << id;
+    }
+    EXPECT_EQ(::SendDlgItemMessageA(window, CProgressWindow::kBar, PBM_GETPOS, 0, 0), 0);
+    progress.Close();
+    EXPECT_FALSE(::IsWindowVisible(window));
+}
+
 }  // namespace
