@@ -24,7 +24,11 @@ using engine::Quiet;
 // every message with its answer.
 class UnattendedSeam : public engine::MessageSeam {
 public:
-    explicit UnattendedSeam(Quiet quiet) : quiet_(quiet) {}
+    explicit UnattendedSeam(Quiet quiet) : quiet_(quiet) {
+        if (quiet_ == Quiet::kSilent) {
+            progress_.Prepare();  // made while the manifest and the folder are read
+        }
+    }
     int ShowMessage(const std::string& text, const std::string& caption,
                     engine::Buttons buttons) override {
         if (buttons != engine::Buttons::kOkCancel) {
@@ -67,10 +71,10 @@ const char* QuietName(Quiet quiet) {
 }
 
 int RunUnattended(const engine::CommandLine& cl) {
+    UnattendedSeam seam(cl.quiet);
     engine::UpdateContext ctx;
     engine::ReadManifestLogged(ctx);
     ctx.destFolder = cl.hasDir ? cl.dir : ProposedFolder(ctx);
-    UnattendedSeam seam(cl.quiet);
     return engine::ExitCodeOf(engine::RunUpdateOutcome(ctx, seam));
 }
 

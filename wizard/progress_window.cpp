@@ -1,6 +1,7 @@
 #include "wizard/progress_window.h"
 
 #include <commctrl.h>
+#include <imm.h>
 
 #include <cstdio>
 
@@ -28,6 +29,8 @@ constexpr UINT kPaintNow = WM_APP + 1;
 constexpr UINT kClose = WM_APP + 2;
 // Posted to the window thread: open a window for the board handed over in lParam.
 constexpr UINT kOpen = WM_APP + 3;
+// Posted by the run at the first thing it shows, when the window was made before.
+constexpr UINT kShow = WM_APP + 4;
 
 RECT CentreOver(HWND owner) {
     RECT area{};
@@ -72,7 +75,6 @@ struct CProgressWindow::Board {
     const HWND owner;
     const framework::KernelObject opened{::CreateEventA(nullptr, TRUE, FALSE, nullptr)};
     const framework::KernelObject closed{::CreateEventA(nullptr, TRUE, FALSE, nullptr)};
-    HWND window = nullptr;  // written once, before `opened` is set
 
     // On the run's thread: `change` applied to what is shown, for the window to take up.
     template <typename Change>
@@ -82,9 +84,13 @@ struct CProgressWindow::Board {
         stale = true;
     }
 
-    framework::CriticalSection lock;  // over `shown` and `stale`
+    framework::CriticalSection lock;  // over all below
     Shown shown;
     bool stale = false;  // `shown` holds changes the window has not taken up
+    // Each side sets its own under the lock and reads the other's, so that of the window
+    // opening and the run's first picture, whichever comes second shows the window.
+    HWND window = nullptr;  // set once open, before `opened`
+    bool visible = false;   // the run has shown something
 };
 
 class CProgressWindow::Frame : public framework::Window {
@@ -100,6 +106,7 @@ protected:
     LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp) override;
 
 private:
+    void Show();
     void TakeUp();
     void SetItem(int id, const std::string& text) const;
 
@@ -107,7 +114,7 @@ private:
     framework::GdiObject<HFONT> font_;
 };
 
-void CProgressWindow::Start() {
+void CProgressWindow::Prepare() {
     if (board_) {
         return;
     }
@@ -115,6 +122,23 @@ void CProgressWindow::Start() {
     if (!board_->opened || !board_->closed || !HandToWindowThread(board_)) {
         ::SetEvent(board_->opened.Get());
         ::SetEvent(board_->closed.Get());
+    }
+}
+
+void CProgressWindow::Start() {
+    if (shown_) {
+        return;
+    }
+    Prepare();
+    shown_ = true;
+    HWND open = nullptr;
+    {
+        framework::CriticalSection::Lock held(board_->lock);
+        board_->visible = true;
+        open = board_->window;
+    }
+    if (open != nullptr) {
+        ::PostMessageA(open, kShow, 0, 0);
     }
     if (owner_ != nullptr && ::EnableWindow(::GetAncestor(owner_, GA_ROOT), FALSE) == 0) {
         disabled_ = ::GetAncestor(owner_, GA_ROOT);
@@ -161,10 +185,11 @@ void CProgressWindow::Close() {
     }
     WaitAnsweringSent(board_->closed.Get());
     board_.reset();
+    shown_ = false;
 }
 
 HWND CProgressWindow::MessageOwner() {
-    const HWND window = board_ ? OpenedWindow() : nullptr;
+    const HWND window = shown_ ? OpenedWindow() : nullptr;
     if (window == nullptr) {
         return owner_;
     }
@@ -199,6 +224,8 @@ void CProgressWindow::ShowConversion(const std::string& file) {
 }
 
 DWORD WINAPI CProgressWindow::WindowThread(void* handed) {
+    // Its windows take no input: no input-method window of their own to make and take down.
+    ::ImmDisableIME(::GetCurrentThreadId());
     std::unique_ptr<Frame> frame = OpenFrame(handed);
     MSG msg;
     while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {
@@ -219,12 +246,10 @@ std::unique_ptr<CProgressWindow::Frame> CProgressWindow::OpenFrame(void* handed)
     const std::shared_ptr<Board> board =
         *std::unique_ptr<std::shared_ptr<Board>>(static_cast<std::shared_ptr<Board>*>(handed));
     auto frame = std::make_unique<Frame>(board);
-    const bool open = frame->Open();
-    board->window = open ? frame->Handle() : nullptr;
-    ::SetEvent(board->opened.Get());
-    if (!open) {
+    if (!frame->Open()) {
         frame.reset();
     }
+    ::SetEvent(board->opened.Get());
     return frame;
 }
 
@@ -238,13 +263,26 @@ bool CProgressWindow::Frame::Open() {
                 WS_POPUP | WS_CAPTION | WS_BORDER | WS_DISABLED, board_->owner, nullptr)) {
         return false;
     }
+    bool visible = false;
+    {
+        framework::CriticalSection::Lock held(board_->lock);
+        board_->window = Handle();
+        visible = board_->visible;
+    }
+    if (visible) {
+        Show();
+    }
+    return true;
+}
+
+// Centred where the owner is now: it may have moved since the window was made.
+void CProgressWindow::Frame::Show() {
     TakeUp();
     ::SetTimer(Handle(), kTakeUpTimer, kTakeUpInterval, nullptr);
     const RECT at = CentreOver(board_->owner);
     // Neither activated nor moving its owner: both would wait on the run's busy thread.
     ::SetWindowPos(Handle(), HWND_TOP, at.left, at.top, kWidth, kHeight,
                    SWP_SHOWWINDOW | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
-    return true;
 }
 
 // A dialog's frame, which carries no icon: under Wine such a window shows and goes in two
@@ -271,6 +309,9 @@ LRESULT CProgressWindow::Frame::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
         case WM_TIMER:
             TakeUp();
+            return 0;
+        case kShow:
+            Show();
             return 0;
         case kPaintNow:
             TakeUp();

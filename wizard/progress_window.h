@@ -3,9 +3,10 @@
 // bytes of the entry (during the conversions, the master file being converted). The run
 // blocks the user-interface thread, so the window lives on a thread of its own with its own
 // message loop: the run only notes each change, and the window takes the changes up a few
-// times a second, and at once before a message of the run, which it owns. Opening, painting
-// and taking down the window so cost the run next to nothing. The thread is started with the
-// process's first progress window and kept for the next.
+// times a second, and at once before a message of the run, which it owns. Painting and taking
+// down the window so cost the run next to nothing, and making it costs the run nothing when
+// it is made, hidden, before the run (while the last page is read). The thread is started with
+// the process's first progress window and kept for the next.
 #pragma once
 
 #include <windows.h>
@@ -29,6 +30,8 @@ public:
     // null), with no system menu and taking no input; the owner's top-level window takes no
     // input either until Close.
     explicit CProgressWindow(HWND owner = nullptr) : owner_(owner) {}
+    // Makes the window ahead of the run, hidden; it shows at the first thing shown.
+    void Prepare();
     ~CProgressWindow() { Close(); }
     CProgressWindow(const CProgressWindow&) = delete;
     CProgressWindow& operator=(const CProgressWindow&) = delete;
@@ -36,7 +39,8 @@ public:
     // Returns once the window is off the screen; its thread takes it down meanwhile.
     void Close();
     // The window messages of the run are to be owned by, so that they stand in front of it;
-    // brought up to date first, since a message is a long pause in the run.
+    // brought up to date first, since a message is a long pause in the run. The owner while
+    // nothing has been shown.
     HWND MessageOwner();
 
     void ShowEntry(int number, int count, int disk, const std::string& name);
@@ -55,7 +59,8 @@ private:
 
     HWND owner_;
     HWND disabled_ = nullptr;
-    std::shared_ptr<Board> board_;  // from the first thing shown until Close
+    bool shown_ = false;  // something was shown since the window was prepared
+    std::shared_ptr<Board> board_;  // from Prepare or the first thing shown until Close
 };
 
 }  // namespace wizard

@@ -70,6 +70,11 @@ void CRenovoView::OnDestinationPage() {
 }
 
 void CRenovoView::OnConfirmPage() {
+    // Made while the page is read, the window costs the run only its showing.
+    if (!progress_) {
+        progress_ = std::make_unique<wizard::CProgressWindow>(Handle());
+        progress_->Prepare();
+    }
     CConfirmPage page;
     page.destFolder = context_.destFolder;
     page.bitmap = context_.confirmBitmap;
@@ -83,9 +88,11 @@ void CRenovoView::OnConfirmPage() {
             }
             break;
         case IDCANCEL:
+            progress_.reset();
             PostCommand(ID_DESTINATION_PAGE);
             break;
         default:  // the page could not open: a bare window with no way out is no state to leave
+            progress_.reset();
             CloseFrame();
     }
 }

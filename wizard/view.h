@@ -48,7 +48,7 @@ private:
     void PaintContent(HDC dc, const RECT& client) const;
 
     engine::UpdateContext context_;
-    // Only while a run installs.
+    // From the confirmation page until the run ends.
     std::unique_ptr<wizard::CProgressWindow> progress_;
     // The manifest's settings file name. A refused run leaves the name it tried last in the
     // context; each run starts again from this one, so that a folder typed wrong once does not

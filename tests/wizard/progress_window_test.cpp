@@ -1,12 +1,14 @@
 // The progress window as the run drives it from its own thread: open at the first entry on a
-// thread of its own, owned by the owner's window, up to date before a message, off the screen
-// once closed; the process's later windows are served by the same thread.
+// thread of its own (or made ahead, hidden), owned by the owner's window, up to date before a
+// message, off the screen once closed; the process's later windows are served by the same
+// thread.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
 #include <commctrl.h>
 
+#include <functional>
 #include <set>
 #include <string>
 
@@ -22,16 +24,36 @@ std::string ItemText(HWND window, int id) {
     return text;
 }
 
+bool WaitUntil(const std::function<bool()>& done) {
+    for (int i = 0; i < 5000 && !done(); ++i) {
+        ::Sleep(1);
+    }
+    return done();
+}
+
 TEST(ProgressWindow, IsCurrentBeforeAMessageAndGoneOnceClosed) {
     HWND owner = ::CreateWindowExA(0, "STATIC", "owner", WS_POPUP | WS_VISIBLE, 0, 0, 300, 200,
                                    nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr);
     ASSERT_NE(owner, nullptr);
     std::set<DWORD> threads;
-    for (int run = 1; run <= 3; ++run) {
+    for (int run = 1; run <= 4; ++run) {
         SCOPED_TRACE(run);
         CProgressWindow progress(owner);
+        // As the wizard does at its last page: made ahead and hidden, the owner's still taking
+        // input and owning the messages until the first entry.
+        if (run % 2 == 0) {
+            progress.Prepare();
+            HWND made = nullptr;
+            ASSERT_TRUE(WaitUntil([&] {
+                made = ::FindWindowA(CProgressWindow::kClassName, nullptr);
+                return made != nullptr;
+            }));
+            EXPECT_FALSE(::IsWindowVisible(made));
+            EXPECT_TRUE(::IsWindowEnabled(owner));
+            EXPECT_EQ(progress.MessageOwner(), owner);
+        }
         const std::string name = "DATA" + std::to_string(run);
-        progress.ShowEntry(run, 3, 1, name);
+        progress.ShowEntry(run, 4, 1, name);
         progress.ShowFile("PRICE.DAT", 1, 4);
         // A message of the user's own, which the run must leave queued.
         ::PostMessageA(owner, WM_APP + 7, 0, 0);
@@ -41,7 +63,7 @@ TEST(ProgressWindow, IsCurrentBeforeAMessageAndGoneOnceClosed) {
         EXPECT_EQ(::GetWindow(window, GW_OWNER), owner);
         EXPECT_FALSE(::IsWindowEnabled(owner));
         EXPECT_EQ(ItemText(window, CProgressWindow::kEntryText),
-                  std::to_string(run) + " / 3  " + name);
+                  std::to_string(run) + " / 4  " + name);
         EXPECT_EQ(ItemText(window, CProgressWindow::kFileText), "PRICE.DAT");
         EXPECT_EQ(::SendDlgItemMessageA(window, CProgressWindow::kBar, PBM_GETPOS, 0, 0), 250);
         const DWORD thread = ::GetWindowThreadProcessId(window, nullptr);
@@ -53,6 +75,7 @@ TEST(ProgressWindow, IsCurrentBeforeAMessageAndGoneOnceClosed) {
         EXPECT_TRUE(::IsWindowEnabled(owner));
         MSG msg;
         EXPECT_TRUE(::PeekMessageA(&msg, owner, WM_APP + 7, WM_APP + 7, PM_REMOVE));
+        EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(window); }));
     }
     EXPECT_EQ(threads.size(), 1u);
     ::DestroyWindow(owner);
