@@ -38,7 +38,7 @@ constexpr int kRounds = 15;
 // The conversion takes a quarter of the run: more rounds for as steady a median.
 constexpr int kConversionRounds = 27;
 // The window's cost is a few per cent of a run: more runs of each kind.
-constexpr int kShownRuns = 3;  // a round
+constexpr int kShownRuns = 5;  // a round
 // Before each timed run, as long as the user at least looks at the confirmation page; the
 // bare extraction waits as long, so that both start from the same quiet.
 constexpr DWORD kPageRead = 200;  // ms
