@@ -140,8 +140,11 @@ void CProgressWindow::Start() {
     if (open != nullptr) {
         ::PostMessageA(open, kShow, 0, 0);
     }
-    if (owner_ != nullptr && ::EnableWindow(::GetAncestor(owner_, GA_ROOT), FALSE) == 0) {
-        disabled_ = ::GetAncestor(owner_, GA_ROOT);
+    if (owner_ != nullptr) {
+        const HWND root = ::GetAncestor(owner_, GA_ROOT);
+        if (::EnableWindow(root, FALSE) == 0) {
+            disabled_ = root;
+        }
     }
 }
 
