@@ -35,7 +35,10 @@ uint16_t CrcXmodem(const uint8_t* data, size_t n) {
 bool IsMacBinaryHeader(const uint8_t* h, uint64_t fileSize) {
     bool fields =
         h[0] == 0 && h[74] == 0 && h[82] == 0 && h[1] >= 1 && h[1] <= 63 && Be(h + 120, 2) == 0;
-    if (!fields || CrcXmodem(h, kCrcCovers) != Be(h + kCrcCovers, 2)) {
+    // MacLHA 2.24 writes its headers without a CRC, and with zero version bytes to say so.
+    bool sealed = CrcXmodem(h, kCrcCovers) == Be(h + kCrcCovers, 2);
+    bool maclha = Be(h + 122, 4) == 0;
+    if (!fields || !(sealed || maclha)) {
         return false;
     }
     uint64_t data = Be(h + 83, 4);

@@ -17,8 +17,9 @@ inline constexpr size_t kMacBinaryHeader = 128;
 uint16_t CrcXmodem(const uint8_t* data, size_t n);
 
 // True when the 128 bytes at `header` are a MacBinary II header (zero bytes where the format
-// wants them, a name of 1 to 63 bytes, no secondary header, its CRC) whose forks fill a file
-// of `fileSize` bytes, the last fork padded or not.
+// wants them, a name of 1 to 63 bytes, no secondary header, its CRC, or MacLHA's own form with
+// CRC and version bytes all zero) whose forks fill a file of `fileSize` bytes, the last fork
+// padded or not.
 bool IsMacBinaryHeader(const uint8_t* header, uint64_t fileSize);
 
 // Passes on the data fork of a MacBinary file of `fileSize` bytes written through it, or

@@ -66,9 +66,10 @@ std::string Sealed(std::string file) {
     return file;
 }
 
-// A MacBinary II file: header, data fork and resource fork, each padded to 128 bytes
-// (`padLast` false leaves the resource fork unpadded).
-std::string MacBinary(const std::string& data, const std::string& resource, bool padLast = true) {
+// A MacBinary file as MacLHA 2.24 writes it: MacBinary II's fields, but version and CRC bytes
+// zero. Header, data fork and resource fork are each padded to 128 bytes (`padLast` false
+// leaves the resource fork unpadded).
+std::string MacLhaBinary(const std::string& data, const std::string& resource, bool padLast = true) {
     std::string h(128, '\0');
     h[1] = 5;
     h.replace(2, 5, "hello");
@@ -79,9 +80,15 @@ std::string MacBinary(const std::string& data, const std::string& resource, bool
     };
     be32(83, data.size());
     be32(87, resource.size());
-    h[122] = h[123] = '\x81';
     auto pad = [](std::string s) { return s + std::string((128 - s.size() % 128) % 128, '\0'); };
-    return Sealed(h) + pad(data) + (padLast ? pad(resource) : resource);
+    return h + pad(data) + (padLast ? pad(resource) : resource);
+}
+
+// The same as MacBinary II: version bytes 0x81 and the header's CRC.
+std::string MacBinary(const std::string& data, const std::string& resource, bool padLast = true) {
+    std::string file = MacLhaBinary(data, resource, padLast);
+    file[122] = file[123] = '\x81';
+    return Sealed(file);
 }
 
 std::string MacLhaData(const std::string& file, char os = 'm') {
@@ -123,6 +130,38 @@ TEST(OtherSystems, MacLhaMemberGivesItsDataForkWhenTheHeaderChecksOut) {
              Case{"not from MacLHA", sound, 'U', sound},
          }) {
         EXPECT_EQ(MacLhaData(c.file, c.os), c.written) << c.what;
+    }
+}
+
+TEST(OtherSystems, MacLhaOwnHeaderWithoutCrcGivesTheDataForkWhenItsFieldsCheckOut) {
+    const std::string sound = MacLhaBinary("hello mac", "RSRC");
+    auto with = [&](size_t at, char value) {
+        std::string file = sound;
+        file[at] = value;
+        return file;
+    };
+    struct Case {
+        const char* what;
+        std::string file;
+        std::string written;
+    };
+    for (const Case& c : {
+             Case{"no CRC, no version", sound, "hello mac"},
+             Case{"last fork unpadded", MacLhaBinary("hello mac", "RSRC", false), "hello mac"},
+             Case{"no resource fork", MacLhaBinary("hello mac", ""), "hello mac"},
+             Case{"empty data fork", MacLhaBinary("", "RSRC"), ""},
+             Case{"a version byte set", with(122, '\x81'), with(122, '\x81')},
+             Case{"the other version byte set", with(123, '\x81'), with(123, '\x81')},
+             Case{"a CRC that does not match", with(125, '\x01'), with(125, '\x01')},
+             Case{"byte 0 not zero", with(0, '\x01'), with(0, '\x01')},
+             Case{"byte 74 not zero", with(74, '\x01'), with(74, '\x01')},
+             Case{"byte 82 not zero", with(82, '\x01'), with(82, '\x01')},
+             Case{"empty name", with(1, '\0'), with(1, '\0')},
+             Case{"name of 64 bytes", with(1, '\x40'), with(1, '\x40')},
+             Case{"data fork past the file", with(84, '\x01'), with(84, '\x01')},
+             Case{"secondary header", with(121, '\x10'), with(121, '\x10')},
+         }) {
+        EXPECT_EQ(MacLhaData(c.file), c.written) << c.what;
     }
 }
 
