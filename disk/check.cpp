@@ -2,6 +2,7 @@
 
 #include "disk/disk.h"
 #include "disk/platform.h"
+#include "disk/signature.h"
 #include "display/dib_header.h"
 #include "engine/manifest.h"
 #include "lzh/encode_file.h"
@@ -96,7 +97,9 @@ public:
         : disks_(disks), capacity_(capacity), out_(out), info_(disks[0] + "/info.txt") {}
 
     void Run() {
-        if (!Find(disks_[0], "RENOVO.EXE")) {
+        if (auto program = Find(disks_[0], "RENOVO.EXE")) {
+            CheckSignature(*program, out_);
+        } else {
             out_.Error(disks_[0], 0, "Renovo.exe is missing from disk 1");
         }
         if (ReadLines()) {

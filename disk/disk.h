@@ -54,6 +54,12 @@ struct Picture {
     int line = 0;
 };
 
+struct SigningKey {
+    std::string pfx;           // PKCS#12 file with the certificate and its key; empty: unsigned
+    std::string passwordFile;  // its password on the first line; empty: none
+    std::string timestampUrl;  // an RFC 3161 time-stamp server; empty: no time stamp
+};
+
 // The project, its texts already in cp932 and its paths resolved against the project's folder.
 struct Project {
     std::string path;  // the project file, for messages
@@ -70,6 +76,7 @@ struct Project {
     uint64_t capacity = kFloppyCapacity;
     std::string program;  // where Renovo.exe comes from
     int programLine = 0;
+    SigningKey signing;  // from the command line
     std::vector<ProjectEntry> entries;
 };
 

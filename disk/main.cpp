@@ -1,5 +1,6 @@
 // renovo-disk: makes update disks from a project file and checks disk sets.
-//   renovo-disk make [--images] [--program FILE] PROJECT OUTDIR
+//   renovo-disk make [--images] [--program FILE] [--sign PFX [--password-file FILE]
+//                    [--timestamp URL]] PROJECT OUTDIR
 //   renovo-disk check [--capacity BYTES] DISK1 [DISK2 ...]
 #include <cstdio>
 #include <cstdlib>
@@ -12,7 +13,8 @@
 namespace {
 
 constexpr const char* kUsage =
-    "usage: renovo-disk make [--images] [--program FILE] PROJECT OUTDIR\n"
+    "usage: renovo-disk make [--images] [--program FILE]\n"
+    "                        [--sign PFX [--password-file FILE] [--timestamp URL]] PROJECT OUTDIR\n"
     "       renovo-disk check [--capacity BYTES] DISK1 [DISK2 ...]\n";
 
 int Report(const disk::Diagnostics& d) {
@@ -45,18 +47,25 @@ bool WriteImages(const std::vector<std::string>& disks) {
 int Make(std::vector<std::string> args) {
     bool images = false;
     std::string program;
+    disk::SigningKey signing;
     while (!args.empty() && args[0].rfind("--", 0) == 0) {
+        std::string* value = args[0] == "--program"         ? &program
+                             : args[0] == "--sign"          ? &signing.pfx
+                             : args[0] == "--password-file" ? &signing.passwordFile
+                             : args[0] == "--timestamp"     ? &signing.timestampUrl
+                                                            : nullptr;
         if (args[0] == "--images") {
             images = true;
             args.erase(args.begin());
-        } else if (args[0] == "--program" && args.size() > 1) {
-            program = args[1];
+        } else if (value != nullptr && args.size() > 1) {
+            *value = args[1];
             args.erase(args.begin(), args.begin() + 2);
         } else {
             break;
         }
     }
-    if (args.size() != 2) {
+    bool keyless = signing.pfx.empty() && !(signing.passwordFile + signing.timestampUrl).empty();
+    if (args.size() != 2 || keyless) {
         std::fputs(kUsage, stderr);
         return 2;
     }
@@ -68,6 +77,7 @@ int Make(std::vector<std::string> args) {
     if (!program.empty()) {
         project.program = program;
     }
+    project.signing = signing;
     std::vector<std::string> disks;
     bool ok = disk::MakeDisks(project, args[1], diags, disks);
     int rc = Report(diags);

@@ -4,6 +4,7 @@
 
 #include "disk/disk.h"
 #include "disk/platform.h"
+#include "disk/signature.h"
 #include "display/dib_header.h"
 #include "lzh/encode.h"
 #include "lzh/encode_file.h"
@@ -146,6 +147,15 @@ bool MakeDisks(const Project& p, const std::string& outDir, Diagnostics& out,
             out.Error(outDir, 0, "cannot create the folder");
         }
         return false;
+    }
+    if (!p.signing.pfx.empty()) {
+        // Signed before the layout, so that disk 1 has room for the signature too.
+        first[0].second = work + "/" + kProgramName;
+        std::string why = SignProgram(p.signing, p.program, first[0].second);
+        if (!why.empty()) {
+            out.Error(project, p.programLine, "cannot sign Renovo.exe: " + why);
+            return false;
+        }
     }
     std::vector<Unit> units;
     for (const ProjectEntry& e : p.entries) {

@@ -26,5 +26,10 @@ std::optional<std::string> ToPlatformPath(const std::string& utf8);
 std::string StoredName(const std::string& name);
 // A cp932 text as the console shows it.
 std::string ForConsole(const std::string& cp932);
+// Runs a program found on the PATH with `argv`, its output (standard and error) into `output`:
+// its exit code, or nothing when it could not be run. Only on Linux, where the signing tools are.
+std::optional<int> RunTool(const std::vector<std::string>& argv, std::string& output);
+// A new empty folder for the tools' files; nothing when none can be made.
+std::optional<std::string> MakeTempFolder();
 
 }  // namespace disk

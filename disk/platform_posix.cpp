@@ -3,6 +3,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <sys/wait.h>
+
+#include <cstdio>
 #include <ctime>
 #include <memory>
 
@@ -86,5 +89,41 @@ std::string ForConsole(const std::string& cp932) {
 std::optional<std::string> ToPlatformPath(const std::string& utf8) { return utf8; }
 
 std::string StoredName(const std::string& name) { return ToCp932(name).value_or(name); }
+
+std::optional<int> RunTool(const std::vector<std::string>& argv, std::string& output) {
+    std::string command = "exec";
+    for (const std::string& a : argv) {
+        std::string quoted = "'";
+        for (char c : a) {
+            quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+        }
+        command += " " + quoted + "'";
+    }
+    command += " 2>&1 </dev/null";
+    FILE* pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr) {
+        return std::nullopt;
+    }
+    output.clear();
+    char buf[4096];
+    size_t n;
+    while ((n = fread(buf, 1, sizeof buf, pipe)) > 0) {
+        output.append(buf, n);
+    }
+    int status = pclose(pipe);
+    // The shell's 127: the program is not there.
+    if (status == -1 || !WIFEXITED(status) || WEXITSTATUS(status) == 127) {
+        return std::nullopt;
+    }
+    return WEXITSTATUS(status);
+}
+
+std::optional<std::string> MakeTempFolder() {
+    std::string path = "/tmp/renovo-disk.XXXXXX";
+    if (mkdtemp(path.data()) == nullptr) {
+        return std::nullopt;
+    }
+    return path;
+}
 
 }  // namespace disk

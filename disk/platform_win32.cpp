@@ -105,4 +105,12 @@ std::optional<std::string> ToPlatformPath(const std::string& utf8) { return ToCp
 
 std::string StoredName(const std::string& name) { return name; }
 
+// Signing and verifying run Debian's osslsigncode: on Windows the tool reports it cannot.
+std::optional<int> RunTool(const std::vector<std::string>&, std::string& output) {
+    output.clear();
+    return std::nullopt;
+}
+
+std::optional<std::string> MakeTempFolder() { return std::nullopt; }
+
 }  // namespace disk
