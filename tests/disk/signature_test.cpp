@@ -3,12 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <fstream>
-#include <sstream>
 
 #include "disk/disk.h"
 #include "disk/platform.h"
 #include "disk/signature.h"
+#include "tests/support/test_support.h"
 
 namespace {
 
@@ -101,15 +100,8 @@ TEST(Signature, TheHeaderSaysWhereTheSignatureIs) {
     }
 }
 
-void Write(const std::string& path, const std::string& data) {
-    std::ofstream(path, std::ios::binary) << data;
-}
-
-std::string Read(const std::string& path) {
-    std::ostringstream s;
-    s << std::ifstream(path, std::ios::binary).rdbuf();
-    return s.str();
-}
+using testing_support::ReadFile;
+using testing_support::WriteFile;
 
 class SigningRoundTrip : public ::testing::Test {
 protected:
@@ -121,7 +113,7 @@ protected:
         dir_ = disk::MakeTempFolder().value();
         key_.pfx = dir_ + "/maker.pfx";
         key_.passwordFile = dir_ + "/password.txt";
-        Write(key_.passwordFile, "on the spot\n");
+        WriteFile(key_.passwordFile, "on the spot\n");
         ASSERT_EQ(disk::RunTool({"openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes",
                                  "-days", "2", "-subj", "/CN=Renovo test maker", "-keyout",
                                  dir_ + "/key.pem", "-out", dir_ + "/cert.pem"},
@@ -134,7 +126,7 @@ protected:
                                 output),
                   0)
             << output;
-        Write(dir_ + "/program.exe", TinyProgram());
+        WriteFile(dir_ + "/program.exe", TinyProgram());
     }
     void TearDown() override {
         for (const std::string& n : disk::ListFolder(dir_).value_or(std::vector<std::string>{})) {
@@ -155,26 +147,26 @@ protected:
 TEST_F(SigningRoundTrip, SignedChecksCleanAndAByteChangedOrCutOffFails) {
     const std::string signedProgram = dir_ + "/signed.exe";
     ASSERT_EQ(disk::SignProgram(key_, dir_ + "/program.exe", signedProgram), "");
-    ASSERT_EQ(Table(Read(signedProgram)), CertificateTable::kPresent);
+    ASSERT_EQ(Table(ReadFile(signedProgram)), CertificateTable::kPresent);
     disk::Diagnostics clean = Check(signedProgram);
     EXPECT_FALSE(clean.HasErrors()) << clean.Format();
     // A certificate made on the spot is trusted by nobody: said, but no error.
     EXPECT_NE(clean.Format().find("does not trust"), std::string::npos) << clean.Format();
 
-    std::string flipped = Read(signedProgram);
+    std::string flipped = ReadFile(signedProgram);
     flipped[0x200] ^= 0x01;
-    Write(dir_ + "/flipped.exe", flipped);
+    WriteFile(dir_ + "/flipped.exe", flipped);
     disk::Diagnostics changed = Check(dir_ + "/flipped.exe");
     EXPECT_TRUE(changed.HasErrors());
     EXPECT_NE(changed.Format().find("changed after signing"), std::string::npos)
         << changed.Format();
 
-    std::string blob = Read(signedProgram);
+    std::string blob = ReadFile(signedProgram);
     blob[blob.size() - 300] ^= 0x55;  // inside the signature itself
-    Write(dir_ + "/blob.exe", blob);
+    WriteFile(dir_ + "/blob.exe", blob);
     EXPECT_TRUE(Check(dir_ + "/blob.exe").HasErrors());
 
-    Write(dir_ + "/cut.exe", Read(signedProgram).substr(0, 0x500));
+    WriteFile(dir_ + "/cut.exe", ReadFile(signedProgram).substr(0, 0x500));
     disk::Diagnostics cut = Check(dir_ + "/cut.exe");
     EXPECT_NE(cut.Format().find("cut off"), std::string::npos) << cut.Format();
 
@@ -184,7 +176,7 @@ TEST_F(SigningRoundTrip, SignedChecksCleanAndAByteChangedOrCutOffFails) {
 }
 
 TEST_F(SigningRoundTrip, MakeSignsTheProgramItPutsOnDiskOne) {
-    Write(dir_ + "/p.ini",
+    WriteFile(dir_ + "/p.ini",
           "[product]\nuninstall = TOVAKA Test\nversion = 3\n[disk]\nprogram = program.exe\n"
           "[files]\nfile = p.ini, SYSTEM\\, p.ini\n");
     disk::Project project;
@@ -194,7 +186,7 @@ TEST_F(SigningRoundTrip, MakeSignsTheProgramItPutsOnDiskOne) {
     std::vector<std::string> disks;
     EXPECT_TRUE(disk::MakeDisks(project, dir_ + "/out", d, disks)) << d.Format();
     ASSERT_EQ(disks.size(), 1u);
-    EXPECT_EQ(Table(Read(disks[0] + "/RENOVO.EXE")), CertificateTable::kPresent);
+    EXPECT_EQ(Table(ReadFile(disks[0] + "/RENOVO.EXE")), CertificateTable::kPresent);
     EXPECT_EQ(d.Format().find("not signed"), std::string::npos) << d.Format();
     for (const char* n : {"RENOVO.EXE", "info.txt", "p.ini"}) {
         std::remove((disks[0] + "/" + n).c_str());
@@ -204,7 +196,7 @@ TEST_F(SigningRoundTrip, MakeSignsTheProgramItPutsOnDiskOne) {
 }
 
 TEST_F(SigningRoundTrip, AWrongPasswordIsRefusedWithTheToolsWords) {
-    Write(key_.passwordFile, "not it\n");
+    WriteFile(key_.passwordFile, "not it\n");
     std::string why = disk::SignProgram(key_, dir_ + "/program.exe", dir_ + "/signed.exe");
     EXPECT_NE(why.find("osslsigncode: "), std::string::npos) << why;
     EXPECT_FALSE(disk::FileSize(dir_ + "/signed.exe").has_value());
