@@ -117,10 +117,9 @@ bool IsHeld(const std::string& path) {
     }
     // A read-only file is replaced all the same (its bit is cleared for the step): only
     // whether it could be deleted counts. No sharing: Windows renames over no open file.
-    const DWORD access =
-        (attributes & FILE_ATTRIBUTE_READONLY) ? DELETE : GENERIC_WRITE | DELETE;
-    framework::File file(
-        CreateFileA(path.c_str(), access, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const DWORD access = (attributes & FILE_ATTRIBUTE_READONLY) ? DELETE : GENERIC_WRITE | DELETE;
+    framework::File file(CreateFileA(path.c_str(), access, 0, nullptr, OPEN_EXISTING,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr));
     if (file) {
         return false;
     }
@@ -325,7 +324,8 @@ CheckResult CheckBeforeChanges(const ChangeList& changes, MessageSeam& seam, con
     const std::string unwritable = FirstUnwritableFolder(changes.folders, error);
     if (!unwritable.empty()) {
         LogFailure("check folder " + unwritable + ": no file can be made there", error);
-        seam.ShowMessage(Format(kCannotWriteFolder, Shown(unwritable).c_str()), caption, Buttons::kOk);
+        seam.ShowMessage(Format(kCannotWriteFolder, Shown(unwritable).c_str()), caption,
+                         Buttons::kOk);
         return CheckResult::kRefused;
     }
     LogLine("check folders written into: passed");

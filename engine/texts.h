@@ -40,7 +40,7 @@ inline constexpr char kKeyWav[] = "WAV";
 // all): files held by other programs (Retry and Cancel), a folder that may not be written, a
 // path that Windows cannot take.
 inline constexpr char kFilesInUse[] = "次のﾌｧｲﾙは他のﾌﾟﾛｸﾞﾗﾑが使用中のため、更新できません。";
-inline constexpr char kHeldBy[] = "%s (%s)";  // a file and the programs that hold it
+inline constexpr char kHeldBy[] = "%s (%s)";    // a file and the programs that hold it
 inline constexpr char kListSeparator[] = "、";  // between the names of several programs
 inline constexpr char kMoreFilesInUse[] = "ほか %d 個のﾌｧｲﾙ";
 inline constexpr char kCloseAndRetry[] = "ﾌﾟﾛｸﾞﾗﾑを終了してから[再試行]を押してください。";

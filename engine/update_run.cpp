@@ -393,7 +393,8 @@ void AddRestOfRun(const Run& run, ChangeList& changes) {
         }
     }
     if (text::FlagIsOn(ctx.masterAdjust)) {
-        for (const std::string& folder : settings::MasterFolders(run.folder + settings::kTovakaIni)) {
+        for (const std::string& folder :
+             settings::MasterFolders(run.folder + settings::kTovakaIni)) {
             if (!settings::PathExists(folder)) {
                 continue;  // nothing to convert there
             }
@@ -620,8 +621,7 @@ RunOutcome Install(Run& run, Backups backups) {
 
 }  // namespace
 
-RunOutcome RunUpdateOutcome(UpdateContext& ctx, MessageSeam& seam, Backups backups,
-                            Checks checks) {
+RunOutcome RunUpdateOutcome(UpdateContext& ctx, MessageSeam& seam, Backups backups, Checks checks) {
     LoggedSeam logged(seam);
     WaitCursor wait(logged);
     Run run{ctx, logged, ctx.destFolder, {}, checks};

@@ -1,6 +1,6 @@
 // The update run: preflight checks, then every file-list entry in order (asking for update
-// disks), the digitizer option and voice data, the material master conversions, and the
-// final report. Every message goes through `seam`.
+// disks, and checking each disk before its first change), the digitizer option and voice data,
+// the material master conversions, and the final report. Every message goes through `seam`.
 #pragma once
 
 #include "engine/message_seam.h"
@@ -25,8 +25,8 @@ enum class RunOutcome {
 };
 
 // The whole run, as the wizard and the unattended mode share it.
-RunOutcome RunUpdateOutcome(UpdateContext& ctx, MessageSeam& seam,
-                            Backups backups = Backups::kKept, Checks checks = Checks::kMade);
+RunOutcome RunUpdateOutcome(UpdateContext& ctx, MessageSeam& seam, Backups backups = Backups::kKept,
+                            Checks checks = Checks::kMade);
 
 // The exit code of an unattended run that ended so (see engine/command_line.h).
 int ExitCodeOf(RunOutcome outcome);

@@ -11,8 +11,8 @@ namespace settings {
 bool PathExists(const std::string& path) { return _access(path.c_str(), 0) == 0; }
 
 size_t WholePathLength(const std::string& path) {
-    const int units = MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()),
-                                          nullptr, 0);
+    const int units =
+        MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), nullptr, 0);
     if (units <= 0) {
         return 0;
     }

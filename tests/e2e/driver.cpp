@@ -212,8 +212,8 @@ std::string UnixName(const std::string& path) {
 bool RunUnixCommand(const std::string& command, DWORD timeoutMs) {
     char temp[MAX_PATH] = {};
     ::GetTempPathA(sizeof temp, temp);
-    const std::string done = std::string(temp) + "renovo-unix-" +
-                             std::to_string(::GetCurrentProcessId()) + ".done";
+    const std::string done =
+        std::string(temp) + "renovo-unix-" + std::to_string(::GetCurrentProcessId()) + ".done";
     ::DeleteFileA(done.c_str());
     const std::string doneUnix = UnixName(done);
     if (doneUnix.empty()) {

@@ -123,8 +123,8 @@ protected:
         InsertDisk("disk1");
         // Read-only, as files on a write-protected disk are: the copy must come out writable.
         ::SetFileAttributesA((drive_ + "MASTER21.DAT").c_str(), FILE_ATTRIBUTE_READONLY);
-        ASSERT_TRUE(::CopyFileA(e2e::WinePath(RENOVO_EXE).c_str(), (drive_ + "RENOVO.EXE").c_str(),
-                                FALSE));
+        ASSERT_TRUE(
+            ::CopyFileA(e2e::WinePath(RENOVO_EXE).c_str(), (drive_ + "RENOVO.EXE").c_str(), FALSE));
         WriteUninstallEntry("C:\\WINDOWS\\UNINST.EXE -f" + kProduct + "SETUP.LOG");
         before_ = Snapshot(product_);
     }
@@ -617,7 +617,7 @@ INSTANTIATE_TEST_SUITE_P(Lines, BadCommandLine,
 // product, an update on CDs --------------------------------------------------------------
 
 const std::string kHeldExe = "SYSTEM\\TOVAKA.EXE";  // replaced by the first disk's archive
-const std::string kHeldMaster = "1\\zai001-3.mst";   // rewritten by the conversions
+const std::string kHeldMaster = "1\\zai001-3.mst";  // rewritten by the conversions
 
 // What the message says of files held by other programs (Wine's Restart Manager names no
 // program, so each file stands alone on its line).
@@ -686,12 +686,12 @@ TEST_F(Checks, HeldProductFileUnattendedEndsWithFiveThenASecondRunUpdates) {
     const std::string args = "/VERYSILENT /DIR=C:\\TOVAKA /LOG=" + kLog;
     ASSERT_NO_FATAL_FAILURE(RunQuietly(kShare, args, 5));
     ExpectNothingChanged();
-    ExpectLogHas({"check files in use: 1 held",
-                  "in use: " + product_ + kHeldExe + " (program not known)",
-                  Utf8(u8"message [確認] 次のﾌｧｲﾙは他のﾌﾟﾛｸﾞﾗﾑが使用中のため、更新できません。 /  / ") +
-                      product_ + kHeldExe +
-                      Utf8(u8" /  / ﾌﾟﾛｸﾞﾗﾑを終了してから[再試行]を押してください。 -> Cancel"),
-                  "result: files in use, nothing changed", "exit code 5"});
+    ExpectLogHas(
+        {"check files in use: 1 held", "in use: " + product_ + kHeldExe + " (program not known)",
+         Utf8(u8"message [確認] 次のﾌｧｲﾙは他のﾌﾟﾛｸﾞﾗﾑが使用中のため、更新できません。 /  / ") +
+             product_ + kHeldExe +
+             Utf8(u8" /  / ﾌﾟﾛｸﾞﾗﾑを終了してから[再試行]を押してください。 -> Cancel"),
+         "result: files in use, nothing changed", "exit code 5"});
     exe.Release();
     e2e::Program second;
     ASSERT_TRUE(second.Start(kShare + "RENOVO.EXE", kShare, args));
@@ -731,9 +731,8 @@ protected:
     // Waits until the folder takes new files, or refuses them, as asked.
     bool SetImmutable(bool on) {
         const std::string unixFolder = e2e::UnixName(folder_);
-        if (unixFolder.empty() ||
-            !e2e::RunUnixCommand(std::string("chattr ") + (on ? "+i" : "-i") + " '" + unixFolder +
-                                 "'")) {
+        if (unixFolder.empty() || !e2e::RunUnixCommand(std::string("chattr ") + (on ? "+i" : "-i") +
+                                                       " '" + unixFolder + "'")) {
             return false;
         }
         const std::string probe = folder_ + "probe.tmp";
@@ -758,7 +757,7 @@ TEST_F(UnwritableFolder, IsRefusedBeforeAnythingChanges) {
     ASSERT_NO_FATAL_FAILURE(RunQuietly(kShare, "/VERYSILENT /DIR=C:\\TOVAKA /LOG=" + kLog, 1));
     ExpectNothingChanged();
     ExpectLogHas({Utf8(u8"message [エラー] ﾌｫﾙﾀﾞ C:\\TOVAKA\\DATA にﾌｧｲﾙを書き込めません。 / "
-                      u8"管理者の権限が必要な場合があります。 -> OK"),
+                       u8"管理者の権限が必要な場合があります。 -> OK"),
                   "result: refused before installing", "exit code 1"});
 }
 

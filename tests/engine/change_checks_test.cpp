@@ -111,9 +111,9 @@ TEST_F(HeldFiles, OnlyFilesAnotherHandleHoldsCount) {
     framework::File shared(CreateFileA((dir_ / "shared.dat").c_str(), GENERIC_READ,
                                        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                        0, nullptr));
-    const auto found = engine::FindHeldFiles(
-        {dir_ / "held.dat", dir_ / "free.dat", dir_ / "readonly.dat", dir_ / "missing.dat",
-         dir_ / "shared.dat", dir_ / "HELD.DAT", dir_.path()});
+    const auto found = engine::FindHeldFiles({dir_ / "held.dat", dir_ / "free.dat",
+                                              dir_ / "readonly.dat", dir_ / "missing.dat",
+                                              dir_ / "shared.dat", dir_ / "HELD.DAT", dir_.path()});
     SetFileAttributesA((dir_ / "readonly.dat").c_str(), FILE_ATTRIBUTE_NORMAL);
     ASSERT_EQ(found.size(), 2u);
     EXPECT_EQ(found[0].path, dir_ / "held.dat");
@@ -138,10 +138,10 @@ TEST_F(HeldFiles, OneLetGoWithinASecondIsNotReported) {
 }
 
 TEST(HeldFilesMessage, NamesEachFileAndItsPrograms) {
-    const std::string text = engine::HeldFilesMessage(
-        {{"C:\\P\\A.EXE", "TOVAKA"}, {"C:\\P\\B.DAT", ""}});
-    EXPECT_EQ(text, std::string(engine::kFilesInUse) + "\n\nC:\\P\\A.EXE (TOVAKA)\nC:\\P\\B.DAT\n\n" +
-                        engine::kCloseAndRetry);
+    const std::string text =
+        engine::HeldFilesMessage({{"C:\\P\\A.EXE", "TOVAKA"}, {"C:\\P\\B.DAT", ""}});
+    EXPECT_EQ(text, std::string(engine::kFilesInUse) +
+                        "\n\nC:\\P\\A.EXE (TOVAKA)\nC:\\P\\B.DAT\n\n" + engine::kCloseAndRetry);
 }
 
 // Nothing holds the file: Restart Manager (or its absence, as on Windows XP) names no one.

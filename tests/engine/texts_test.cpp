@@ -83,8 +83,7 @@ const SystemText kTexts[] = {
      "\xdc\x82\xb9\x82\xf1\x81\x42"},
     {"kHeldBy", engine::kHeldBy, "%s (%s)"},
     // 、
-    {"kListSeparator", engine::kListSeparator,
-     "\x81\x41"},
+    {"kListSeparator", engine::kListSeparator, "\x81\x41"},
     // ほか %d 個のﾌｧｲﾙ
     {"kMoreFilesInUse", engine::kMoreFilesInUse,
      "\x82\xd9\x82\xa9\x20\x25\x64\x20\x8c\xc2\x82\xcc\xcc\xa7\xb2\xd9"},
