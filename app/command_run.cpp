@@ -19,9 +19,10 @@ namespace {
 
 using engine::Quiet;
 
-// The seam of the unattended run: nothing is asked, except that /SILENT still shows the disk
-// prompt (someone has to swap the disk); /VERYSILENT answers it with Cancel. The run logs
-// every message with its answer.
+// The seam of the unattended run: nothing is asked, except that /SILENT still shows the
+// questions, the disk prompt (someone has to swap the disk) and the files in use (someone may
+// close the program); /VERYSILENT answers each with Cancel. The run logs every message with its
+// answer.
 class UnattendedSeam : public engine::MessageSeam {
 public:
     explicit UnattendedSeam(Quiet quiet) : quiet_(quiet) {
@@ -31,13 +32,14 @@ public:
     }
     int ShowMessage(const std::string& text, const std::string& caption,
                     engine::Buttons buttons) override {
-        if (buttons != engine::Buttons::kOkCancel) {
+        if (buttons == engine::Buttons::kOk) {
             return engine::kAnswerOk;
         }
         if (quiet_ == Quiet::kVerySilent) {
             return engine::kAnswerCancel;
         }
-        return ::MessageBoxA(progress_.MessageOwner(), text.c_str(), caption.c_str(), MB_OKCANCEL);
+        return ::MessageBoxA(progress_.MessageOwner(), text.c_str(), caption.c_str(),
+                             static_cast<UINT>(buttons));
     }
     void BeginWaitCursor() override {}
     void EndWaitCursor() override {}

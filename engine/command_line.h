@@ -32,5 +32,7 @@ inline constexpr int kExitRefused = 1;
 inline constexpr int kExitStopped = 2;
 inline constexpr int kExitCancelled = 3;
 inline constexpr int kExitBadCommandLine = 4;
+inline constexpr int kExitInUse = 5;       // files in use: nothing of that disk changed
+inline constexpr int kExitStepFailed = 6;  // updated, but a conversion or the voice data failed
 
 }  // namespace engine

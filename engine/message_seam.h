@@ -9,10 +9,11 @@
 
 namespace engine {
 
-enum class Buttons { kOk = 0, kOkCancel = 1 };  // MB_OK, MB_OKCANCEL
+enum class Buttons { kOk = 0, kOkCancel = 1, kRetryCancel = 5 };  // MB_OK, ..., MB_RETRYCANCEL
 
 constexpr int kAnswerOk = 1;      // IDOK
 constexpr int kAnswerCancel = 2;  // IDCANCEL
+constexpr int kAnswerRetry = 4;   // IDRETRY
 
 class MessageSeam {
 public:

@@ -13,7 +13,6 @@ inline constexpr char kInsertDisk[] = "%d 枚目のｱｯﾌﾟﾃﾞｲﾄFDを
 inline constexpr char kCancelled[] = "ｱｯﾌﾟﾃﾞｲﾄを取消しました。";
 inline constexpr char kUpdateFailed[] = "%sの更新に失敗しました。";
 inline constexpr char kAttributeFailed[] = "%sの属性更新に失敗しました。";
-inline constexpr char kCommandTooLong[] = "%s.lzh のﾊﾟｽが長すぎるため展開できません。";
 inline constexpr char kSizeConversionFailed[] = "材料ｻｲｽﾞ変換が正常に更新されませんでした。";
 inline constexpr char kTypeConversionFailed[] = "材料ﾀｲﾌﾟ変換が正常に更新されませんでした。";
 inline constexpr char kUpdated[] = "システムは正常に更新されました。";
@@ -36,9 +35,18 @@ inline constexpr char kOn[] = "1";
 inline constexpr char kVoiceArchive[] = "音声\\wave";
 inline constexpr char kSectionDir[] = "DIR";
 inline constexpr char kKeyWav[] = "WAV";
-// Shown, like an archiver failure, when the extraction command would not fit its buffer.
-inline constexpr char kVoiceCommandTooLong[] =
-    "フォルダ名が長すぎるため、音声データを展開できません。";
+
+// Found when a disk is in, before anything of it changes (with disk 1, before anything at
+// all): files held by other programs (Retry and Cancel), a folder that may not be written, a
+// path that Windows cannot take.
+inline constexpr char kFilesInUse[] = "次のﾌｧｲﾙは他のﾌﾟﾛｸﾞﾗﾑが使用中のため、更新できません。";
+inline constexpr char kHeldBy[] = "%s (%s)";    // a file and the programs that hold it
+inline constexpr char kListSeparator[] = "、";  // between the names of several programs
+inline constexpr char kMoreFilesInUse[] = "ほか %d 個のﾌｧｲﾙ";
+inline constexpr char kCloseAndRetry[] = "ﾌﾟﾛｸﾞﾗﾑを終了してから[再試行]を押してください。";
+inline constexpr char kCannotWriteFolder[] =
+    "ﾌｫﾙﾀﾞ %s にﾌｧｲﾙを書き込めません。\n管理者の権限が必要な場合があります。";
+inline constexpr char kPathTooLong[] = "次のﾊﾟｽが長すぎるため、更新できません。\n%s";
 
 // A command line that cannot be read (shown only when the run is not silent).
 inline constexpr char kUnknownSwitch[] = "%s は使用できないｽｲｯﾁです。";

@@ -11,6 +11,8 @@
 #include "archiver/command.h"
 #include "archiver/extract.h"
 #include "backup/backup_set.h"
+#include "backup/texts.h"
+#include "engine/change_checks.h"
 #include "engine/command_line.h"
 #include "engine/install_log.h"
 #include "engine/program_folder.h"
@@ -28,8 +30,9 @@ namespace engine {
 
 namespace {
 
-// The archiver's command and output buffers hold this many bytes, terminator included.
-constexpr size_t kCommandBuffer = 256;
+// The archiver's output buffer holds this many bytes, terminator included. The command has no
+// limit: a product as deep as Windows takes installs.
+constexpr size_t kOutputBuffer = 256;
 
 // What one run holds besides the context.
 struct Run {
@@ -37,16 +40,29 @@ struct Run {
     MessageSeam& seam;
     std::string folder;  // working copy of destFolder, completed by the settings lookup
     std::string windowsFolder;
+    Checks checks = Checks::kMade;
     int currentDisk = 1;
     bool master21Copied = false;
-    int announcedThrough = -1;  // the last entry whose files the backups know
+    int announcedThrough = -1;  // the last entry whose disk was checked and announced
     std::vector<std::vector<std::string>> entryTargets{};  // what each announced entry replaces
     backup::BackupSet* backup = nullptr;     // the run's way back, from its first change on
     RunOutcome stop = RunOutcome::kStopped;  // how the run ends when an entry fails
+    std::vector<std::string> failedSteps{};  // conversions and voice data that failed
 };
 
 const char* AnswerName(int answer) {
-    return answer == kAnswerOk ? "OK" : answer == kAnswerCancel ? "Cancel" : "none";
+    return answer == kAnswerOk       ? "OK"
+           : answer == kAnswerCancel ? "Cancel"
+           : answer == kAnswerRetry  ? "Retry"
+                                     : "none";
+}
+
+// A message of several lines, on one line of the log.
+std::string OneLine(std::string text) {
+    for (size_t at = 0; (at = text.find('\n', at)) != std::string::npos;) {
+        text.replace(at, 1, " / ");
+    }
+    return text;
 }
 
 // Every message the run shows (or, unattended, would show) goes into the log with its answer.
@@ -55,7 +71,7 @@ public:
     explicit LoggedSeam(MessageSeam& inner) : inner_(inner) {}
     int ShowMessage(const std::string& text, const std::string& caption, Buttons buttons) override {
         const int answer = inner_.ShowMessage(text, caption, buttons);
-        LogLine("message [" + caption + "] " + text + " -> " + AnswerName(answer));
+        LogLine("message [" + caption + "] " + OneLine(text) + " -> " + AnswerName(answer));
         return answer;
     }
     void BeginWaitCursor() override { inner_.BeginWaitCursor(); }
@@ -184,18 +200,6 @@ int Preflight(Run& run) {
     return 1;
 }
 
-std::string WindowsFolder() {
-    std::string buffer(MAX_PATH + 1, '\0');
-    for (;;) {
-        const UINT n = GetWindowsDirectoryA(buffer.data(), static_cast<UINT>(buffer.size()));
-        if (n < buffer.size()) {
-            buffer.resize(n);
-            return buffer;
-        }
-        buffer.assign(n + 1, '\0');
-    }
-}
-
 // The root of the folder's drive ("A:" and "A:\UPD\" both give "A:\"); empty when the
 // folder names no drive letter.
 std::string DriveRoot(const std::string& folder) {
@@ -205,9 +209,14 @@ std::string DriveRoot(const std::string& folder) {
     return {};
 }
 
+// Floppy disks, and CDs too: an update on several CDs asks for each as one on floppies does.
 bool ProgramOnRemovableMedia() {
     const std::string root = DriveRoot(ProgramFolder());
-    return !root.empty() && GetDriveTypeA(root.c_str()) == DRIVE_REMOVABLE;
+    if (root.empty()) {
+        return false;
+    }
+    const UINT type = GetDriveTypeA(root.c_str());
+    return type == DRIVE_REMOVABLE || type == DRIVE_CDROM;
 }
 
 // The file whose presence shows that the entry's disk is in the drive: the very file the
@@ -268,12 +277,9 @@ private:
 bool ExtractArchive(Run& run, int i, const std::string& entryFolder) {
     const std::string& name = run.ctx.entryName[i];
     std::string command;
-    if (!archiver::FormatExtractCommand(run.windowsFolder, ProgramFolder(), name, entryFolder,
-                                        kCommandBuffer, command)) {
-        Report(run, Format(kCommandTooLong, (ProgramFolder() + name).c_str()));
-        return false;
-    }
-    std::array<char, kCommandBuffer> output{};
+    archiver::FormatExtractCommand(run.windowsFolder, ProgramFolder(), name, entryFolder, SIZE_MAX,
+                                   command);
+    std::array<char, kOutputBuffer> output{};
     ArchiveProgress progress(run.seam);
     archiver::ScopedProgress telling(progress);
     if (archiver::RunArchiverCommand(run.seam.OwnerWindow(), command.c_str(), output.data(),
@@ -332,50 +338,144 @@ void AnnounceEntry(Run& run, int i, const std::string& entryFolder) {
     run.seam.ShowEntry(i + 1, ctx.entryCount, ctx.entryDisk[i], ctx.entryName[i]);
 }
 
-// Once a disk is in the drive, the backups learn of everything its entries will create and
-// replace (the folders, the plain files, the archives' members) in one go, so that the
-// journal costs one flush a disk rather than one a file; with the first disk, the settings
-// file the run writes at its end, which nothing before changes. An archive that cannot be
-// read through is left to its extraction, which journals its own members and reports it.
-bool AnnounceDisk(Run& run, int i) {
+// What the entries from `i` on that lie on the same disk create and replace: their folders,
+// the plain files and the archives' members (each entry's also kept in run.entryTargets). An
+// archive that cannot be read through is left to its extraction, which reports it.
+struct DiskChanges {
+    int end = 0;  // the entry after the disk's last
+    std::vector<std::string> folders;
+    std::vector<std::string> files;
+};
+
+DiskChanges ListDisk(Run& run, int i) {
     const UpdateContext& ctx = run.ctx;
-    if (run.backup == nullptr || i <= run.announcedThrough) {
+    DiskChanges disk;
+    run.entryTargets.resize(static_cast<size_t>(ctx.entryCount));
+    for (disk.end = i; disk.end < ctx.entryCount && ctx.entryDisk[disk.end] == ctx.entryDisk[i];
+         ++disk.end) {
+        const int e = disk.end;
+        const std::string entryFolder = run.folder + ctx.entrySubFolder[e];
+        disk.folders.push_back(entryFolder);
+        std::vector<std::string>& targets = run.entryTargets[static_cast<size_t>(e)];
+        if (ctx.entryKind[e] == 1) {
+            archiver::ListTargets(SourceOnDisk(ctx, e), entryFolder, targets);
+        } else {
+            targets.push_back(PlainTarget(run, e));
+        }
+        disk.files.insert(disk.files.end(), targets.begin(), targets.end());
+    }
+    return disk;
+}
+
+std::string WithSeparator(const std::string& folder) {
+    return folder.empty() || archiver::EndsWithSeparator(folder) ? folder : folder + "\\";
+}
+
+// With the first disk, what the rest of the run writes that is known before its disks are in:
+// the product folder (the backup set goes there), every entry's folder and plain file, the
+// settings file written in place, the voice data and the master files.
+void AddRestOfRun(const Run& run, ChangeList& changes) {
+    const UpdateContext& ctx = run.ctx;
+    changes.folders.push_back(run.folder);
+    changes.made.push_back(run.folder + backup::kBackupFolder + "\\0000\\" + backup::kJournalName);
+    for (int i = 0; i < ctx.entryCount; ++i) {
+        changes.folders.push_back(run.folder + ctx.entrySubFolder[i]);
+        if (ctx.entryKind[i] != 1) {
+            changes.made.push_back(PlainTarget(run, i));
+        }
+    }
+    if (text::FlagIsOn(ctx.digitizerOption)) {
+        changes.files.push_back(run.folder + ctx.settingsFile);
+        const std::string voice = VoiceFolder(run.folder, ctx.settingsFile);
+        if (!voice.empty()) {
+            changes.folders.push_back(WithSeparator(voice));
+            archiver::ListTargets(VoiceArchiveFile(run.folder), voice, changes.files);
+        }
+    }
+    if (text::FlagIsOn(ctx.masterAdjust)) {
+        for (const std::string& folder :
+             settings::MasterFolders(run.folder + settings::kTovakaIni)) {
+            if (!settings::PathExists(folder)) {
+                continue;  // nothing to convert there
+            }
+            changes.folders.push_back(folder);
+            changes.made.push_back(folder + settings::kMasterPattern);
+            std::vector<std::string> names;
+            settings::ListMasterFiles(folder + settings::kMasterPattern, names);
+            for (const std::string& name : names) {
+                changes.files.push_back(folder + name);
+            }
+        }
+    }
+}
+
+// Before anything of the disk changes (with the first disk, before anything at all): a path
+// too long or a folder that may not be written refuses; files in use ask to be closed. false:
+// the run ends, the user told, run.stop set.
+bool CheckDisk(Run& run, const DiskChanges& disk, bool first) {
+    ChangeList changes{disk.folders, disk.files, {}};
+    if (first) {
+        AddRestOfRun(run, changes);
+    }
+    switch (CheckBeforeChanges(changes, run.seam, first ? kCaptionError : kCaptionConfirm)) {
+        case CheckResult::kPassed:
+            return true;
+        case CheckResult::kRefused:
+            run.stop = first ? RunOutcome::kRefused : RunOutcome::kStopped;
+            return false;
+        case CheckResult::kCancelled:
+            if (!first) {
+                Report(run, kCancelled);  // as the disk prompt's Cancel: the way back is there
+            }
+            run.stop = first ? RunOutcome::kInUse : RunOutcome::kInUseLater;
+            return false;
+    }
+    return false;
+}
+
+// Once a disk is in the drive, it is checked; then the backups learn of everything its
+// entries will create and replace (the folders, the plain files, the archives' members) in one
+// go, so that the journal costs one flush a disk rather than one a file; with the first disk,
+// the settings file the run writes at its end, which nothing before changes.
+bool PrepareDisk(Run& run, int i) {
+    const UpdateContext& ctx = run.ctx;
+    if (i <= run.announcedThrough) {
         return true;
     }
-    std::vector<std::string> folders, files;
-    run.entryTargets.resize(static_cast<size_t>(ctx.entryCount));
-    int last = i;
-    for (; last < ctx.entryCount && ctx.entryDisk[last] == ctx.entryDisk[i]; ++last) {
-        const std::string entryFolder = run.folder + ctx.entrySubFolder[last];
-        folders.push_back(entryFolder);
-        std::vector<std::string>& targets = run.entryTargets[static_cast<size_t>(last)];
-        if (ctx.entryKind[last] == 1) {
-            archiver::ListTargets(SourceOnDisk(ctx, last), entryFolder, targets);
-        } else {
-            targets.push_back(PlainTarget(run, last));
-        }
-        files.insert(files.end(), targets.begin(), targets.end());
+    const bool first = run.announcedThrough < 0;
+    const bool checked = run.checks == Checks::kMade;
+    if (!checked && run.backup == nullptr) {
+        run.announcedThrough = ctx.entryCount - 1;
+        return true;
+    }
+    const DiskChanges disk = ListDisk(run, i);
+    if (checked && !CheckDisk(run, disk, first)) {
+        return false;
+    }
+    run.announcedThrough = disk.end - 1;
+    if (run.backup == nullptr) {
+        return true;
     }
     std::vector<std::string> inPlace;
-    if (run.announcedThrough < 0 && text::FlagIsOn(ctx.digitizerOption)) {
+    if (first && text::FlagIsOn(ctx.digitizerOption)) {
         inPlace.push_back(run.folder + ctx.settingsFile);
     }
-    run.announcedThrough = last - 1;
-    const bool kept = run.backup->BeforeInstalling(folders, files, inPlace);
-    if (!kept) {
+    if (!run.backup->BeforeInstalling(disk.folders, disk.files, inPlace)) {
         LogFailure("backup of disk " + std::to_string(ctx.entryDisk[i]) + " failed",
                    GetLastError());
+        Report(run, Format(kUpdateFailed, (run.folder + ctx.entrySubFolder[i]).c_str()));
+        return false;
     }
-    return kept;
+    return true;
 }
 
 bool InstallEntry(Run& run, int i) {
     const std::string entryFolder = run.folder + run.ctx.entrySubFolder[i];
     AnnounceEntry(run, i, entryFolder);
-    if (!AskForDisk(run, i)) {
+    if (!AskForDisk(run, i) || !PrepareDisk(run, i)) {
         return false;
     }
-    if (!AnnounceDisk(run, i) || !KeepEntry(run, i, entryFolder)) {
+    if (!KeepEntry(run, i, entryFolder)) {
         LogFailure("backup of folder " + entryFolder + " failed", GetLastError());
         Report(run, Format(kUpdateFailed, entryFolder.c_str()));
         return false;
@@ -395,22 +495,15 @@ bool InstallEntries(Run& run) {
             ApplyStartRule(run.ctx, i);
         }
     }
+    if (run.ctx.entryCount == 0 && run.checks == Checks::kMade) {
+        return CheckDisk(run, DiskChanges{}, true);  // the rest of the run all the same
+    }
     for (int i = 0; i < run.ctx.entryCount; ++i) {
         if (!InstallEntry(run, i)) {
             return false;
         }
     }
     return true;
-}
-
-// The whole value, however long: a title is never written back cut short.
-std::string ReadWholeValue(const std::string& path, const char* section, const char* key) {
-    for (size_t size = 256;; size *= 2) {
-        std::string value = settings::ReadProfileString(path, section, key, "", size);
-        if (value.size() + 1 < size) {
-            return value;
-        }
-    }
 }
 
 // A read-only settings file is refused as Windows refuses it; Wine run as root would write it.
@@ -424,7 +517,8 @@ bool WriteSystemKey(const std::string& path, const char* key, const std::string&
 
 // The suffix goes on once only, however often the option is installed.
 bool ExtendTitle(const std::string& path) {
-    const std::string title = ReadWholeValue(path, kSectionSystem, kKeyTitle);
+    // The whole value: a title is never written back cut short.
+    const std::string title = settings::ReadWholeProfileString(path, kSectionSystem, kKeyTitle);
     if (text::FindOnBoundary(title, kTitleMark) != std::string::npos) {
         return true;
     }
@@ -443,7 +537,9 @@ bool RecordDigitizer(Run& run) {
         Report(run, Format(kUpdateFailed, path.c_str()));
         return false;
     }
-    InstallVoiceData(run.seam, run.folder, run.ctx.settingsFile);
+    if (!InstallVoiceData(run.seam, run.folder, run.ctx.settingsFile)) {
+        run.failedSteps.push_back("voice data");
+    }
     return true;
 }
 
@@ -465,6 +561,7 @@ void ConvertMasters(Run& run) {
     const bool size = settings::ConvertMaterialSize(path, &report) != 0;
     LogConversion("material size", path, size, report);
     if (!size) {
+        run.failedSteps.push_back("material size conversion");
         Report(run, kSizeConversionFailed);
     }
     run.seam.ShowConversion(kTypeConversionName);
@@ -472,11 +569,12 @@ void ConvertMasters(Run& run) {
     const bool type = settings::ConvertMaterialType(path, &report) != 0;
     LogConversion("material type", path, type, report);
     if (!type) {
+        run.failedSteps.push_back("material type conversion");
         Report(run, kTypeConversionFailed);
     }
 }
 
-const char* OutcomeName(RunOutcome outcome) {
+std::string OutcomeName(const Run& run, RunOutcome outcome) {
     switch (outcome) {
         case RunOutcome::kUpdated:
             return "updated";
@@ -486,6 +584,17 @@ const char* OutcomeName(RunOutcome outcome) {
             return "stopped part-way";
         case RunOutcome::kCancelled:
             return "cancelled";
+        case RunOutcome::kInUse:
+            return "files in use, nothing changed";
+        case RunOutcome::kInUseLater:
+            return "files in use, nothing of this disk changed";
+        case RunOutcome::kStepsFailed: {
+            std::string steps;
+            for (const std::string& step : run.failedSteps) {
+                steps += (steps.empty() ? "" : ", ") + step;
+            }
+            return "updated, but failed: " + steps;
+        }
     }
     return "";
 }
@@ -504,30 +613,36 @@ RunOutcome Install(Run& run, Backups backups) {
     }
     LogLine("backup set: " +
             (backup.folder().empty() ? std::string("none (nothing changed)") : backup.folder()));
-    return installed ? RunOutcome::kUpdated : run.stop;
+    if (!installed) {
+        return run.stop;
+    }
+    return run.failedSteps.empty() ? RunOutcome::kUpdated : RunOutcome::kStepsFailed;
 }
 
 }  // namespace
 
-RunOutcome RunUpdateOutcome(UpdateContext& ctx, MessageSeam& seam, Backups backups) {
+RunOutcome RunUpdateOutcome(UpdateContext& ctx, MessageSeam& seam, Backups backups, Checks checks) {
     LoggedSeam logged(seam);
     WaitCursor wait(logged);
-    Run run{ctx, logged, ctx.destFolder, {}};
+    Run run{ctx, logged, ctx.destFolder, {}, checks};
     LogLine("destination folder " + ctx.destFolder);
     RunOutcome outcome = RunOutcome::kRefused;
     if (Preflight(run) != 0) {
         outcome = Install(run, backups);
         logged.EndProgress();
-        if (outcome == RunOutcome::kUpdated) {
+        // A failed conversion or voice data was reported as the Parts say; the run still ends
+        // so, and only its exit code tells the fleet.
+        if (outcome == RunOutcome::kUpdated || outcome == RunOutcome::kStepsFailed) {
             Report(run, kUpdated);
         }
     }
-    LogLine(std::string("result: ") + OutcomeName(outcome));
+    LogLine("result: " + OutcomeName(run, outcome));
     return outcome;
 }
 
-int RunUpdate(UpdateContext& ctx, MessageSeam& seam, Backups backups) {
-    return RunUpdateOutcome(ctx, seam, backups) == RunOutcome::kRefused ? 0 : 1;
+int RunUpdate(UpdateContext& ctx, MessageSeam& seam, Backups backups, Checks checks) {
+    const RunOutcome outcome = RunUpdateOutcome(ctx, seam, backups, checks);
+    return outcome == RunOutcome::kRefused || outcome == RunOutcome::kInUse ? 0 : 1;
 }
 
 int ExitCodeOf(RunOutcome outcome) {
@@ -540,6 +655,11 @@ int ExitCodeOf(RunOutcome outcome) {
             return kExitStopped;
         case RunOutcome::kCancelled:
             return kExitCancelled;
+        case RunOutcome::kInUse:
+        case RunOutcome::kInUseLater:
+            return kExitInUse;
+        case RunOutcome::kStepsFailed:
+            return kExitStepFailed;
     }
     return kExitStopped;
 }

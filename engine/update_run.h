@@ -1,6 +1,6 @@
 // The update run: preflight checks, then every file-list entry in order (asking for update
-// disks), the digitizer option and voice data, the material master conversions, and the
-// final report. Every message goes through `seam`.
+// disks, and checking each disk before its first change), the digitizer option and voice data,
+// the material master conversions, and the final report. Every message goes through `seam`.
 #pragma once
 
 #include "engine/message_seam.h"
@@ -10,23 +10,31 @@ namespace engine {
 
 // Every run keeps a backup set; a run without one exists only to measure what it costs.
 enum class Backups { kKept, kNotKept };
+// Every run checks each disk before it changes anything of it (engine/change_checks.h); a run
+// without the checks exists only to measure what they cost.
+enum class Checks { kMade, kSkipped };
 
 enum class RunOutcome {
-    kUpdated,    // every entry installed (a failed conversion does not stop the run)
-    kRefused,    // a preflight check failed; nothing was touched
-    kStopped,    // an archive, copy, attribute or settings write failed part-way
-    kCancelled,  // the disk prompt was cancelled
+    kUpdated,      // every entry installed, every conversion and the voice data too
+    kRefused,      // a check before the first change failed; nothing was touched
+    kStopped,      // an archive, copy, attribute or settings write failed part-way
+    kCancelled,    // the disk prompt was cancelled
+    kInUse,        // files in use at the first disk, and cancelled: nothing was touched
+    kInUseLater,   // files in use at a later disk, and cancelled: nothing of that disk changed
+    kStepsFailed,  // every entry installed, but a conversion or the voice data failed
 };
 
 // The whole run, as the wizard and the unattended mode share it.
-RunOutcome RunUpdateOutcome(UpdateContext& ctx, MessageSeam& seam,
-                            Backups backups = Backups::kKept);
+RunOutcome RunUpdateOutcome(UpdateContext& ctx, MessageSeam& seam, Backups backups = Backups::kKept,
+                            Checks checks = Checks::kMade);
 
 // The exit code of an unattended run that ended so (see engine/command_line.h).
 int ExitCodeOf(RunOutcome outcome);
 
 // 1: the run has ended (completed, or stopped after installing began); the caller closes the
-// program. 0: refused before anything was touched; the caller shows the destination page again.
-int RunUpdate(UpdateContext& ctx, MessageSeam& seam, Backups backups = Backups::kKept);
+// program. 0: refused, or files in use cancelled, before anything was touched; the caller shows
+// the destination page again.
+int RunUpdate(UpdateContext& ctx, MessageSeam& seam, Backups backups = Backups::kKept,
+              Checks checks = Checks::kMade);
 
 }  // namespace engine

@@ -1,55 +1,66 @@
 #include "engine/voice_data.h"
 
 #include <windows.h>
-#include <io.h>
+
+#include <array>
 
 #include "archiver/archiver.h"
 #include "archiver/command.h"
+#include "engine/install_log.h"
 #include "engine/texts.h"
+#include "settings/folder_checks.h"
 #include "settings/profile.h"
 
 namespace engine {
 
 namespace {
 
-constexpr size_t kWindowsFolderSize = 64;
-constexpr size_t kVoiceFolderSize = 100;
-constexpr size_t kCommandSize = 100;
 constexpr size_t kOutputSize = 100;
-
-// Empty when the Windows folder does not fit its buffer.
-std::string WindowsFolder() {
-    char buf[kWindowsFolderSize] = {};
-    UINT n = GetWindowsDirectoryA(buf, sizeof buf);
-    return n > 0 && n < sizeof buf ? std::string(buf, n) : std::string();
-}
-
-std::string VoiceFolder(const std::string& settingsPath) {
-    return settings::ReadProfileString(settingsPath, kSectionDir, kKeyWav, "", kVoiceFolderSize);
-}
 
 }  // namespace
 
-void InstallVoiceData(MessageSeam& seam, const std::string& folder,
+std::string WindowsFolder() {
+    std::string buffer(MAX_PATH + 1, '\0');
+    for (;;) {
+        const UINT n = GetWindowsDirectoryA(buffer.data(), static_cast<UINT>(buffer.size()));
+        if (n < buffer.size()) {
+            buffer.resize(n);
+            return buffer;
+        }
+        buffer.assign(n + 1, '\0');
+    }
+}
+
+std::string VoiceFolder(const std::string& folder, const std::string& settingsFile) {
+    const std::string voice =
+        settings::ReadWholeProfileString(folder + settingsFile, kSectionDir, kKeyWav);
+    return !voice.empty() && settings::PathExists(voice) ? voice : std::string();
+}
+
+std::string VoiceArchiveFile(const std::string& folder) {
+    return folder + kVoiceArchive + kArchiveExtension;
+}
+
+bool InstallVoiceData(MessageSeam& seam, const std::string& folder,
                       const std::string& settingsFile) {
-    std::string settingsPath = folder + settingsFile;
-    std::string windows = WindowsFolder();
+    const std::string windows = WindowsFolder();
     archiver::PrepareArchiver();
-    std::string voice = VoiceFolder(settingsPath);
-    if (voice.empty() || _access(voice.c_str(), 0) != 0) {
-        return;
+    const std::string voice = VoiceFolder(folder, settingsFile);
+    if (voice.empty()) {
+        return true;
     }
     std::string command;
-    if (windows.empty() || !archiver::FormatExtractCommand(windows, folder, kVoiceArchive, voice,
-                                                           kCommandSize, command)) {
-        seam.ShowMessage(kVoiceCommandTooLong, kCaptionConfirm, Buttons::kOk);
-        return;
+    archiver::FormatExtractCommand(windows, folder, kVoiceArchive, voice, SIZE_MAX, command);
+    std::array<char, kOutputSize> output{};
+    if (archiver::RunArchiverCommand(seam.OwnerWindow(), command.c_str(), output.data(),
+                                     output.size()) != 0) {
+        LogLine("voice data " + VoiceArchiveFile(folder) + " into " + voice +
+                " failed: " + output.data());
+        seam.ShowMessage(output.data(), kCaptionConfirm, Buttons::kOk);
+        return false;
     }
-    char output[kOutputSize] = {};
-    if (archiver::RunArchiverCommand(seam.OwnerWindow(), command.c_str(), output, sizeof output) !=
-        0) {
-        seam.ShowMessage(output, kCaptionConfirm, Buttons::kOk);
-    }
+    LogLine("voice data installed into " + voice);
+    return true;
 }
 
 }  // namespace engine

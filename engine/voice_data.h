@@ -9,8 +9,18 @@
 namespace engine {
 
 // `folder` is the update run's working destination folder (ending in its separator). Shows
-// the archiver's text under "確認" when it fails; silently does nothing without a voice folder.
-void InstallVoiceData(MessageSeam& seam, const std::string& folder,
+// the archiver's text under "確認" when it fails, and then returns false; silently does
+// nothing without a voice folder. No path is cut to a buffer of the original's.
+bool InstallVoiceData(MessageSeam& seam, const std::string& folder,
                       const std::string& settingsFile);
+
+// The folder the voice data goes into, as the settings file names it (without a separator
+// added); empty when there is none on disk, and then nothing is installed.
+std::string VoiceFolder(const std::string& folder, const std::string& settingsFile);
+// The voice archive's file below the destination folder.
+std::string VoiceArchiveFile(const std::string& folder);
+
+// The Windows folder, however long.
+std::string WindowsFolder();
 
 }  // namespace engine

@@ -46,6 +46,27 @@ uint64_t SizeOf(HANDLE file) {
     return GetFileSizeEx(file, &size) ? static_cast<uint64_t>(size.QuadPart) : UINT64_MAX;
 }
 
+// The rename itself. A virus scanner that looks at the new file, or a program that is just
+// closing the old one, makes it fail with a sharing violation or access denied for a moment:
+// it is tried again for about two seconds before it fails, the last error kept.
+bool RenameOver(const std::string& from, const std::string& target) {
+    constexpr DWORD kRetryFor = 2000;  // ms
+    constexpr DWORD kPause = 50;       // ms
+    for (DWORD waited = 0;; waited += kPause) {
+        if (MoveFileExA(from.c_str(), target.c_str(),
+                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+            return true;
+        }
+        const DWORD error = GetLastError();
+        if ((error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED) ||
+            waited >= kRetryFor) {
+            SetLastError(error);
+            return false;
+        }
+        Sleep(kPause);
+    }
+}
+
 }  // namespace
 
 // Windows refuses to rename over a read-only file; its attribute is cleared for the step and
@@ -61,12 +82,13 @@ bool MoveOver(const std::string& from, const std::string& target) {
             return false;
         }
     }
-    if (MoveFileExA(from.c_str(), target.c_str(),
-                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    if (RenameOver(from, target)) {
         return true;
     }
     if (readOnly) {
+        const DWORD error = GetLastError();
         SetFileAttributesA(target.c_str(), attributes);
+        SetLastError(error);
     }
     return false;
 }

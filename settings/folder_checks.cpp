@@ -1,5 +1,6 @@
 #include "settings/folder_checks.h"
 
+#include <windows.h>
 #include <io.h>
 
 #include "settings/texts.h"
@@ -8,6 +9,23 @@
 namespace settings {
 
 bool PathExists(const std::string& path) { return _access(path.c_str(), 0) == 0; }
+
+size_t WholePathLength(const std::string& path) {
+    const int units =
+        MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), nullptr, 0);
+    if (units <= 0) {
+        return 0;
+    }
+    std::wstring wide(static_cast<size_t>(units), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), wide.data(), units);
+    const DWORD whole = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);  // with its zero
+    return whole > 0 ? whole - 1 : 0;
+}
+
+bool PathFits(const std::string& path) {
+    const size_t length = WholePathLength(path);
+    return length > 0 && length < MAX_PATH;
+}
 
 bool ProbeSettingsFile(std::string& folder, const std::string& name) {
     if (!PathExists(folder)) {

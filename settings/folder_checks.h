@@ -3,12 +3,19 @@
 // which every later file name is appended directly.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 namespace settings {
 
 // True when `path` exists, as the C runtime's _access(path, 0) tells.
 bool PathExists(const std::string& path);
+
+// How many characters (UTF-16 units, as Windows counts them) `path` has once made whole (a
+// relative path against the current folder); 0 when it cannot be made whole.
+size_t WholePathLength(const std::string& path);
+// True when Windows' ANSI file functions take `path`: whole, fewer than MAX_PATH characters.
+bool PathFits(const std::string& path);
 
 // One probe of `folder` for `name`: found as given, or with "\" appended (which then stays,
 // found or not). A folder that does not exist is left unchanged.

@@ -10,11 +10,10 @@
 
 namespace settings {
 
-// The name table holds at most this many names of at most this many bytes, and the search
-// pattern at most kMaxPatternBytes; anything longer is skipped, never cut.
+// The name table holds at most this many names of at most this many bytes; a longer name is
+// skipped, never cut. The search pattern has no limit of its own: Windows' is MAX_PATH.
 inline constexpr size_t kMaxMasterNames = 1000;
 inline constexpr size_t kMaxMasterNameBytes = 31;
-inline constexpr size_t kMaxPatternBytes = 63;
 
 // Size rule: records with codes 400400 / 000107 or 000111 lose byte 66 unless they are
 // 185 bytes long already.

@@ -10,6 +10,7 @@
 
 #include "framework/handles.h"
 #include "replace/replace_file.h"
+#include "settings/folder_checks.h"
 #include "settings/master_rules.h"
 #include "settings/profile.h"
 #include "settings/texts.h"
@@ -19,8 +20,6 @@
 namespace settings {
 
 namespace {
-
-constexpr size_t kPrefixBuffer = 64;
 
 bool IsListable(const WIN32_FIND_DATAA& entry, std::string_view namePattern) {
     const std::string_view name = entry.cFileName;
@@ -103,12 +102,11 @@ int ConvertReported(const std::string& folder, LineRule rule, ConversionReport* 
 }
 
 int ConvertBothFolders(const std::string& settingsPath, LineRule rule, ConversionReport* report) {
-    const std::string prefix =
-        ReadProfileString(settingsPath, kDirSection, kMasterKey, "", kPrefixBuffer);
-    if (ConvertReported(prefix + kFirstMasterFolder, rule, report) != 1) {
+    const std::vector<std::string> folders = MasterFolders(settingsPath);
+    if (ConvertReported(folders[0], rule, report) != 1) {
         return 0;
     }
-    return ConvertReported(prefix + kSecondMasterFolder, rule, report);
+    return ConvertReported(folders[1], rule, report);
 }
 
 // The backups learn of the whole folder at once: one flush for all its files.
@@ -125,8 +123,8 @@ bool AnnounceFolder(const std::string& folder, const std::vector<std::string>& n
 
 int ListMasterFiles(const std::string& pattern, std::vector<std::string>& names) {
     names.clear();
-    if (pattern.size() > kMaxPatternBytes) {
-        return 0;
+    if (!PathFits(pattern)) {
+        return 0;  // as Windows finds nothing (Wine would search a longer one)
     }
     const text::PathParts parts = text::SplitPath(pattern);
     const std::string namePattern = parts.fname + parts.ext;
@@ -144,9 +142,10 @@ int ListMasterFiles(const std::string& pattern, std::vector<std::string>& names)
 }
 
 int ConvertMasterFolder(const std::string& folder, LineRule rule, int* converted) {
-    // A pattern beyond the product's buffer cannot be searched; the folder is reported as not
-    // converted rather than passed over in silence.
-    if (folder.size() + std::string_view(kMasterPattern).size() > kMaxPatternBytes) {
+    // A pattern that Windows cannot take cannot be searched; the folder is reported as not
+    // converted rather than passed over in silence. (The update run refuses such a product
+    // before it changes anything.)
+    if (!PathFits(folder + kMasterPattern)) {
         return 0;
     }
     try {
@@ -168,6 +167,11 @@ int ConvertMasterFolder(const std::string& folder, LineRule rule, int* converted
     } catch (const std::exception&) {
         return 0;  // out of memory: the work file has been removed on the way out
     }
+}
+
+std::vector<std::string> MasterFolders(const std::string& settingsPath) {
+    const std::string prefix = ReadWholeProfileString(settingsPath, kDirSection, kMasterKey);
+    return {prefix + kFirstMasterFolder, prefix + kSecondMasterFolder};
 }
 
 int ConvertMaterialSize(const std::string& settingsPath, ConversionReport* report) {

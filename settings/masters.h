@@ -22,11 +22,16 @@ using ConversionReport = std::vector<FolderCount>;
 int ConvertMaterialSize(const std::string& settingsPath, ConversionReport* report = nullptr);
 int ConvertMaterialType(const std::string& settingsPath, ConversionReport* report = nullptr);
 
+// The two master folders, prefix + "1\" and prefix + "21\", the prefix read whole from key
+// "MASTER" of section "DIR" of `settingsPath`.
+std::vector<std::string> MasterFolders(const std::string& settingsPath);
+
 // One pass over one master folder (ending in a backslash); `converted` counts the files
 // rewritten, also when a later one fails.
 int ConvertMasterFolder(const std::string& folder, LineRule rule, int* converted = nullptr);
 
-// The names (no folder) matching `pattern`, at most 1000; returns how many.
+// The names (no folder) matching `pattern`, at most 1000; returns how many. A pattern that
+// Windows cannot take finds nothing.
 int ListMasterFiles(const std::string& pattern, std::vector<std::string>& names);
 
 }  // namespace settings

@@ -13,4 +13,13 @@ std::string ReadProfileString(const std::string& path, const char* section, cons
     return value;
 }
 
+std::string ReadWholeProfileString(const std::string& path, const char* section, const char* key) {
+    for (size_t size = 256;; size *= 2) {
+        std::string value = ReadProfileString(path, section, key, "", size);
+        if (value.size() + 1 < size) {
+            return value;
+        }
+    }
+}
+
 }  // namespace settings

@@ -1,5 +1,4 @@
-// One value of an INI file through the platform's profile functions, read into a buffer of
-// `bufferSize` bytes: a longer value comes back cut to bufferSize - 1 bytes.
+// One value of an INI file through the platform's profile functions.
 #pragma once
 
 #include <cstddef>
@@ -7,7 +6,12 @@
 
 namespace settings {
 
+// Read into a buffer of `bufferSize` bytes: a longer value comes back cut to bufferSize - 1
+// bytes, as the product's own buffers cut it.
 std::string ReadProfileString(const std::string& path, const char* section, const char* key,
                               const char* fallback, size_t bufferSize);
+
+// The whole value, however long: a path read from the settings file is never cut short.
+std::string ReadWholeProfileString(const std::string& path, const char* section, const char* key);
 
 }  // namespace settings

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Benchmark of the update run (Win32, under Wine): an update disk of 20 LZH archives and 20
-# plain files, about 20 MB, installed by the run (without and with the progress window) and,
-# in the same process, extracted and copied bare with the archiver and CopyFileA. Prints the
-# times and the ratios.
+# plain files, about 20 MB, installed by the run (without and with the progress window, the
+# backups and the checks before each disk's first change) and, in the same process, extracted
+# and copied bare with the archiver and CopyFileA. Prints the times and the ratios.
+# Usage: tools/bench-update.sh [checks]   ("checks": the run with and without its checks alone)
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 BUILD=${RENOVO_BUILD_DIR:-$ROOT/build}
@@ -34,4 +35,4 @@ bash "$ROOT/tools/build.sh" "$ARCH" >/dev/null
 echo "build: $ARCH"
 trap renovo_wine_stop EXIT
 renovo_wine_start >/dev/null  # a display: one round shows the progress window
-wine "$BUILD/$ARCH/bench/update/renovo_bench_update.exe" "Z:${DATA//\//\\}"
+wine "$BUILD/$ARCH/bench/update/renovo_bench_update.exe" "Z:${DATA//\//\\}" "$@"

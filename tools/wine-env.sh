@@ -81,6 +81,10 @@ renovo_wine_start() {
     mkdir -p "$RENOVO_RUN_DIR/floppy"
     ln -sfn "$RENOVO_RUN_DIR/floppy" "$WINEPREFIX/dosdevices/a:"
     wine reg add 'HKLM\Software\Wine\Drives' /v a: /d floppy /f /reg:64 >/dev/null
+    # Drive Q: is a CD-ROM drive over a folder of our own, for updates on several CDs.
+    mkdir -p "$RENOVO_RUN_DIR/cdrom"
+    ln -sfn "$RENOVO_RUN_DIR/cdrom" "$WINEPREFIX/dosdevices/q:"
+    wine reg add 'HKLM\Software\Wine\Drives' /v q: /d cdrom /f /reg:64 >/dev/null
     wineserver -k
     wineserver -w
 

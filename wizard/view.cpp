@@ -119,7 +119,7 @@ int CRenovoView::ShowMessage(const std::string& text, const std::string& caption
                              engine::Buttons buttons) {
     HWND owner = progress_ ? progress_->MessageOwner() : Handle();
     return ::MessageBoxA(owner, text.c_str(), caption.c_str(),
-                         static_cast<UINT>(buttons) /* MB_OK or MB_OKCANCEL */);
+                         static_cast<UINT>(buttons) /* MB_OK, MB_OKCANCEL, MB_RETRYCANCEL */);
 }
 
 void CRenovoView::BeginWaitCursor() {

@@ -3,9 +3,10 @@
 // product with its backup set against the run without one, the restore against the run, the
 // space the set takes, the master conversion with its backups against it without them, and
 // the run with its progress window (made ahead, as the wizard does, or in the run, as /SILENT
-// may) against the run without it.
-// Usage: renovo_bench_update DISK where DISK holds SYS01.lzh ... and FILE01.DAT ...
-// (tools/bench-update.sh makes it).
+// may) against the run without it, and the run with its checks before each disk's first change
+// against the run without them.
+// Usage: renovo_bench_update DISK [checks] where DISK holds SYS01.lzh ... and FILE01.DAT ...
+// (tools/bench-update.sh makes it); "checks" times the checks alone.
 #include <windows.h>
 
 #include <algorithm>
@@ -39,6 +40,8 @@ constexpr int kRounds = 15;
 constexpr int kConversionRounds = 27;
 // The window's cost is a few per cent of a run: more runs of each kind.
 constexpr int kShownRuns = 5;  // a round
+// The checks' cost too: pairs of runs, each with and without them, taking turns at going first.
+constexpr int kCheckPairs = 25;
 // Before each timed run, as long as the user at least looks at the confirmation page; the
 // bare extraction waits as long, so that both start from the same quiet.
 constexpr DWORD kPageRead = 200;  // ms
@@ -140,13 +143,14 @@ void MakeProduct(const std::string& product) {
 template <typename Seam = CountingSeam>
 double TimeRun(const std::string& product, const std::vector<std::string>& archives,
                const std::vector<std::string>& files,
-               engine::Backups backups = engine::Backups::kNotKept) {
+               engine::Backups backups = engine::Backups::kNotKept,
+               engine::Checks checks = engine::Checks::kMade) {
     engine::UpdateContext ctx = MakeContext(product, archives, files);
     ctx.digitizerOption = "1";  // the settings file is written too
     Seam seam;
     Sleep(kPageRead);
     const double start = Now();
-    const int result = engine::RunUpdate(ctx, seam, backups);
+    const int result = engine::RunUpdate(ctx, seam, backups, checks);
     const double took = Now() - start;
     if (result != 1 || seam.count != 1 || seam.last != engine::kUpdated) {
         std::fprintf(stderr, "update run failed: %s\n", seam.last.c_str());
@@ -203,13 +207,15 @@ void SettleWrites(const std::string& folder) {
     DeleteFileA(done.c_str());
 }
 
-// The same update over a product that already holds every file, so that each one is replaced.
+// The same update over a product that already holds every file, so that each one is replaced
+// (and, with the checks, tested for use).
 double TimeUpdateOver(const std::string& product, const std::vector<std::string>& archives,
-                      const std::vector<std::string>& files, engine::Backups backups) {
+                      const std::vector<std::string>& files, engine::Backups backups,
+                      engine::Checks checks = engine::Checks::kMade) {
     MakeProduct(product);
     TimeRun(product, archives, files);
     SettleWrites(product);
-    return TimeRun(product, archives, files, backups);
+    return TimeRun(product, archives, files, backups, checks);
 }
 
 uint64_t SizeOf(const std::string& path) {
@@ -331,11 +337,46 @@ double Median(std::vector<double> v) {
     return v[v.size() / 2];
 }
 
+// The run as it ships (its backups kept) over an installed product, with its checks against
+// it without them, in pairs that take turns at going first; each product removed once timed.
+void TimeChecks(const std::string& work, const std::vector<std::string>& archives,
+                const std::vector<std::string>& files) {
+    std::vector<double> with, without, ratio;
+    for (int i = 0; i < kCheckPairs; ++i) {
+        const std::string round = std::to_string(i);
+        double checked = 0, unchecked = 0;
+        const auto timeChecked = [&] {
+            const std::string product = work + "chk" + round + "\\";
+            checked = TimeUpdateOver(product, archives, files, engine::Backups::kKept);
+            testing_support::RemoveTree(product);
+        };
+        const auto timeUnchecked = [&] {
+            const std::string product = work + "unchk" + round + "\\";
+            unchecked = TimeUpdateOver(product, archives, files, engine::Backups::kKept,
+                                       engine::Checks::kSkipped);
+            testing_support::RemoveTree(product);
+        };
+        InTurn(i, timeChecked, timeUnchecked);
+        with.push_back(checked);
+        without.push_back(unchecked);
+        ratio.push_back(checked / unchecked);
+    }
+    std::printf(
+        "checks before each disk's first change, %zu archives and %zu plain files over the "
+        "installed product, backups kept, %d pairs (median):\n",
+        archives.size(), files.size(), kCheckPairs);
+    std::printf("  run without the checks:  %.3f s\n", Median(without));
+    std::printf("  run with the checks:     %.3f s\n", Median(with));
+    std::printf("  ratio with/without:      %.3fx (median of the pairs' ratios; goal <= 1.10x)\n",
+                Median(ratio));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: renovo_bench_update DISK-FOLDER\n");
+    const bool checksOnly = argc == 3 && std::string(argv[2]) == "checks";
+    if (argc != 2 && !checksOnly) {
+        std::fprintf(stderr, "usage: renovo_bench_update DISK-FOLDER [checks]\n");
         return 2;
     }
     std::string disk = argv[1];
@@ -346,6 +387,11 @@ int main(int argc, char** argv) {
     ListDisk(disk, archives, files);
     engine::SetProgramFolder(disk);
     testing_support::TempDir work;
+    if (checksOnly) {
+        TimeBare(disk, work / "warm\\", archives, files);  // fills the cache
+        TimeChecks(work.path(), archives, files);
+        return 0;
+    }
 
     std::vector<double> run, bare, kept, notKept, restore, masters, mastersKept;
     std::vector<double> wizardRatio, silentRatio;      // shown against the plain run beside it
@@ -437,5 +483,6 @@ int main(int argc, char** argv) {
     std::printf("  with backups:            %.3f s\n", Median(mastersKept));
     std::printf("  ratio with/without:      %.2fx (goal <= 1.10x)\n",
                 Median(mastersKept) / Median(masters));
+    TimeChecks(work.path(), archives, files);
     return 0;
 }

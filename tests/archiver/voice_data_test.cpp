@@ -32,7 +32,7 @@ public:
     std::vector<Shown> shown;
 };
 
-// The command buffer holds 100 bytes, so the product lives in a short folder at the root.
+// The product lives in a short folder at the root, a deep voice folder below it.
 class VoiceData : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -50,7 +50,7 @@ protected:
         WriteFile(product_ + "tovaka1.ini",
                   "[SYSTEM]\r\nVERSION=1\r\n[DIR]\r\nWAV=" + wav + "\r\n");
     }
-    void Install() { engine::InstallVoiceData(seam_, product_, "tovaka1.ini"); }
+    bool Install() { return engine::InstallVoiceData(seam_, product_, "tovaka1.ini"); }
 
     std::string product_;
     RecordingSeam seam_;
@@ -60,7 +60,7 @@ TEST_F(VoiceData, UnpacksIntoTheFolderNamedWithoutSeparator) {
     PutArchive(ReadFile(archiver_test::DataFile("level2o7.lzh")));
     MakeDir(product_ + "WAV");
     PutSettings(product_ + "WAV");
-    Install();
+    EXPECT_TRUE(Install());
     EXPECT_TRUE(seam_.shown.empty());
     EXPECT_EQ(ReadFile(product_ + "WAV\\numbers.txt"), archiver_test::NumbersText());
     EXPECT_EQ(ReadFile(product_ + "WAV\\binary.dat"), archiver_test::BinaryData());
@@ -70,10 +70,10 @@ TEST_F(VoiceData, NoFolderOrNoKeyMeansSilentlyNothing) {
     PutArchive("not even an archive");
     for (const std::string& wav : {product_ + "WAV", std::string()}) {
         PutSettings(wav);
-        Install();
+        EXPECT_TRUE(Install());
     }
     WriteFile(product_ + "tovaka1.ini", "[SYSTEM]\r\nVERSION=1\r\n");
-    Install();
+    EXPECT_TRUE(Install());
     EXPECT_TRUE(seam_.shown.empty());
     EXPECT_FALSE(FileExists(product_ + "WAV"));
 }
@@ -86,7 +86,7 @@ TEST_F(VoiceData, ArchiverFailureShownUnderConfirm) {
             PutArchive(archiver_test::StoredArchive().Add("w.wav", "RIFF").Bytes().substr(0, 30));
         }
         seam_.shown.clear();
-        Install();
+        EXPECT_FALSE(Install());
         ASSERT_EQ(seam_.shown.size(), 1u) << present;
         EXPECT_EQ(seam_.shown[0].caption, engine::kCaptionConfirm);
         EXPECT_EQ(seam_.shown[0].buttons, engine::Buttons::kOk);
@@ -97,17 +97,15 @@ TEST_F(VoiceData, ArchiverFailureShownUnderConfirm) {
     EXPECT_FALSE(FileExists(product_ + "WAV\\w.wav"));
 }
 
-TEST_F(VoiceData, CommandTooLongRefusedNotCut) {
+// The original's command held 99 bytes; a folder as deep as Windows takes now unpacks.
+TEST_F(VoiceData, DeepFolderBeyondTheOriginalsCommandUnpacks) {
     PutArchive(ReadFile(archiver_test::DataFile("level2o7.lzh")));
-    // A folder that exists but whose command would need more than 99 bytes.
-    std::string longFolder = product_ + std::string(60, 'v');
-    MakeDir(longFolder);
-    PutSettings(longFolder);
-    Install();
-    ASSERT_EQ(seam_.shown.size(), 1u);
-    EXPECT_EQ(seam_.shown[0].text, engine::kVoiceCommandTooLong);
-    EXPECT_EQ(seam_.shown[0].caption, engine::kCaptionConfirm);
-    EXPECT_EQ(archiver_test::ListFolder(longFolder + "\\"), std::vector<std::string>{});
+    const std::string deepFolder = product_ + std::string(200, 'v');
+    MakeDir(deepFolder);
+    PutSettings(deepFolder);
+    EXPECT_TRUE(Install());
+    EXPECT_TRUE(seam_.shown.empty());
+    EXPECT_EQ(ReadFile(deepFolder + "\\numbers.txt"), archiver_test::NumbersText());
 }
 
 }  // namespace

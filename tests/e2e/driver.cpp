@@ -193,6 +193,51 @@ bool Screenshot(HWND hwnd, const std::string& path) {
     return !ScreenshotRect(rect, path).empty();
 }
 
+std::string UnixName(const std::string& path) {
+    using ToUnix = char*(CDECL*)(const wchar_t*);
+    const auto toUnix = reinterpret_cast<ToUnix>(reinterpret_cast<void*>(
+        ::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+    std::wstring wide(path.size() + 1, L'\0');
+    ::MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide.data(), static_cast<int>(wide.size()));
+    char* name = toUnix != nullptr ? toUnix(wide.c_str()) : nullptr;
+    if (name == nullptr) {
+        return {};
+    }
+    std::string unixName = name;
+    ::HeapFree(::GetProcessHeap(), 0, name);
+    return unixName;
+}
+
+// Wine cannot wait for a Unix process: the command says it is done by a file of its own.
+bool RunUnixCommand(const std::string& command, DWORD timeoutMs) {
+    char temp[MAX_PATH] = {};
+    ::GetTempPathA(sizeof temp, temp);
+    const std::string done =
+        std::string(temp) + "renovo-unix-" + std::to_string(::GetCurrentProcessId()) + ".done";
+    ::DeleteFileA(done.c_str());
+    const std::string doneUnix = UnixName(done);
+    if (doneUnix.empty()) {
+        return false;
+    }
+    std::string line = "Z:\\bin\\sh -c \"" + command + "; touch '" + doneUnix + "'\"";
+    STARTUPINFOA si{};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi{};
+    if (!::CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                          &pi)) {
+        return false;
+    }
+    framework::File process(pi.hProcess), thread(pi.hThread);
+    for (DWORD waited = 0; waited < timeoutMs; waited += 10) {
+        if (::GetFileAttributesA(done.c_str()) != INVALID_FILE_ATTRIBUTES) {
+            ::DeleteFileA(done.c_str());
+            return true;
+        }
+        ::Sleep(10);
+    }
+    return false;
+}
+
 namespace {
 
 template <typename Visit>

@@ -55,6 +55,12 @@ std::string ScreenshotRect(const RECT& rect, const std::string& path);
 // The same for what the screen shows of a window.
 bool Screenshot(HWND hwnd, const std::string& path);
 
+// The Unix name of a Windows path (Wine only); empty when there is none.
+std::string UnixName(const std::string& path);
+// Runs `command` with the Unix shell (Wine only) and waits up to `timeoutMs` for it to end;
+// false when it could not start or did not end in time.
+bool RunUnixCommand(const std::string& command, DWORD timeoutMs = 10000);
+
 // Replaces the contents of `folder` (a drive root such as "A:\") with those of `from`.
 void CopyTree(const std::string& from, const std::string& to);
 void EmptyFolder(const std::string& folder);

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <map>
 #include <string>
 #include <vector>
@@ -96,8 +97,8 @@ std::string ConvertedMaster(const std::string& before) {
 
 // A key of the product's settings file, read from its bytes: the profile functions of this
 // process would answer from a cache of an earlier test's file.
-std::string Profile(const std::string& key) {
-    const std::string text = "\r\n" + ReadFile(kProduct + "tovaka1.ini");
+std::string Profile(const std::string& product, const std::string& key) {
+    const std::string text = "\r\n" + ReadFile(product + "tovaka1.ini");
     const size_t at = text.find("\r\n" + key + "=");
     if (at == std::string::npos) {
         return "(none)";
@@ -109,25 +110,34 @@ std::string Profile(const std::string& key) {
 class Wizard : public ::testing::Test {
 protected:
     void SetUp() override {
-        testing_support::RemoveTree(kProduct);
-        e2e::CopyTree(kDemo + "product\\", kProduct);
+        testing_support::RemoveTree(product_);
+        e2e::CopyTree(kDemo + "product\\", product_);
+        if (product_ != kProduct) {  // the settings file names the product's own folders
+            std::string settings = ReadFile(product_ + "tovaka1.ini");
+            for (size_t at = 0; (at = settings.find(kProduct, at)) != std::string::npos;) {
+                settings.replace(at, kProduct.size(), product_);
+                at += product_.size();
+            }
+            testing_support::WriteFile(product_ + "tovaka1.ini", settings);
+        }
         InsertDisk("disk1");
         // Read-only, as files on a write-protected disk are: the copy must come out writable.
-        ::SetFileAttributesA((kFloppy + "MASTER21.DAT").c_str(), FILE_ATTRIBUTE_READONLY);
-        ASSERT_TRUE(::CopyFileA(e2e::WinePath(RENOVO_EXE).c_str(), (kFloppy + "RENOVO.EXE").c_str(),
-                                FALSE));
+        ::SetFileAttributesA((drive_ + "MASTER21.DAT").c_str(), FILE_ATTRIBUTE_READONLY);
+        ASSERT_TRUE(
+            ::CopyFileA(e2e::WinePath(RENOVO_EXE).c_str(), (drive_ + "RENOVO.EXE").c_str(), FALSE));
         WriteUninstallEntry("C:\\WINDOWS\\UNINST.EXE -f" + kProduct + "SETUP.LOG");
-        before_ = Snapshot(kProduct);
+        before_ = Snapshot(product_);
     }
     void TearDown() override {
         DeleteUninstallEntry();
-        testing_support::RemoveTree(kProduct);
-        e2e::EmptyFolder(kFloppy);
+        testing_support::RemoveTree(product_);
+        e2e::EmptyFolder(drive_);
     }
 
-    static void InsertDisk(const std::string& disk) {
-        e2e::EmptyFolder(kFloppy);
-        e2e::CopyTree(kDemo + disk + "\\", kFloppy);
+    // Puts update disk `disk` of the demo into the drive the program runs from.
+    void InsertDisk(const std::string& disk) const {
+        e2e::EmptyFolder(drive_);
+        e2e::CopyTree(kDemo + disk + "\\", drive_);
     }
     static void WriteUninstallEntry(const std::string& command) {
         HKEY key = nullptr;
@@ -149,7 +159,7 @@ protected:
         }
     }
 
-    void Start() { ASSERT_TRUE(program_.Start(kFloppy + "RENOVO.EXE", kFloppy)); }
+    void Start() { ASSERT_TRUE(program_.Start(programDrive_ + "RENOVO.EXE", programDrive_)); }
 
     // The next window in front of the user; `shot` names its screenshot artifact.
     e2e::Shown Next(const char* shot = nullptr) {
@@ -218,19 +228,19 @@ protected:
         for (const char* master : {"1\\zai001-3.mst", "1\\zai002-3.mst", "21\\zai101-3.mst"}) {
             expected[master] = ConvertedMaster(before_[master]);
         }
-        Files after = Snapshot(kProduct);
+        Files after = Snapshot(product_);
         expected.erase("tovaka1.ini");
         after.erase("tovaka1.ini");
         EXPECT_EQ(after, expected);
-        EXPECT_EQ(Profile("ﾃﾞｼﾞﾀｲｻﾞ"), "1");
-        EXPECT_EQ(Profile("ﾃﾞｼﾞﾀｲｻﾞMST"), "1");
-        EXPECT_EQ(Profile("TITLE"), "ﾃﾞﾓ工房 TOVAKA with ﾎﾟﾙﾀﾝ");
-        EXPECT_EQ(Profile("VERSION"), "3");
+        EXPECT_EQ(Profile(product_, "ﾃﾞｼﾞﾀｲｻﾞ"), "1");
+        EXPECT_EQ(Profile(product_, "ﾃﾞｼﾞﾀｲｻﾞMST"), "1");
+        EXPECT_EQ(Profile(product_, "TITLE"), "ﾃﾞﾓ工房 TOVAKA with ﾎﾟﾙﾀﾝ");
+        EXPECT_EQ(Profile(product_, "VERSION"), "3");
         EXPECT_EQ(
-            ::GetFileAttributesA((kProduct + "21\\MASTER21.DAT").c_str()) & FILE_ATTRIBUTE_READONLY,
+            ::GetFileAttributesA((product_ + "21\\MASTER21.DAT").c_str()) & FILE_ATTRIBUTE_READONLY,
             0u);
     }
-    void ExpectUntouched() { EXPECT_EQ(Snapshot(kProduct), before_); }
+    void ExpectUntouched() { EXPECT_EQ(Snapshot(product_), before_); }
 
     // Renovo.exe /RESTORE from update disk 1, for the folder the registry proposes; then the
     // product is as it was before the update, its settings file byte for byte.
@@ -255,6 +265,10 @@ protected:
     e2e::Program program_;
     HWND last_ = nullptr;
     Files before_;
+    std::string product_ = kProduct;
+    // The folder behind the drive the update disks go into, and that drive as the program sees it.
+    std::string drive_ = kFloppy;
+    std::string programDrive_ = kFloppy;
 };
 
 TEST_F(Wizard, WholeUpdateAcrossTwoDisks) {
@@ -343,7 +357,7 @@ TEST_F(Wizard, CancelledDiskPromptKeepsEarlierEntries) {
     expected["SYSTEM\\TOVAKA.EXE"] = Member("TOVAKA program 3.1 (system 1)");
     expected["SYSTEM\\TVMENU.DLL"] = Member("TOVAKA menu library 3.1");
     expected["21\\MASTER21.DAT"] = "MASTER21 demo data\r\n";
-    EXPECT_EQ(Snapshot(kProduct), expected);  // no digitizer keys, no voice, no conversion
+    EXPECT_EQ(Snapshot(product_), expected);  // no digitizer keys, no voice, no conversion
     RestoreAndExpectUntouched();
 }
 
@@ -598,5 +612,210 @@ INSTANTIATE_TEST_SUITE_P(Lines, BadCommandLine,
                                            BadLine{"/DIR=", "/DIR= に値が指定されていません。"},
                                            BadLine{"/SILENT /QUIET", nullptr},
                                            BadLine{"/LOG /VERYSILENT", nullptr}));
+
+// ---- Found before anything changes: files in use, a folder that may not be written, a deep
+// product, an update on CDs --------------------------------------------------------------
+
+const std::string kHeldExe = "SYSTEM\\TOVAKA.EXE";  // replaced by the first disk's archive
+const std::string kHeldMaster = "1\\zai001-3.mst";  // rewritten by the conversions
+
+// What the message says of files held by other programs (Wine's Restart Manager names no
+// program, so each file stands alone on its line).
+std::string HeldMessage(const std::string& path) {
+    return "次のﾌｧｲﾙは他のﾌﾟﾛｸﾞﾗﾑが使用中のため、更新できません。\n\n" + path +
+           "\n\nﾌﾟﾛｸﾞﾗﾑを終了してから[再試行]を押してください。";
+}
+
+// Stands for the running product: its file open for reading, shared for reading alone (as
+// the C runtime opens it), so that it can be neither written nor deleted while held.
+class HeldFile {
+public:
+    explicit HeldFile(const std::string& path)
+        : file_(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              0, nullptr)) {}
+    bool held() const { return static_cast<bool>(file_); }
+    void Release() { file_.Reset(); }
+
+private:
+    framework::File file_;
+};
+
+// Nothing changed: every file as before and no backup set begun.
+class Checks : public Unattended {
+protected:
+    void ExpectNothingChanged() {
+        ExpectUntouched();
+        EXPECT_EQ(::GetFileAttributesA((product_ + "RENOVO.BAK").c_str()), INVALID_FILE_ATTRIBUTES);
+    }
+    // A held-files message with Retry and Cancel, in front of the user.
+    e2e::Shown ExpectHeldMessage(const std::string& path, const char* shot = nullptr) {
+        e2e::Shown box = ExpectMessage(HeldMessage(path), "確認", shot);
+        EXPECT_NE(::GetDlgItem(box.hwnd, IDRETRY), nullptr);
+        EXPECT_NE(::GetDlgItem(box.hwnd, IDCANCEL), nullptr);
+        EXPECT_EQ(::GetDlgItem(box.hwnd, IDOK), nullptr);
+        return box;
+    }
+};
+
+TEST_F(Checks, HeldProductFileInTheWizardRetriedOnceClosed) {
+    HeldFile exe(product_ + kHeldExe);
+    ASSERT_TRUE(exe.held());
+    ASSERT_NO_FATAL_FAILURE(Start());
+    ConfirmFolder(WalkToDestination(), "C:\\TOVAKA");
+    e2e::Shown held = ExpectHeldMessage(product_ + kHeldExe, "files-in-use-message");
+    ExpectNothingChanged();
+    // Cancel goes back to the destination page, everything as it was.
+    Press(held, IDCANCEL);
+    e2e::Shown destination = ExpectPage("アップデート");
+    EXPECT_EQ(destination.Text(1005), "C:\\TOVAKA");
+    ExpectNothingChanged();
+    ConfirmFolder(destination, "C:\\TOVAKA");
+    held = ExpectHeldMessage(product_ + kHeldExe);
+    Press(held, IDRETRY);  // still running: asked again
+    held = ExpectHeldMessage(product_ + kHeldExe);
+    ExpectNothingChanged();
+    exe.Release();  // the user closes the product
+    Press(held, IDRETRY);
+    FinishAfterDiskTwo();
+    ExpectFullyUpdated();
+}
+
+TEST_F(Checks, HeldProductFileUnattendedEndsWithFiveThenASecondRunUpdates) {
+    HeldFile exe(product_ + kHeldExe);
+    ASSERT_TRUE(exe.held());
+    const std::string args = "/VERYSILENT /DIR=C:\\TOVAKA /LOG=" + kLog;
+    ASSERT_NO_FATAL_FAILURE(RunQuietly(kShare, args, 5));
+    ExpectNothingChanged();
+    ExpectLogHas(
+        {"check files in use: 1 held", "in use: " + product_ + kHeldExe + " (program not known)",
+         Utf8(u8"message [確認] 次のﾌｧｲﾙは他のﾌﾟﾛｸﾞﾗﾑが使用中のため、更新できません。 /  / ") +
+             product_ + kHeldExe +
+             Utf8(u8" /  / ﾌﾟﾛｸﾞﾗﾑを終了してから[再試行]を押してください。 -> Cancel"),
+         "result: files in use, nothing changed", "exit code 5"});
+    exe.Release();
+    e2e::Program second;
+    ASSERT_TRUE(second.Start(kShare + "RENOVO.EXE", kShare, args));
+    EXPECT_EQ(second.WaitExit(), 0);
+    ExpectFullyUpdated();
+    ExpectLogHas({"check files in use: none", "result: updated", "exit code 0"});
+}
+
+// /SILENT shows the same message; a master file the conversions would rewrite is found with
+// the product's files, before anything changes.
+TEST_F(Checks, HeldMasterFileIsFoundBeforeAnythingChanges) {
+    HeldFile master(product_ + kHeldMaster);
+    ASSERT_TRUE(master.held());
+    ASSERT_TRUE(program_.Start(kShare + "RENOVO.EXE", kShare, "/SILENT /LOG=" + kLog));
+    e2e::Shown held = ExpectHeldMessage(product_ + kHeldMaster, "held-master-message");
+    ExpectNothingChanged();
+    Press(held, IDCANCEL);
+    EXPECT_EQ(program_.WaitExit(), 5);
+    ExpectNothingChanged();
+    ExpectLogHas({"in use: " + product_ + kHeldMaster + " (program not known)", "exit code 5"});
+}
+
+// A folder that refuses new files even to root (chattr +i), as Program Files refuses them to a
+// standard user. It receives the second disk's archive: every folder of the run is tested
+// before the first change.
+class UnwritableFolder : public Checks {
+protected:
+    void SetUp() override {
+        Checks::SetUp();
+        folder_ = product_ + "DATA\\";
+        ASSERT_TRUE(SetImmutable(true));
+    }
+    void TearDown() override {
+        EXPECT_TRUE(SetImmutable(false));  // always undone, or nothing could remove it
+        Checks::TearDown();
+    }
+    // Waits until the folder takes new files, or refuses them, as asked.
+    bool SetImmutable(bool on) {
+        const std::string unixFolder = e2e::UnixName(folder_);
+        if (unixFolder.empty() || !e2e::RunUnixCommand(std::string("chattr ") + (on ? "+i" : "-i") +
+                                                       " '" + unixFolder + "'")) {
+            return false;
+        }
+        const std::string probe = folder_ + "probe.tmp";
+        framework::File file(::CreateFileA(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                           FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+        return static_cast<bool>(file) != on;
+    }
+    std::string folder_;
+};
+
+TEST_F(UnwritableFolder, IsRefusedBeforeAnythingChanges) {
+    const std::string message =
+        "ﾌｫﾙﾀﾞ C:\\TOVAKA\\DATA にﾌｧｲﾙを書き込めません。\n管理者の権限が必要な場合があります。";
+    ASSERT_NO_FATAL_FAILURE(Start());
+    ConfirmFolder(WalkToDestination(), "C:\\TOVAKA");
+    Press(ExpectMessage(message, "エラー", "unwritable-folder-message"), IDOK);
+    e2e::Shown destination = ExpectPage("アップデート");  // result 0: the wizard goes back
+    ExpectNothingChanged();
+    Press(destination, IDCANCEL);
+    ExpectEndsCleanly();
+
+    ASSERT_NO_FATAL_FAILURE(RunQuietly(kShare, "/VERYSILENT /DIR=C:\\TOVAKA /LOG=" + kLog, 1));
+    ExpectNothingChanged();
+    ExpectLogHas({Utf8(u8"message [エラー] ﾌｫﾙﾀﾞ C:\\TOVAKA\\DATA にﾌｧｲﾙを書き込めません。 / "
+                       u8"管理者の権限が必要な場合があります。 -> OK"),
+                  "result: refused before installing", "exit code 1"});
+}
+
+// As deep as the product installed under Program Files with a long company and product name:
+// its folder 200 bytes long, far beyond the original's buffers (the voice command held 99
+// bytes, the master pattern 63, the run command 255). Everything installs, voice data too.
+class DeepProduct : public Checks {
+protected:
+    static constexpr char kCompany[] = "C:\\Program Files (x86)\\Example Software Company\\";
+    DeepProduct() {
+        product_ = std::string(kCompany) + "TOVAKA Estimating System\\";
+        const std::string last = "Version 3 for the Estimating Department of the Head Office ";
+        product_ += last + std::string(200 - 1 - product_.size() - last.size(), 'x') + "\\";
+    }
+    void SetUp() override {
+        testing_support::MakeDir("C:\\Program Files (x86)");
+        testing_support::MakeDir(kCompany);
+        testing_support::MakeDir(std::string(kCompany) + "TOVAKA Estimating System");
+        Checks::SetUp();
+    }
+    void TearDown() override {
+        Checks::TearDown();
+        testing_support::RemoveTree(kCompany);
+    }
+};
+
+TEST_F(DeepProduct, InstallsEverythingVoiceDataIncluded) {
+    ASSERT_EQ(product_.size(), 200u);
+    const std::string args = "/VERYSILENT \"/DIR=" + product_ + "\" /LOG=" + kLog;
+    ASSERT_NO_FATAL_FAILURE(RunQuietly(kShare, args, 0));
+    ExpectFullyUpdated();
+    ExpectLogHas({"voice data installed into " + product_ + "WAV",
+                  "material size conversion (" + product_ + "tovaka1.ini): passed",
+                  "  master files converted in " + product_ + "1\\: 2", "result: updated",
+                  "exit code 0"});
+}
+
+// An update on two CDs, run from a drive Wine's registry types "cdrom": the disk prompt comes
+// as it does for floppies, its text as it is.
+class CdUpdate : public Checks {
+protected:
+    CdUpdate() {
+        const char* run = std::getenv("RENOVO_RUN_DIR");
+        drive_ = run != nullptr ? e2e::WinePath(std::string(run) + "/cdrom") + "\\" : "Q:\\";
+        programDrive_ = "Q:\\";
+    }
+    void SetUp() override {
+        ASSERT_EQ(::GetDriveTypeA("Q:\\"), static_cast<UINT>(DRIVE_CDROM));
+        ASSERT_NE(drive_, "Q:\\") << "RENOVO_RUN_DIR is not set (run under tools/wine-env.sh)";
+        Checks::SetUp();
+    }
+};
+
+TEST_F(CdUpdate, AsksForTheSecondCd) {
+    ASSERT_NO_FATAL_FAILURE(Start());
+    ConfirmFolder(WalkToDestination(), "C:\\TOVAKA");
+    FinishAfterDiskTwo();
+    ExpectFullyUpdated();
+}
 
 }  // namespace

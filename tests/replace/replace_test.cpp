@@ -266,4 +266,48 @@ TEST(ScopedObserver, PutsTheEarlierObserverBack) {
     EXPECT_EQ(outer.asked, Names{dir / "a"});
 }
 
+DWORD WINAPI LetGoSoon(void* held) {
+    Sleep(300);
+    static_cast<framework::File*>(held)->Reset();
+    return 0;
+}
+
+// A virus scanner, or a program just closing, holds the old file for a moment: the one step
+// waits for it (about two seconds at most) rather than failing.
+TEST(MoveOver, WaitsForAMomentaryHolder) {
+    TempDir dir;
+    WriteFile(dir / "target.dat", "old");
+    WriteFile(dir / "new.dat", "new");
+    framework::File held(CreateFileA((dir / "target.dat").c_str(), GENERIC_READ,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                                     nullptr));
+    ASSERT_TRUE(held);
+    framework::KernelObject holder(CreateThread(nullptr, 0, LetGoSoon, &held, 0, nullptr));
+    const DWORD start = GetTickCount();
+    EXPECT_TRUE(replace::MoveOver(dir / "new.dat", dir / "target.dat"));
+    const DWORD took = GetTickCount() - start;
+    WaitForSingleObject(holder.Get(), INFINITE);
+    EXPECT_EQ(ReadFile(dir / "target.dat"), "new");
+    EXPECT_GE(took, 250u);
+}
+
+// One held for good fails after the wait, with the sharing violation as its error.
+TEST(MoveOver, GivesUpOnAHolderAfterAboutTwoSeconds) {
+    TempDir dir;
+    WriteFile(dir / "target.dat", "old");
+    WriteFile(dir / "new.dat", "new");
+    framework::File held(CreateFileA((dir / "target.dat").c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                     nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(held);
+    const DWORD start = GetTickCount();
+    EXPECT_FALSE(replace::MoveOver(dir / "new.dat", dir / "target.dat"));
+    const DWORD error = GetLastError();
+    const DWORD took = GetTickCount() - start;
+    EXPECT_TRUE(error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED) << error;
+    EXPECT_GE(took, 1900u);
+    EXPECT_LT(took, 4000u);
+    held.Reset();
+    EXPECT_EQ(ReadFile(dir / "target.dat"), "old");
+}
+
 }  // namespace

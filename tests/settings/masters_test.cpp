@@ -24,7 +24,7 @@ using master_records::Record;
 using master_records::WithoutByte66;
 
 // Works inside a temporary current folder with the relative master prefix "M", so that the
-// folders "M1\" and "M21\" stay far below the product's 63-byte search pattern.
+// folders "M1\" and "M21\" stay far below what Windows takes.
 class MasterFolders : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -189,14 +189,18 @@ TEST_F(MasterFolders, MissingFoldersAndSettingsCountAsNothingToDo) {
     EXPECT_EQ(ReadFile(dir_ / "1\\zai001-3.mst"), "0123456789abcZ\r\n");
 }
 
-TEST_F(MasterFolders, PatternLongerThan63BytesIsNeverSearched) {
-    // Folder + the 12-byte pattern is 63 bytes with a 51-byte folder.
-    for (size_t folderBytes : {51u, 52u}) {
-        const std::string folder = std::string(folderBytes - 1, 'f') + "\\";
+// The original's 64-byte pattern buffer is gone: a pattern that Windows takes (fewer than
+// MAX_PATH characters, made whole) is searched; a longer one reports the folder as not
+// converted rather than passing it over.
+TEST_F(MasterFolders, PatternWindowsCannotTakeIsReportedNotConverted) {
+    for (size_t whole : {259u, 260u}) {
+        // The folder is relative: it counts made whole, below the current folder.
+        const std::string folder = std::string(whole - dir_.path().size() - 13, 'f') + "\\";
+        ASSERT_EQ(dir_.path().size() + folder.size() + 12, whole);
         MakeDir(dir_ / folder);
         WriteFile(dir_ / (folder + "zai001-3.mst"), "0123456789abcA\r\n");
         std::vector<std::string> names;
-        const int fits = folderBytes == 51u ? 1 : 0;
+        const int fits = whole < MAX_PATH ? 1 : 0;
         EXPECT_EQ(settings::ListMasterFiles(folder + "zai??"
                                                      "?-3.mst",
                                             names),
