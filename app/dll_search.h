@@ -8,9 +8,9 @@
 namespace app {
 
 enum class DllSearch {
-    kSystem32Only,        // SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32)
-    kWithoutCurrentDir,   // SetDllDirectoryA(""): the best Windows XP and Vista can do
-    kUnchanged,           // neither could be called
+    kSystem32Only,       // SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32)
+    kWithoutCurrentDir,  // SetDllDirectoryA(""): the best Windows XP and Vista can do
+    kUnchanged,          // neither could be called
 };
 
 // First thing at start-up, before any window. `newest` false leaves out the first way, as on

@@ -154,7 +154,8 @@ int main(int argc, char** argv) {
     CreateDirectoryA("M1", nullptr);
     CreateDirectoryA("M21", nullptr);
     const std::string settings = root + "bench.ini";
-    HANDLE ini = CreateFileA(settings.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    HANDLE ini =
+        CreateFileA(settings.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     DWORD written = 0;
     WriteFile(ini, "[DIR]\r\nMASTER=M\r\n", 17, &written, nullptr);
     CloseHandle(ini);
@@ -164,14 +165,17 @@ int main(int argc, char** argv) {
             return 1;
         }
     }
-    std::printf("master files: 3 x %lld MB; both rules each run; %d runs of each kind, "
-                "alternating\n", kFileBytes >> 20, runs);
+    std::printf(
+        "master files: 3 x %lld MB; both rules each run; %d runs of each kind, "
+        "alternating\n",
+        kFileBytes >> 20, runs);
 
     HWND window = CreateWindowExA(0, "STATIC", "frame", WS_POPUP | WS_VISIBLE, 0, 0, 200, 100,
                                   nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     std::vector<double> timeAfter, timeBefore, longestAfter, longestBefore;
     for (int i = 0; i < runs; ++i) {
-        for (bool ownThread : i % 2 ? std::vector<bool>{false, true} : std::vector<bool>{true, false}) {
+        for (bool ownThread :
+             i % 2 ? std::vector<bool>{false, true} : std::vector<bool>{true, false}) {
             const Result r = Measure(window, settings, ownThread);
             std::printf("run %d %-26s conversion %.2f s%s, longest wait for an answer %.3f s\n",
                         i + 1, ownThread ? "on a thread of its own:" : "on the window's thread:",
@@ -183,13 +187,14 @@ int main(int argc, char** argv) {
     }
     DestroyWindow(window);
     const double after = Median(timeAfter), before = Median(timeBefore);
-    std::printf("median, the run on a thread of its own (the change): conversion %.2f s, "
-                "longest wait %.3f s (goal <= 0.5 s; worst run %.3f s)\n",
-                after, Median(longestAfter),
-                *std::max_element(longestAfter.begin(), longestAfter.end()));
-    std::printf("median, the run on the window's thread (before):     conversion %.2f s, "
-                "longest wait %.3f s\n",
-                before, Median(longestBefore));
+    std::printf(
+        "median, the run on a thread of its own (the change): conversion %.2f s, "
+        "longest wait %.3f s (goal <= 0.5 s; worst run %.3f s)\n",
+        after, Median(longestAfter), *std::max_element(longestAfter.begin(), longestAfter.end()));
+    std::printf(
+        "median, the run on the window's thread (before):     conversion %.2f s, "
+        "longest wait %.3f s\n",
+        before, Median(longestBefore));
     std::printf("conversion time with the change / without: %.3f (expected <= 1.1)\n",
                 after / before);
     for (const char* file : {"M1\\zai001-3.mst", "M1\\zai002-3.mst", "M21\\zai101-3.mst"}) {

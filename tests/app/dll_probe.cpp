@@ -14,8 +14,7 @@ int main(int argc, char** argv) {
         return 3;
     }
     const std::string mode = argv[1];
-    if (mode == "start-up" &&
-        app::NarrowDllSearch() != app::DllSearch::kSystem32Only) {
+    if (mode == "start-up" && app::NarrowDllSearch() != app::DllSearch::kSystem32Only) {
         return 2;
     }
     if (mode == "oldest" && app::NarrowDllSearch(false) != app::DllSearch::kWithoutCurrentDir) {

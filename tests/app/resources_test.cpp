@@ -296,8 +296,9 @@ TEST(Resources, IconMenuAndManifest) {
     EXPECT_NE(manifest.find("name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""),
               std::string::npos);
     // Elevated for an administrator, never virtualized; the newest Windows; laid out at the DPI.
-    EXPECT_NE(manifest.find("<requestedExecutionLevel level=\"highestAvailable\" uiAccess=\"false\"/>"),
-              std::string::npos);
+    EXPECT_NE(
+        manifest.find("<requestedExecutionLevel level=\"highestAvailable\" uiAccess=\"false\"/>"),
+        std::string::npos);
     EXPECT_NE(manifest.find("<supportedOS Id=\"{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}\"/>"),
               std::string::npos);
     EXPECT_NE(manifest.find(">true</dpiAware>"), std::string::npos);
@@ -323,8 +324,7 @@ TEST(Resources, VersionBlock) {
     const auto text = [&](const char* name) {
         char* value = nullptr;
         const std::string path = std::string("\\StringFileInfo\\041104b0\\") + name;
-        return ::VerQueryValueA(block.data(), path.c_str(), reinterpret_cast<void**>(&value),
-                                &len)
+        return ::VerQueryValueA(block.data(), path.c_str(), reinterpret_cast<void**>(&value), &len)
                    ? std::string(value)
                    : std::string("(none)");
     };

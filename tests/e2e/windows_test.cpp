@@ -99,8 +99,8 @@ public:
                 line_ = line;
                 at_ = 0;
             }
-            const size_t take = std::min<uint64_t>(
-                {n - given, line_.size() - at_, bytes_ - offset_});
+            const size_t take =
+                std::min<uint64_t>({n - given, line_.size() - at_, bytes_ - offset_});
             std::copy_n(line_.data() + at_, take, out + given);
             given += take;
             at_ += take;
@@ -172,8 +172,8 @@ protected:
         Product::SetUp();
         testing_support::RemoveTree(kFolder);
         e2e::CopyTree(kDemo + "disk1\\", kFolder);
-        ASSERT_TRUE(::CopyFileA(e2e::WinePath(RENOVO_EXE).c_str(),
-                                (kFolder + "RENOVO.EXE").c_str(), FALSE));
+        ASSERT_TRUE(::CopyFileA(e2e::WinePath(RENOVO_EXE).c_str(), (kFolder + "RENOVO.EXE").c_str(),
+                                FALSE));
         testing_support::WriteFile(kFolder + "info.txt", Manifest("1,1,BIG,DATA\\\r\n"));
         ASSERT_TRUE(WriteArchive(kFolder + "BIG.lzh", "BIG.DAT", kMemberBytes));
         testing_support::WriteFile(kProduct + "1\\zai003-3.mst", MasterRecords(kMasterBytes));
@@ -205,18 +205,19 @@ TEST_F(LongRun, TheFrameAnswersThroughoutAConversionAndALargeMember) {
     const double longest = prober.Stop();
     const double took = Now() - started;
     EXPECT_EQ(done.MessageText(), "システムは正常に更新されました。");
-    std::printf("run of a %llu MB member and a %zu MB master file: %.1f s; %d answers, the "
-                "longest wait %.3f s (goal <= 0.5 s)\n",
-                static_cast<unsigned long long>(kMemberBytes >> 20), kMasterBytes >> 20, took,
-                prober.answered(), longest);
+    std::printf(
+        "run of a %llu MB member and a %zu MB master file: %.1f s; %d answers, the "
+        "longest wait %.3f s (goal <= 0.5 s)\n",
+        static_cast<unsigned long long>(kMemberBytes >> 20), kMasterBytes >> 20, took,
+        prober.answered(), longest);
     EXPECT_LE(longest, 0.5);
     EXPECT_GT(prober.answered(), 10);
     Press(done, IDOK);
     EXPECT_EQ(program_.WaitExit(), 0);
     // The run did its work: the member in place, the master converted (both rules).
     WIN32_FILE_ATTRIBUTE_DATA data{};
-    ASSERT_TRUE(::GetFileAttributesExA((kProduct + "DATA\\BIG.DAT").c_str(),
-                                       GetFileExInfoStandard, &data));
+    ASSERT_TRUE(
+        ::GetFileAttributesExA((kProduct + "DATA\\BIG.DAT").c_str(), GetFileExInfoStandard, &data));
     EXPECT_EQ(data.nFileSizeLow, static_cast<DWORD>(kMemberBytes));
     const std::string master = ReadFile(kProduct + "1\\zai003-3.mst");
     EXPECT_LT(master.size(), kMasterBytes);
@@ -230,8 +231,8 @@ protected:
         Product::SetUp();
         e2e::EmptyFolder(kFloppy);
         e2e::CopyTree(kDemo + "disk1\\", kFloppy);
-        ASSERT_TRUE(::CopyFileA(e2e::WinePath(RENOVO_EXE).c_str(),
-                                (kFloppy + "RENOVO.EXE").c_str(), FALSE));
+        ASSERT_TRUE(::CopyFileA(e2e::WinePath(RENOVO_EXE).c_str(), (kFloppy + "RENOVO.EXE").c_str(),
+                                FALSE));
     }
     void TearDown() override {
         SetDpi(0);

@@ -148,10 +148,9 @@ TEST_F(AnsweringRun, EverySeamCallIsMadeOnTheWindowThreadInOrder) {
         seam.EndWaitCursor();
         owner = seam.OwnerWindow();
     });
-    EXPECT_EQ(inner.calls,
-              (std::vector<std::string>{"wait", "entry 1/2 disk 1 SYS01", "file A.DAT 5/10",
-                                        "message 2 枚目", "conversion zai001-3.mst", "end",
-                                        "end wait"}));
+    EXPECT_EQ(inner.calls, (std::vector<std::string>{
+                               "wait", "entry 1/2 disk 1 SYS01", "file A.DAT 5/10",
+                               "message 2 枚目", "conversion zai001-3.mst", "end", "end wait"}));
     EXPECT_EQ(inner.threads, std::vector<DWORD>(inner.calls.size(), ::GetCurrentThreadId()));
     EXPECT_EQ(answer, engine::kAnswerCancel);
     EXPECT_EQ(owner, reinterpret_cast<void*>(0x1234));
