@@ -2,7 +2,8 @@
 # Builds the i686 programs (x86_64 where 32-bit programs cannot run) and runs the answering
 # benchmark under a throwaway Wine prefix: a 300 MB master conversion (both rules) with the
 # run on a thread of its own and on the window's thread, the longest wait of the main window
-# for an answer to a sent message and the conversion's time, median of 5 runs of each kind.
+# for an answer to a sent message (probed runs) and the conversion's time (runs without the
+# probe), medians of 5 rounds.
 # Needs about 700 MB free in the Wine temporary folder.
 # Usage: tools/bench-answering.sh [runs of each kind]
 set -euo pipefail
