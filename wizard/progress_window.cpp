@@ -13,6 +13,8 @@ namespace wizard {
 
 namespace {
 
+// The layout at 96 DPI, in pixels; the window lays it out at the system's DPI (the program is
+// DPI aware, so Windows no longer stretches it as a bitmap).
 constexpr int kWidth = 420;
 // Tall enough that a message centred over it (the disk prompt) leaves the entry and the disk
 // above it and the file and the bar below it in view.
@@ -20,6 +22,8 @@ constexpr int kHeight = 290;
 constexpr int kMargin = 12;
 // Client-area rows of the entry, the disk, the file and the bar.
 constexpr int kRowTop[] = {12, 36, 196, 222};
+constexpr int kRowHeight = 18;
+constexpr int kLayoutDpi = 96;
 constexpr int kBarRange = 1000;
 // The eye needs no more than a few pictures a second.
 constexpr UINT kTakeUpInterval = 100;  // ms
@@ -32,22 +36,33 @@ constexpr UINT kOpen = WM_APP + 3;
 // Posted by the run at the first thing it shows, when the window was made before.
 constexpr UINT kShow = WM_APP + 4;
 
+// A length of the 96-DPI layout at the system's DPI.
+int Scaled(int pixels) {
+    static const int dpi = [] {
+        const framework::WindowDc screen(nullptr);
+        const int got = screen.Get() ? ::GetDeviceCaps(screen.Get(), LOGPIXELSY) : 0;
+        return got > 0 ? got : kLayoutDpi;
+    }();
+    return ::MulDiv(pixels, dpi, kLayoutDpi);
+}
+
 RECT CentreOver(HWND owner) {
     RECT area{};
     if (owner == nullptr || !::GetWindowRect(owner, &area)) {
         ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
     }
-    const int x = area.left + (area.right - area.left - kWidth) / 2;
-    const int y = area.top + (area.bottom - area.top - kHeight) / 2;
-    return RECT{x, y, x + kWidth, y + kHeight};
+    const int width = Scaled(kWidth), height = Scaled(kHeight);
+    const int x = area.left + (area.right - area.left - width) / 2;
+    const int y = area.top + (area.bottom - area.top - height) / 2;
+    return RECT{x, y, x + width, y + height};
 }
 
 HWND AddChild(HWND parent, const char* cls, int id, int row, HFONT font) {
-    const int height = 18;
     const DWORD own = id == CProgressWindow::kBar ? PBS_SMOOTH : SS_LEFTNOWORDWRAP;
     HWND child = ::CreateWindowExA(
-        0, cls, "", WS_CHILD | WS_VISIBLE | own, kMargin, kRowTop[row], kWidth - 3 * kMargin,
-        height, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr, nullptr);
+        0, cls, "", WS_CHILD | WS_VISIBLE | own, Scaled(kMargin), Scaled(kRowTop[row]),
+        Scaled(kWidth - 3 * kMargin), Scaled(kRowHeight), parent,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr, nullptr);
     ::SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     return child;
 }
@@ -284,7 +299,7 @@ void CProgressWindow::Frame::Show() {
     ::SetTimer(Handle(), kTakeUpTimer, kTakeUpInterval, nullptr);
     const RECT at = CentreOver(board_->owner);
     // Neither activated nor moving its owner: both would wait on the run's busy thread.
-    ::SetWindowPos(Handle(), HWND_TOP, at.left, at.top, kWidth, kHeight,
+    ::SetWindowPos(Handle(), HWND_TOP, at.left, at.top, at.right - at.left, at.bottom - at.top,
                    SWP_SHOWWINDOW | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
 }
 

@@ -1,12 +1,13 @@
 // The small window that shows how far the update run is: the entry being installed and how
 // many there are, the update disk it comes from, the file being written and a bar over the
-// bytes of the entry (during the conversions, the master file being converted). The run
-// blocks the user-interface thread, so the window lives on a thread of its own with its own
-// message loop: the run only notes each change, and the window takes the changes up a few
-// times a second, and at once before a message of the run, which it owns. Painting and taking
-// down the window so cost the run next to nothing, and making it costs the run nothing when
-// it is made, hidden, before the run (while the last page is read). The thread is started with
-// the process's first progress window and kept for the next.
+// bytes of the entry (during the conversions, the master file being converted). The thread
+// that calls it is busy with the run, or waits for it (wizard/answering_run.h), so the window
+// lives on a thread of its own with its own message loop: the run only notes each change, and
+// the window takes the changes up a few times a second, and at once before a message of the
+// run, which it owns. Painting and taking down the window so cost the run next to nothing, and
+// making it costs the run nothing when it is made, hidden, before the run (while the last page
+// is read). The thread is started with the process's first progress window and kept for the
+// next. Its pixel layout is scaled to the system's DPI.
 #pragma once
 
 #include <windows.h>

@@ -8,6 +8,7 @@
 #include "framework/application.h"
 #include "framework/handles.h"
 #include "ids/resource.h"
+#include "wizard/answering_run.h"
 #include "wizard/confirm_page.h"
 #include "wizard/destination_page.h"
 #include "wizard/start_page.h"
@@ -24,6 +25,9 @@ bool CRenovoView::OnCreate(CREATESTRUCTA&) {
 }
 
 bool CRenovoView::OnCommand(int id, int code, HWND control) {
+    if (running_ && (id == ID_START_PAGE || id == ID_DESTINATION_PAGE || id == ID_CONFIRM_PAGE)) {
+        return true;  // nothing re-enters the run, whoever sends the command
+    }
     switch (id) {
         case ID_START_PAGE:
             OnStartPage();
@@ -81,7 +85,7 @@ void CRenovoView::OnConfirmPage() {
     switch (page.DoModal()) {
         case IDOK:
             context_.settingsFile = manifestSettingsFile_;
-            if (engine::RunUpdate(context_, *this) == 1) {
+            if (RunUpdate() == 1) {
                 CloseFrame();
             } else {
                 PostCommand(ID_DESTINATION_PAGE);
@@ -95,6 +99,21 @@ void CRenovoView::OnConfirmPage() {
             progress_.reset();
             CloseFrame();
     }
+}
+
+// The run on a thread of its own, every call it makes on this seam made on this thread: the
+// frame goes on answering Windows while a long step runs (see wizard/answering_run.h).
+int CRenovoView::RunUpdate() {
+    struct Running {
+        bool& flag;
+        explicit Running(bool& f) : flag(f) { flag = true; }
+        ~Running() { flag = false; }
+    } running(running_);
+    wizard::CAnsweringRun run;
+    wizard::CWindowThreadSeam seam(run, *this);
+    int result = 0;
+    run.Run([&] { result = engine::RunUpdate(context_, seam); });
+    return result;
 }
 
 void CRenovoView::CloseFrame() const {

@@ -44,6 +44,7 @@ private:
     void OnStartPage();
     void OnDestinationPage();
     void OnConfirmPage();
+    int RunUpdate();
     void CloseFrame() const;
     void PaintContent(HDC dc, const RECT& client) const;
 
@@ -54,4 +55,5 @@ private:
     // context; each run starts again from this one, so that a folder typed wrong once does not
     // make the product's own settings file unfindable afterwards.
     std::string manifestSettingsFile_;
+    bool running_ = false;  // an update run is under way
 };

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -288,11 +289,19 @@ TEST(Resources, IconMenuAndManifest) {
     std::string manifest(static_cast<const char*>(::LockResource(::LoadResource(self, res))),
                          ::SizeofResource(self, res));
     const std::string arch = sizeof(void*) == 8 ? "amd64" : "x86";
-    EXPECT_NE(manifest.find("name=\"Renovo.exe\" version=\"1.0.0.0\" processorArchitecture=\"" +
+    EXPECT_NE(manifest.find("name=\"Renovo.exe\" version=\"" RENOVO_VERSION
+                            "\" processorArchitecture=\"" +
                             arch + "\""),
               std::string::npos);
     EXPECT_NE(manifest.find("name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""),
               std::string::npos);
+    // Elevated for an administrator, never virtualized; the newest Windows; laid out at the DPI.
+    EXPECT_NE(
+        manifest.find("<requestedExecutionLevel level=\"highestAvailable\" uiAccess=\"false\"/>"),
+        std::string::npos);
+    EXPECT_NE(manifest.find("<supportedOS Id=\"{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}\"/>"),
+              std::string::npos);
+    EXPECT_NE(manifest.find(">true</dpiAware>"), std::string::npos);
 }
 
 TEST(Resources, VersionBlock) {
@@ -305,13 +314,25 @@ TEST(Resources, VersionBlock) {
     VS_FIXEDFILEINFO* fixed = nullptr;
     UINT len = 0;
     ASSERT_TRUE(::VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&fixed), &len));
-    EXPECT_EQ(fixed->dwFileVersionMS, 0x00010000u);
-    EXPECT_EQ(fixed->dwFileVersionLS, 0x00000001u);
-    EXPECT_EQ(fixed->dwProductVersionLS, 0x00000001u);
-    char* description = nullptr;
-    ASSERT_TRUE(::VerQueryValueA(block.data(), "\\StringFileInfo\\041104b0\\FileDescription",
-                                 reinterpret_cast<void**>(&description), &len));
-    EXPECT_STREQ(description, "Renovo MFC ｱﾌﾟﾘｹｰｼｮﾝ");
+    // The build's version, in the numbers and in the texts.
+    unsigned v[4] = {};
+    ASSERT_EQ(std::sscanf(RENOVO_VERSION, "%u.%u.%u.%u", &v[0], &v[1], &v[2], &v[3]), 4);
+    EXPECT_EQ(fixed->dwFileVersionMS, v[0] << 16 | v[1]);
+    EXPECT_EQ(fixed->dwFileVersionLS, v[2] << 16 | v[3]);
+    EXPECT_EQ(fixed->dwProductVersionMS, v[0] << 16 | v[1]);
+    EXPECT_EQ(fixed->dwProductVersionLS, v[2] << 16 | v[3]);
+    const auto text = [&](const char* name) {
+        char* value = nullptr;
+        const std::string path = std::string("\\StringFileInfo\\041104b0\\") + name;
+        return ::VerQueryValueA(block.data(), path.c_str(), reinterpret_cast<void**>(&value), &len)
+                   ? std::string(value)
+                   : std::string("(none)");
+    };
+    EXPECT_EQ(text("FileVersion"), RENOVO_VERSION);
+    EXPECT_EQ(text("ProductVersion"), RENOVO_VERSION);
+    // What the program is, as Explorer and the administrator's consent prompt show it.
+    EXPECT_EQ(text("FileDescription"), "Renovo ｱｯﾌﾟﾃﾞｰﾄ ｲﾝｽﾄｰﾗ");
+    EXPECT_EQ(text("ProductName"), "Renovo");
 }
 
 }  // namespace
