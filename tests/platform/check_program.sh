@@ -117,7 +117,8 @@ description=$(grep 'VALUE "FileDescription"' <<<"$resources" || true)
 ! grep -q MFC <<<"$description" || complain "version: FileDescription names MFC"
 
 # The DLL search is narrowed through functions looked up by name (XP has neither); no DLL
-# is named for loading but those already in the process (the runtime's and kernel32).
+# is named for loading but those already in the process (the runtime's and kernel32), or
+# one joined to a folder ("\name.dll": loaded by its full path).
 for fn in SetDefaultDllDirectories SetDllDirectoryA; do
     LC_ALL=C grep -qa "$fn" "$program" || complain "dll search: $fn is never looked up"
 done
@@ -126,9 +127,10 @@ while read -r name; do
     grep -qx "$name" <<<"$imports" && continue
     case $name in
         kernel32.dll | msvcrt.dll | libgcc_s_dw2-1.dll) ;;  # looked up as loaded, never searched
+        \\*) ;;
         *) complain "dll search: $name named in the program" ;;
     esac
-done < <(strings -a "$program" | tr 'A-Z' 'a-z' | grep -o '[a-z0-9_.-]*\.dll$' | sort -u)
+done < <(strings -a "$program" | tr 'A-Z' 'a-z' | grep -o '[\\a-z0-9_.-]*\.dll$' | sort -u)
 
 if [ "$expect" -eq 1 ]; then
     printf '%s\n' "${complaints[@]}"
