@@ -296,7 +296,8 @@ bool ListTargets(const std::string& archive, const std::string& destination,
         }
         if (const char* reason = Refusal(m, links)) {
             if (refusal != nullptr) {
-                *refusal = Failure(kResultBadArchive, reason, m.path, archive, kNothingWritten).text;
+                *refusal =
+                    Failure(kResultBadArchive, reason, m.path, archive, kNothingWritten).text;
             }
             return false;
         }

@@ -90,8 +90,9 @@ bool DeleteReadOnly(const std::string& path) {
     BY_HANDLE_FILE_INFORMATION info{};
     const DWORD attributes = GetFileAttributesA(path.c_str());
     if (!held || !GetFileInformationByHandle(held.Get(), &info) || IsLink(info.dwFileAttributes) ||
-        (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || attributes == INVALID_FILE_ATTRIBUTES ||
-        IsLink(attributes) || !SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL)) {
+        (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
+        attributes == INVALID_FILE_ATTRIBUTES || IsLink(attributes) ||
+        !SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL)) {
         return false;
     }
     held.Reset();
@@ -143,10 +144,9 @@ bool IsPlainFolder(const std::string& folder) {
 }
 
 framework::File HoldFolder(const std::string& folder, DWORD access) {
-    framework::File held(CreateFileA(folder.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                     nullptr, OPEN_EXISTING,
-                                     FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
-                                     nullptr));
+    framework::File held(CreateFileA(
+        folder.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+        FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     // Asked of both the handle and the name: Wine tells a link by its name only.
     BY_HANDLE_FILE_INFORMATION info{};
     if (held && (!GetFileInformationByHandle(held.Get(), &info) ||
@@ -198,8 +198,8 @@ BackupSet::~BackupSet() {
     std::string lines;
     for (const std::string& path : writtenInPlace_) {
         framework::File file(CreateFileA(path.c_str(), GENERIC_READ,
-                                         FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                         OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+                                         FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                         FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
         Written written{path, 0, 0};
         char buffer[65536];
         DWORD got = 0;
@@ -247,10 +247,11 @@ bool BackupSet::Open() {
     if (number > kLastSetNumber || !CreateDirectoryA(set.c_str(), descriptor.ForThisRun())) {
         return false;
     }
-    journal_.Reset(CreateFileA((set + "\\" + kJournalName).c_str(), GENERIC_WRITE,
-                               FILE_SHARE_READ, descriptor.ForThisRun(), CREATE_NEW,
-                               FILE_ATTRIBUTE_NORMAL, nullptr));
-    std::string head = FormatBegun(begun_) + FormatProduct(WithoutTrailingSeparator(FullFormOf(product_)));
+    journal_.Reset(CreateFileA((set + "\\" + kJournalName).c_str(), GENERIC_WRITE, FILE_SHARE_READ,
+                               descriptor.ForThisRun(), CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                               nullptr));
+    std::string head =
+        FormatBegun(begun_) + FormatProduct(WithoutTrailingSeparator(FullFormOf(product_)));
     if (!settingsFile_.empty()) {
         head += FormatSettings(settingsFile_);
     }

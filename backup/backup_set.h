@@ -97,8 +97,8 @@ private:
     framework::File journal_;
     std::unordered_set<std::string> seen_;  // upper-cased full paths already journalled
     int savedCount_ = 0;
-    std::vector<std::string> writtenInPlace_;  // journalled by BeforeWriteInPlace
-    bool unflushed_ = false;                   // WRITTEN lines wait for the next flush
+    std::vector<std::string> writtenInPlace_;         // journalled by BeforeWriteInPlace
+    bool unflushed_ = false;                          // WRITTEN lines wait for the next flush
     std::unordered_map<std::string, size_t> keepOf_;  // key: its old file's place in `keeper_`
     KeepQueue keeper_;  // last: its thread ends before the rest goes
 };

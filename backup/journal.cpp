@@ -235,7 +235,8 @@ int SetNumber(std::string_view name) {
 
 bool IsRetiredSetName(std::string_view name) {
     const std::string_view suffix = kRetiredSuffix;
-    return name.size() > suffix.size() && Upper(name.substr(name.size() - suffix.size())) == suffix &&
+    return name.size() > suffix.size() &&
+           Upper(name.substr(name.size() - suffix.size())) == suffix &&
            SetNumber(name.substr(0, name.size() - suffix.size())) > 0;
 }
 

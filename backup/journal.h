@@ -49,14 +49,14 @@ struct Written {
 };
 
 struct Journal {
-    uint64_t begun = 0;           // FILETIME of the run's start; 0 when the line is missing
-    std::string product;          // PRODUCT; empty in sets made before it
-    size_t productLine = 0;
-    std::string settings;         // SETTINGS; empty when the run named none
-    size_t settingsLine = 0;
-    std::vector<Change> changes;  // in the order they were made
+    uint64_t begun = 0;            // FILETIME of the run's start; 0 when the line is missing
+    std::string product;           // PRODUCT; empty in sets made before it
+    size_t productLine = 0;        // where it stands (1-based)
+    std::string settings;          // SETTINGS; empty when the run named none
+    size_t settingsLine = 0;       // where it stands (1-based)
+    std::vector<Change> changes;   // in the order they were made
     std::vector<Written> written;  // in the order the files were put in place
-    std::vector<size_t> damaged;  // 1-based numbers of whole lines that name no change
+    std::vector<size_t> damaged;   // 1-based numbers of whole lines that name no change
 };
 
 std::string FormatChange(const Change& change);

@@ -40,8 +40,7 @@ bool IsAtOrBelow(std::string_view path, std::string_view folder) {
         !text::EqualsIgnoreCase(path.substr(0, folder.size()), folder)) {
         return false;
     }
-    return path.size() == folder.size() || EndsWithSeparator(folder) ||
-           path[folder.size()] == '\\';
+    return path.size() == folder.size() || EndsWithSeparator(folder) || path[folder.size()] == '\\';
 }
 
 }  // namespace

@@ -112,9 +112,8 @@ std::string KeepCopy(const std::string& path) {
 
 // A file the update created: renamed rather than removed.
 std::string KeepByRenaming(const std::string& path) {
-    return KeepUnderFreeName(path, [&](const std::string& name) {
-        return MoveFileA(path.c_str(), name.c_str()) != 0;
-    });
+    return KeepUnderFreeName(
+        path, [&](const std::string& name) { return MoveFileA(path.c_str(), name.c_str()) != 0; });
 }
 
 // The saved file keeps its name in the set until the set is retired, so that a restore that
@@ -280,7 +279,8 @@ public:
             return Refuse(Refusal::kDamaged, journalPath,
                           "cannot be read (error " + std::to_string(openError) + ")");
         }
-        if (journal && (IsLink(GetFileAttributesA(journalPath.c_str())) || !ReadAll(journal.Get(), text_))) {
+        if (journal &&
+            (IsLink(GetFileAttributesA(journalPath.c_str())) || !ReadAll(journal.Get(), text_))) {
             return Refuse(Refusal::kDamaged, journalPath, "cannot be read");
         }
         journal_ = ParseJournal(text_);
@@ -309,8 +309,8 @@ private:
     }
     bool Damaged(const std::string& journalPath, size_t line, const std::string& why) {
         return Refuse(Refusal::kDamaged, journalPath,
-                      "line " + std::to_string(line) + " (" + std::string(JournalLine(text_, line)) +
-                          "): " + why);
+                      "line " + std::to_string(line) + " (" +
+                          std::string(JournalLine(text_, line)) + "): " + why);
     }
 
     bool Check(const std::string& journalPath) {
@@ -347,9 +347,9 @@ private:
         }
         for (const Change& change : journal_.changes) {
             const std::string saved = outcome_.set + "\\" + change.saved;
-            const DWORD attributes =
-                change.kind == ChangeKind::kSaved ? GetFileAttributesA(saved.c_str())
-                                                  : INVALID_FILE_ATTRIBUTES;
+            const DWORD attributes = change.kind == ChangeKind::kSaved
+                                         ? GetFileAttributesA(saved.c_str())
+                                         : INVALID_FILE_ATTRIBUTES;
             if (attributes != INVALID_FILE_ATTRIBUTES &&
                 (IsLink(attributes) || (attributes & FILE_ATTRIBUTE_DIRECTORY))) {
                 return Damaged(journalPath, change.line, "its kept file is no plain file");
@@ -391,8 +391,7 @@ private:
 };
 
 // Keeps a changed file's content, then undoes the change. false: not undone.
-bool Undo(const Plan& plan, const std::string& set, const Change& change,
-          RestoreOutcome& outcome) {
+bool Undo(const Plan& plan, const std::string& set, const Change& change, RestoreOutcome& outcome) {
     const bool replaced = change.kind == ChangeKind::kSaved || change.kind == ChangeKind::kCreated;
     const Since since = replaced ? plan.Changed(change) : Since::kUnchanged;
     if (since == Since::kUnreadable) {

@@ -16,8 +16,7 @@ int g_elevatedForTesting = -1;
 
 // Owner Administrators (BA); Administrators and SYSTEM (SY) full control, Users (BU) read and
 // traverse; each entry inherited by files (OI) and folders (CI); P: nothing inherited.
-constexpr char kProtected[] =
-    "O:BAD:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)(A;OICI;0x1200a9;;;BU)";
+constexpr char kProtected[] = "O:BAD:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)(A;OICI;0x1200a9;;;BU)";
 
 // Anything beyond reading: data, attributes, deletion, the access list and the owner.
 constexpr DWORD kChangeRights = FILE_WRITE_DATA | FILE_APPEND_DATA | FILE_WRITE_EA |
@@ -67,7 +66,8 @@ bool UnderWine() {
 bool IsWineUser(PSID sid) {
     static const std::vector<BYTE> user =
         UnderWine() ? TokenInformation(TokenUser) : std::vector<BYTE>{};
-    return !user.empty() && EqualSid(sid, reinterpret_cast<const TOKEN_USER*>(user.data())->User.Sid);
+    return !user.empty() &&
+           EqualSid(sid, reinterpret_cast<const TOKEN_USER*>(user.data())->User.Sid);
 }
 
 bool IsAdministrator(PSID sid) {
@@ -106,7 +106,8 @@ bool RunIsElevated() {
     for (DWORD i = 0; i < groups->GroupCount; ++i) {
         const SID_AND_ATTRIBUTES& group = groups->Groups[i];
         if (EqualSid(group.Sid, const_cast<BYTE*>(Sids().administrators)) &&
-            (group.Attributes & SE_GROUP_ENABLED) && !(group.Attributes & SE_GROUP_USE_FOR_DENY_ONLY)) {
+            (group.Attributes & SE_GROUP_ENABLED) &&
+            !(group.Attributes & SE_GROUP_USE_FOR_DENY_ONLY)) {
             return true;
         }
     }
@@ -198,8 +199,7 @@ std::string WhyOthersMayChangeOpen(HANDLE object) {
     const SECURITY_INFORMATION wanted = OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
     GetKernelObjectSecurity(object, wanted, nullptr, 0, &size);
     std::vector<BYTE> descriptor(size);
-    if (size == 0 ||
-        !GetKernelObjectSecurity(object, wanted, descriptor.data(), size, &size)) {
+    if (size == 0 || !GetKernelObjectSecurity(object, wanted, descriptor.data(), size, &size)) {
         return "its security cannot be read (error " + std::to_string(GetLastError()) + ")";
     }
     return WhyOthersMayChange(descriptor.data());

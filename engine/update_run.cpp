@@ -370,8 +370,7 @@ DiskChanges ListDisk(Run& run, int i) {
         disk.folders.push_back(entryFolder);
         std::vector<std::string>& targets = run.entryTargets[static_cast<size_t>(e)];
         if (ctx.entryKind[e] == 1) {
-            if (!archiver::ListTargets(SourceOnDisk(ctx, e), entryFolder, targets,
-                                       &disk.refusal) &&
+            if (!archiver::ListTargets(SourceOnDisk(ctx, e), entryFolder, targets, &disk.refusal) &&
                 !disk.refusal.empty()) {
                 disk.refused = SourceOnDisk(ctx, e);
                 break;

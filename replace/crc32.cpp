@@ -33,9 +33,9 @@ uint32_t Crc32(uint32_t crc, const void* data, size_t size) {
     const auto* p = static_cast<const unsigned char*>(data);
     crc = ~crc;
     for (; size >= 8; size -= 8, p += 8) {
-        const uint32_t low = crc ^ (static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
-                                    static_cast<uint32_t>(p[2]) << 16 |
-                                    static_cast<uint32_t>(p[3]) << 24);
+        const uint32_t low =
+            crc ^ (static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
+                   static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24);
         crc = kTables[7][low & 0xFF] ^ kTables[6][(low >> 8) & 0xFF] ^
               kTables[5][(low >> 16) & 0xFF] ^ kTables[4][low >> 24] ^ kTables[3][p[4]] ^
               kTables[2][p[5]] ^ kTables[1][p[6]] ^ kTables[0][p[7]];

@@ -306,16 +306,17 @@ namespace {
 // member stops it with extraction's own text, before any path is made from the name.
 TEST(ListTargets, RefusesWhatExtractionRefusesWithItsText) {
     TempDir dir;
-    for (const std::string bad : {"NUL", "CON.TXT", "tovaka1.ini:evil", "AUX", "COM1.DAT",
-                                  "a.txt.", "tab\tname", "dir\\LPT1"}) {
+    for (const std::string bad : {"NUL", "CON.TXT", "tovaka1.ini:evil", "AUX", "COM1.DAT", "a.txt.",
+                                  "tab\tname", "dir\\LPT1"}) {
         archiver_test::StoredArchive archive;
         archive.Add("good.txt", "good").Add(bad, "bad");
         WriteFile(dir / "a.lzh", archive.Bytes());
         std::vector<std::string> targets;
         std::string refusal;
-        EXPECT_FALSE(archiver::ListTargets(dir / "a.lzh", "C:\\P\\SYS\\", targets, &refusal)) << bad;
-        const archiver_test::RunResult extracted =
-            archiver_test::RunCommand("e \"" + dir / "a.lzh" + "\" \"" + dir / "out\\" + "\"", 1024);
+        EXPECT_FALSE(archiver::ListTargets(dir / "a.lzh", "C:\\P\\SYS\\", targets, &refusal))
+            << bad;
+        const archiver_test::RunResult extracted = archiver_test::RunCommand(
+            "e \"" + dir / "a.lzh" + "\" \"" + dir / "out\\" + "\"", 1024);
         EXPECT_NE(extracted.result, 0) << bad;
         EXPECT_EQ(refusal, extracted.text) << bad;
         EXPECT_NE(refusal.find(std::string(archiver::kMemberLabel) + bad), std::string::npos)

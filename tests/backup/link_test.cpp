@@ -38,8 +38,8 @@ std::string UnixPath(const std::string& path) {
         return {};
     }
     std::wstring wide(path.size() + 1, L'\0');
-    wide.resize(static_cast<size_t>(MultiByteToWideChar(
-                    CP_ACP, 0, path.c_str(), -1, wide.data(), static_cast<int>(wide.size()))) -
+    wide.resize(static_cast<size_t>(MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide.data(),
+                                                        static_cast<int>(wide.size()))) -
                 1);
     char* unix = convert(wide.c_str());
     const std::string out = unix != nullptr ? unix : "";
@@ -68,7 +68,8 @@ protected:
             Ask("rm\n" + UnixPath(link) + "\n");
         }
         if (!links_.empty()) {
-            EXPECT_EQ(Snapshot(outside_.path()), victims_) << "something was changed through a link";
+            EXPECT_EQ(Snapshot(outside_.path()), victims_)
+                << "something was changed through a link";
         }
     }
     // A symbolic link at `link` to the folder outside, made by the script.
@@ -76,7 +77,8 @@ protected:
         if (links_.empty()) {
             victims_ = Snapshot(outside_.path());
         }
-        ASSERT_NO_FATAL_FAILURE(Ask("ln\n" + UnixPath(link) + "\n" + UnixPath(outside_.path()) + "\n"));
+        ASSERT_NO_FATAL_FAILURE(
+            Ask("ln\n" + UnixPath(link) + "\n" + UnixPath(outside_.path()) + "\n"));
         ASSERT_TRUE(backup::IsLink(GetFileAttributesA(link.c_str()))) << link;
         links_.push_back(link);
     }
@@ -84,7 +86,8 @@ protected:
         const std::string name = requests_ + "\\" + std::to_string(++asked_) + ".req";
         WriteFile(name + ".new", request);
         ASSERT_TRUE(MoveFileA((name + ".new").c_str(), name.c_str()));
-        for (int i = 0; i < 500 && GetFileAttributesA(name.c_str()) != INVALID_FILE_ATTRIBUTES; ++i) {
+        for (int i = 0; i < 500 && GetFileAttributesA(name.c_str()) != INVALID_FILE_ATTRIBUTES;
+             ++i) {
             Sleep(20);
         }
         ASSERT_EQ(GetFileAttributesA(name.c_str()), INVALID_FILE_ATTRIBUTES) << "not served";

@@ -50,8 +50,8 @@ void Append(const std::string& path, const std::string& text) {
 class Trust : public ::testing::Test {
 protected:
     void SetUp() override {
-        WriteFile(product_ / "tovaka1.ini", "[DIR]\r\nWAV=" + voice_ / "WAV" + "\r\nMASTER=" +
-                                                 product_.path() + "\r\n");
+        WriteFile(product_ / "tovaka1.ini",
+                  "[DIR]\r\nWAV=" + voice_ / "WAV" + "\r\nMASTER=" + product_.path() + "\r\n");
         WriteFile(product_ / "A.DAT", "old a");
         testing_support::MakeDir(product_ / "SUB");
         WriteFile(product_ / "SUB\\B.DAT", "old b");
@@ -127,18 +127,15 @@ TEST_P(TamperedJournal, RefusesTheWholeSetNamingTheLine) {
 INSTANTIATE_TEST_SUITE_P(
     Lines, TamperedJournal,
     ::testing::Values(
-        TamperCase{"NewOutside",
-                   [](auto&, auto&, auto& o) { return "NEW\t" + o + "victim.txt"; }},
+        TamperCase{"NewOutside", [](auto&, auto&, auto& o) { return "NEW\t" + o + "victim.txt"; }},
         TamperCase{"SavedPlantedOutside",
-                   [](auto&, auto&, auto& o) { return "SAVED\t00099\t" + o + "target.txt"; },
-                   true},
+                   [](auto&, auto&, auto& o) { return "SAVED\t00099\t" + o + "target.txt"; }, true},
         TamperCase{"FolderOutside", [](auto&, auto&, auto& o) { return "FOLDER\t" + o + "EMPTY"; }},
         TamperCase{"ReadOnlyOutside",
                    [](auto&, auto&, auto& o) { return "READONLY\t" + o + "victim.txt"; }},
-        TamperCase{"WrittenOutside",
-                   [](auto&, auto&, auto& o) {
-                       return "WRITTEN\t3\t00000000\t" + o + "victim.txt";
-                   }},
+        TamperCase{
+            "WrittenOutside",
+            [](auto&, auto&, auto& o) { return "WRITTEN\t3\t00000000\t" + o + "victim.txt"; }},
         TamperCase{"Relative", [](auto&, auto&, auto&) { return std::string("NEW\tA.DAT"); }},
         TamperCase{"DriveRelative",
                    [](auto&, auto&, auto&) { return std::string("NEW\tC:victim.txt"); }},
@@ -146,11 +143,11 @@ INSTANTIATE_TEST_SUITE_P(
                    [](auto& p, auto&, auto&) { return "NEW\t" + p.substr(2) + "A.DAT"; }},
         TamperCase{"DotDot",
                    [](auto& p, auto&, auto& o) {
-                       return "NEW\t" + p + "..\\" + o.substr(o.find_last_of('\\', o.size() - 2) + 1) +
-                              "victim.txt";
+                       return "NEW\t" + p + "..\\" +
+                              o.substr(o.find_last_of('\\', o.size() - 2) + 1) + "victim.txt";
                    }},
-        TamperCase{"Unc",
-                   [](auto&, auto&, auto&) { return std::string("NEW\t\\\\server\\share\\a.txt"); }},
+        TamperCase{"Unc", [](auto&, auto&,
+                             auto&) { return std::string("NEW\t\\\\server\\share\\a.txt"); }},
         TamperCase{"DevicePath",
                    [](auto&, auto&, auto&) { return std::string("NEW\t\\\\.\\C:\\victim.txt"); }},
         TamperCase{"Device", [](auto& p, auto&, auto&) { return "NEW\t" + p + "NUL"; }},
@@ -158,10 +155,9 @@ INSTANTIATE_TEST_SUITE_P(
                    [](auto& p, auto&, auto&) { return "NEW\t" + p + "SUB\\COM1.DAT"; }},
         TamperCase{"Stream", [](auto& p, auto&, auto&) { return "NEW\t" + p + "A.DAT:evil"; }},
         TamperCase{"TrailingDot", [](auto& p, auto&, auto&) { return "NEW\t" + p + "A.DAT."; }},
-        TamperCase{"InsideTheBackupFolder",
-                   [](auto& p, auto&, auto&) {
-                       return "NEW\t" + p + "RENOVO.BAK\\0001\\JOURNAL.TXT";
-                   }},
+        TamperCase{
+            "InsideTheBackupFolder",
+            [](auto& p, auto&, auto&) { return "NEW\t" + p + "RENOVO.BAK\\0001\\JOURNAL.TXT"; }},
         TamperCase{"TheBackupFolderItself",
                    [](auto& p, auto&, auto&) { return "FOLDER\t" + p + "renovo.bak"; }},
         TamperCase{"NextToTheVoiceFolder",
@@ -263,8 +259,8 @@ INSTANTIATE_TEST_SUITE_P(
                        true},
         DescriptorCase{"OwnedBySystem", "O:SYD:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)", true},
         DescriptorCase{"OwnedByAUser", "O:S-1-5-21-1-2-3-1001D:P(A;OICI;FA;;;BA)", false},
-        DescriptorCase{"AuthenticatedUsersModify",
-                       "O:BAD:(A;OICI;FA;;;BA)(A;OICI;0x1301bf;;;AU)", false},
+        DescriptorCase{"AuthenticatedUsersModify", "O:BAD:(A;OICI;FA;;;BA)(A;OICI;0x1301bf;;;AU)",
+                       false},
         DescriptorCase{"UsersMayDelete", "O:BAD:(A;;FA;;;BA)(A;;0x10000;;;BU)", false},
         DescriptorCase{"UsersMayChangeTheList", "O:BAD:(A;;FA;;;BA)(A;;WD;;;BU)", false},
         DescriptorCase{"UsersMayAddFiles", "O:BAD:(A;;FA;;;BA)(A;;0x2;;;BU)", false},
@@ -315,8 +311,8 @@ TEST_F(Trust, NoChangeOutsideTheProductsFoldersIsMade) {
 
 TEST_F(Trust, AFileChangedSinceTheUpdateIsKeptBesideIt) {
     ASSERT_NO_FATAL_FAILURE(Update());
-    WriteFile(product_ / "A.DAT", "the user's a");             // replaced by the update
-    WriteFile(product_ / "SUB\\C.DAT", "the user's c");        // created by the update
+    WriteFile(product_ / "A.DAT", "the user's a");               // replaced by the update
+    WriteFile(product_ / "SUB\\C.DAT", "the user's c");          // created by the update
     WriteFile(product_ / "A.DAT.KEPT", "an earlier kept copy");  // the name is taken
 
     const backup::RestoreOutcome outcome = backup::RestoreNewestSet(product_.path());
@@ -343,8 +339,8 @@ TEST_F(Trust, AFileWrittenInPlaceAndChangedSinceIsKeptToo) {
         ASSERT_TRUE(WritePrivateProfileStringA("SYSTEM", "KEY", "update",
                                                (product_ / "tovaka1.ini").c_str()));
     }
-    ASSERT_TRUE(WritePrivateProfileStringA("SYSTEM", "KEY", "user",
-                                           (product_ / "tovaka1.ini").c_str()));
+    ASSERT_TRUE(
+        WritePrivateProfileStringA("SYSTEM", "KEY", "user", (product_ / "tovaka1.ini").c_str()));
     const std::string users = ReadFile(product_ / "tovaka1.ini");
     const backup::RestoreOutcome outcome = backup::RestoreNewestSet(product_.path());
     ASSERT_EQ(outcome.kept.size(), 1u);
@@ -391,20 +387,33 @@ TEST(Confinement, PlainFullPathsInsideTheRootsOnly) {
     backup::Confinement folders;
     folders.AddRoot("C:\\PRODUCT\\");
     folders.AddRoot("D:\\VOICE");
-    folders.AddRoot("relative\\voice");  // no root
+    folders.AddRoot("relative\\voice");    // no root
     folders.AddRoot("\\\\server\\share");  // no root
     EXPECT_EQ(folders.roots(), (std::vector<std::string>{"C:\\PRODUCT", "D:\\VOICE"}));
-    for (const char* inside : {"C:\\PRODUCT\\A.DAT", "c:\\product\\sub\\b.dat",
-                               "D:\\VOICE\\x.wav", "C:\\PRODUCT\\\x95\x5C\\1.DAT"}) {
+    for (const char* inside : {"C:\\PRODUCT\\A.DAT", "c:\\product\\sub\\b.dat", "D:\\VOICE\\x.wav",
+                               "C:\\PRODUCT\\\x95\x5C\\1.DAT"}) {
         EXPECT_TRUE(folders.Allows(inside)) << inside;
     }
-    for (const char* outside :
-         {"C:\\PRODUCT", "C:\\PRODUCTX\\A.DAT", "C:\\PRODUCT\\..\\A.DAT", "C:\\PRODUCT\\.\\A.DAT",
-          "C:\\PRODUCT\\\\A.DAT", "C:\\PRODUCT/A.DAT", "C:\\PRODUCT\\A.DAT\\",
-          "C:\\PRODUCT\\RENOVO.BAK\\0001\\00001", "C:\\PRODUCT\\Renovo.Bak",
-          "C:\\PRODUCT\\CON", "C:\\PRODUCT\\aux.txt", "C:\\PRODUCT\\A.DAT::$DATA",
-          "C:\\PRODUCT\\A.DAT ", "C:\\PRODUCT\\A\tB", "C:\\PRODUCT\\A*", "\\\\?\\C:\\PRODUCT\\A",
-          "C:PRODUCT\\A.DAT", "PRODUCT\\A.DAT", "E:\\VOICE\\x.wav", ""}) {
+    for (const char* outside : {"C:\\PRODUCT",
+                                "C:\\PRODUCTX\\A.DAT",
+                                "C:\\PRODUCT\\..\\A.DAT",
+                                "C:\\PRODUCT\\.\\A.DAT",
+                                "C:\\PRODUCT\\\\A.DAT",
+                                "C:\\PRODUCT/A.DAT",
+                                "C:\\PRODUCT\\A.DAT\\",
+                                "C:\\PRODUCT\\RENOVO.BAK\\0001\\00001",
+                                "C:\\PRODUCT\\Renovo.Bak",
+                                "C:\\PRODUCT\\CON",
+                                "C:\\PRODUCT\\aux.txt",
+                                "C:\\PRODUCT\\A.DAT::$DATA",
+                                "C:\\PRODUCT\\A.DAT ",
+                                "C:\\PRODUCT\\A\tB",
+                                "C:\\PRODUCT\\A*",
+                                "\\\\?\\C:\\PRODUCT\\A",
+                                "C:PRODUCT\\A.DAT",
+                                "PRODUCT\\A.DAT",
+                                "E:\\VOICE\\x.wav",
+                                ""}) {
         EXPECT_FALSE(folders.Allows(outside)) << outside;
     }
     EXPECT_EQ(folders.RootOf("c:\\product\\SUB\\X"), "C:\\PRODUCT");

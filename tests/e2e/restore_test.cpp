@@ -157,17 +157,19 @@ protected:
     std::string Restore(long code) {
         e2e::Program program;
         const std::string log = program_ / "restore.log";
-        EXPECT_TRUE(program.Start(program_ / "RENOVO.EXE", program_.path(),
-                                  "/RESTORE \"" + product_ + "\" /VERYSILENT \"/LOG=" + log + "\""));
+        EXPECT_TRUE(
+            program.Start(program_ / "RENOVO.EXE", program_.path(),
+                          "/RESTORE \"" + product_ + "\" /VERYSILENT \"/LOG=" + log + "\""));
         EXPECT_EQ(program.WaitExit(), code);
         return ReadFile(log);
     }
     static std::string Utf8(const std::string& cp932) {
-        const int wide = ::MultiByteToWideChar(932, 0, cp932.data(), static_cast<int>(cp932.size()),
-                                               nullptr, 0);
+        const int wide =
+            ::MultiByteToWideChar(932, 0, cp932.data(), static_cast<int>(cp932.size()), nullptr, 0);
         std::wstring w(static_cast<size_t>(wide), L'\0');
         ::MultiByteToWideChar(932, 0, cp932.data(), static_cast<int>(cp932.size()), w.data(), wide);
-        const int n = ::WideCharToMultiByte(CP_UTF8, 0, w.data(), wide, nullptr, 0, nullptr, nullptr);
+        const int n =
+            ::WideCharToMultiByte(CP_UTF8, 0, w.data(), wide, nullptr, 0, nullptr, nullptr);
         std::string out(static_cast<size_t>(n), '\0');
         ::WideCharToMultiByte(CP_UTF8, 0, w.data(), wide, out.data(), n, nullptr, nullptr);
         return out;

@@ -89,8 +89,8 @@ TEST_P(EscapingSubFolder, IsRefusedBeforeAnythingChanges) {
 
 INSTANTIATE_TEST_SUITE_P(Each, EscapingSubFolder,
                          ::testing::Values("..\\outside\\", "../outside/", "SUB\\..\\..\\x\\",
-                                           "...\\", "C:\\outside\\", "C:outside\\",
-                                           "\\outside\\", "\\\\server\\share\\"));
+                                           "...\\", "C:\\outside\\", "C:outside\\", "\\outside\\",
+                                           "\\\\server\\share\\"));
 
 // ---- Archive members named as devices or streams -------------------------------------------
 
@@ -119,7 +119,10 @@ INSTANTIATE_TEST_SUITE_P(Each, UnsafeMember,
 // ---- The log: one event, one line ----------------------------------------------------------
 
 TEST(InstallLog, ControlCharactersAreEscaped) {
-    EXPECT_EQ(engine::EscapeForLog("a\r\nb\tc"), "a\xE2\x90\x8D\xE2\x90\x8A" "b\xE2\x90\x89" "c");
+    EXPECT_EQ(engine::EscapeForLog("a\r\nb\tc"),
+              "a\xE2\x90\x8D\xE2\x90\x8A"
+              "b\xE2\x90\x89"
+              "c");
     EXPECT_EQ(engine::EscapeForLog(std::string("x\0y\x1B\x7F", 5)),
               "x\xE2\x90\x80y\xE2\x90\x9B\xE2\x90\xA1");
     EXPECT_EQ(engine::EscapeForLog("C:\\TOVAKA\\new"), "C:\\TOVAKA\\new");
@@ -153,8 +156,11 @@ TEST_F(UnsafeInput, ALogTextWithLineBreaksStaysOneLine) {
         EXPECT_EQ(line.substr(4, 1) + line.substr(10, 1) + line.substr(13, 1), "- :") << line;
         EXPECT_NE(line.substr(24), "result: updated") << line;  // no forged event
     }
-    EXPECT_EQ(lines.front().substr(24), "a text\xE2\x90\x89with\xE2\x90\x8D\xE2\x90\x8A" "breaks");
-    EXPECT_NE(log.find("x\xE2\x90\x8D\xE2\x90\x8A" "2030-01-01 00:00:00.000 result: updated"),
+    EXPECT_EQ(lines.front().substr(24),
+              "a text\xE2\x90\x89with\xE2\x90\x8D\xE2\x90\x8A"
+              "breaks");
+    EXPECT_NE(log.find("x\xE2\x90\x8D\xE2\x90\x8A"
+                       "2030-01-01 00:00:00.000 result: updated"),
               std::string::npos)
         << log;
 }
