@@ -7,6 +7,7 @@
 #include "app/command_run.h"
 #include "backup/backup_set.h"
 #include "backup/restore.h"
+#include "backup/set_security.h"
 #include "backup/texts.h"
 #include "engine/manifest.h"
 #include "engine/install_log.h"
@@ -29,11 +30,38 @@ std::string WithSeparator(const std::string& folder) {
     return ends ? folder : folder + "\\";
 }
 
-std::string Format(const char* format, const std::string& value) {
-    std::string out(std::snprintf(nullptr, 0, format, value.c_str()) + 1, '\0');
-    std::snprintf(out.data(), out.size(), format, value.c_str());
+template <typename... Values>
+std::string Format(const char* format, const Values&... values) {
+    std::string out(std::snprintf(nullptr, 0, format, values.c_str()...) + 1, '\0');
+    std::snprintf(out.data(), out.size(), format, values.c_str()...);
     out.pop_back();
     return out;
+}
+
+const char* RefusalText(backup::Refusal refusal) {
+    switch (refusal) {
+        case backup::Refusal::kNotAdminOnly:
+            return backup::kSetNotAdminOnly;
+        case backup::Refusal::kLink:
+            return backup::kSetThroughLink;
+        case backup::Refusal::kDamaged:
+        case backup::Refusal::kNone:
+            break;
+    }
+    return backup::kSetDamaged;
+}
+
+const char* RefusalName(backup::Refusal refusal) {
+    switch (refusal) {
+        case backup::Refusal::kNotAdminOnly:
+            return "others than administrators may change it";
+        case backup::Refusal::kLink:
+            return "a link on the way";
+        case backup::Refusal::kDamaged:
+        case backup::Refusal::kNone:
+            break;
+    }
+    return "damaged";
 }
 
 }  // namespace
@@ -51,8 +79,19 @@ int RunRestore(const std::string& folder, engine::Quiet quiet) {
     if (Show(Format(backup::kAskRestore, shown), backup::kCaptionConfirm, MB_OKCANCEL) != IDOK) {
         return 1;
     }
-    engine::LogLine("restoring " + product + " from " + backup::NewestSet(product));
+    engine::LogLine("restoring " + product + " from " + backup::NewestSet(product) +
+                    (backup::RunIsElevated() ? " (elevated)" : ""));
     const backup::RestoreOutcome outcome = backup::RestoreNewestSet(product);
+    if (outcome.refusal != backup::Refusal::kNone) {
+        engine::LogLine("restore refused, nothing changed: " + outcome.refused + ": " +
+                        RefusalName(outcome.refusal) + ": " + outcome.why);
+        Show(Format(RefusalText(outcome.refusal), outcome.refused), backup::kCaptionError, MB_OK);
+        return 1;
+    }
+    for (const backup::KeptChange& kept : outcome.kept) {
+        engine::LogLine("changed since the update: " + kept.path + " kept as " + kept.keptAs);
+        Show(Format(backup::kKeptChange, kept.path, kept.keptAs), backup::kCaptionConfirm, MB_OK);
+    }
     for (const std::string& file : outcome.failed) {
         Show(Format(backup::kCannotRestore, file), backup::kCaptionError, MB_OK);
     }

@@ -285,12 +285,23 @@ Outcome ExtractArchive(const Command& command) {
 }
 
 bool ListTargets(const std::string& archive, const std::string& destination,
-                 std::vector<std::string>& targets) {
+                 std::vector<std::string>& targets, std::string* refusal) {
     FileSource source(archive);
     lzh::Reader reader(source);
     lzh::Member m;
+    std::vector<std::string> links;
     for (lzh::Status status; source.opened() && (status = reader.Next(m)) != lzh::Status::kEnd;) {
-        if (status != lzh::Status::kOk || reader.Skip() != lzh::Status::kOk) {
+        if (status != lzh::Status::kOk) {
+            return false;
+        }
+        if (const char* reason = Refusal(m, links)) {
+            if (refusal != nullptr) {
+                *refusal =
+                    Failure(kResultBadArchive, reason, m.path, archive, kNothingWritten).text;
+            }
+            return false;
+        }
+        if (reader.Skip() != lzh::Status::kOk) {
             return false;
         }
         if (IsRegularFile(m)) {

@@ -22,9 +22,12 @@ struct Outcome {
 Outcome ExtractArchive(const Command& command);
 
 // The files an extraction of `archive` into `destination` would write, read from the member
-// headers alone; false when the archive cannot be read through.
+// headers alone; false when the archive cannot be read through. Each name is tested as
+// extraction tests it, before any path is made from it: a member extraction would refuse
+// stops the listing with false and its refusal, the archiver's own text naming the member, in
+// `refusal` (when given; empty for an archive that cannot be read through).
 bool ListTargets(const std::string& archive, const std::string& destination,
-                 std::vector<std::string>& targets);
+                 std::vector<std::string>& targets, std::string* refusal = nullptr);
 
 // One line per member: sizes, method, CRC and stored path.
 Outcome ListArchive(const Command& command);

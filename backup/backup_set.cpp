@@ -2,11 +2,15 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "backup/journal.h"
+#include "backup/product_folders.h"
+#include "backup/set_security.h"
 #include "backup/texts.h"
 #include "framework/directory.h"
+#include "replace/crc32.h"
 #include "text/cp932.h"
 
 namespace backup {
@@ -18,11 +22,6 @@ constexpr int kLastSetNumber = 9999;
 
 bool Exists(const std::string& path) {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-bool IsFolder(const std::string& path) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 // "C:\\A\\B\\" and "C:\\A\\B" both give "C:\\A\\B"; a trail byte 0x5C is no separator.
@@ -43,9 +42,15 @@ std::string Parent(const std::string& folder) {
     return WithoutSeparator(parts.drive + parts.dir);
 }
 
-// The names in `folder` (no "." or ".."), with whether each is a folder.
-std::vector<std::pair<std::string, bool>> List(const std::string& folder) {
-    std::vector<std::pair<std::string, bool>> names;
+struct Entry {
+    std::string name;
+    DWORD attributes = 0;
+    bool IsFolder() const { return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
+};
+
+// The names in `folder` (no "." or ".."), with their attributes: a link's are its own.
+std::vector<Entry> List(const std::string& folder) {
+    std::vector<Entry> names;
     WIN32_FIND_DATAA entry;
     framework::FindHandle find(FindFirstFileA((folder + "\\*").c_str(), &entry));
     if (!find) {
@@ -54,38 +59,68 @@ std::vector<std::pair<std::string, bool>> List(const std::string& folder) {
     do {
         const std::string name = entry.cFileName;
         if (name != "." && name != "..") {
-            names.emplace_back(name, (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0);
+            names.push_back({name, entry.dwFileAttributes});
         }
     } while (FindNextFileA(find.Get(), &entry));
     return names;
 }
 
+// Numbered folders only; a link named like a set is no set, nor is anything in a RENOVO.BAK
+// that is itself a link.
 std::vector<int> SetNumbers(const std::string& root) {
     std::vector<int> numbers;
-    for (const auto& [name, isFolder] : List(root)) {
-        if (isFolder && SetNumber(name) > 0) {
-            numbers.push_back(SetNumber(name));
+    if (!IsPlainFolder(root)) {
+        return numbers;
+    }
+    for (const Entry& entry : List(root)) {
+        if (entry.IsFolder() && !IsLink(entry.attributes) && SetNumber(entry.name) > 0) {
+            numbers.push_back(SetNumber(entry.name));
         }
     }
     return numbers;
 }
 
-bool DeleteOne(const std::string& path) {
-    if (DeleteFileA(path.c_str())) {
-        return true;
+// Read-only: its bit is cleared through a handle held on the very file listed, which no one
+// may rename or delete meanwhile, so that no link put in its place is followed.
+bool DeleteReadOnly(const std::string& path) {
+    framework::File held(CreateFileA(path.c_str(), FILE_READ_DATA | FILE_READ_ATTRIBUTES,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                     FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS,
+                                     nullptr));
+    BY_HANDLE_FILE_INFORMATION info{};
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (!held || !GetFileInformationByHandle(held.Get(), &info) || IsLink(info.dwFileAttributes) ||
+        (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
+        attributes == INVALID_FILE_ATTRIBUTES || IsLink(attributes) ||
+        !SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL)) {
+        return false;
     }
-    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    held.Reset();
     return DeleteFileA(path.c_str()) != 0;
 }
 
-// Keeps the newest sets only, and clears away sets whose retirement was cut short.
+// A link goes as a link (DeleteFile and RemoveDirectory never follow one at the last name);
+// a folder that is no link is not a set's and stays.
+bool DeleteEntry(const std::string& path, DWORD attributes) {
+    if (IsLink(attributes)) {
+        return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? RemoveDirectoryA(path.c_str()) != 0
+                                                       : DeleteFileA(path.c_str()) != 0;
+    }
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+        return false;
+    }
+    return DeleteFileA(path.c_str()) || DeleteReadOnly(path);
+}
+
+// Keeps the newest sets only, and clears away sets whose retirement was cut short; nothing
+// else in RENOVO.BAK is touched.
 void Prune(const std::string& root) {
     for (int number : SetsToPrune(SetNumbers(root), kSetsKept)) {
         DeleteSet(root + "\\" + SetName(number));
     }
-    for (const auto& [name, isFolder] : List(root)) {
-        if (isFolder && SetNumber(name) == 0) {
-            DeleteSet(root + "\\" + name);
+    for (const Entry& entry : List(root)) {
+        if (entry.IsFolder() && !IsLink(entry.attributes) && IsRetiredSetName(entry.name)) {
+            DeleteSet(root + "\\" + entry.name);
         }
     }
 }
@@ -97,6 +132,30 @@ uint64_t Now() {
 }
 
 }  // namespace
+
+bool IsLink(unsigned long attributes) {
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+bool IsPlainFolder(const std::string& folder) {
+    const DWORD attributes = GetFileAttributesA(folder.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+           !IsLink(attributes);
+}
+
+framework::File HoldFolder(const std::string& folder, DWORD access) {
+    framework::File held(CreateFileA(
+        folder.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+        FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    // Asked of both the handle and the name: Wine tells a link by its name only.
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (held && (!GetFileInformationByHandle(held.Get(), &info) ||
+                 !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
+                 IsLink(info.dwFileAttributes) || !IsPlainFolder(folder))) {
+        held.Reset();
+    }
+    return held;
+}
 
 std::string BackupRoot(const std::string& productFolder) {
     return framework::FullPath(productFolder + kBackupFolder);
@@ -116,38 +175,88 @@ std::string NewestSet(const std::string& productFolder) {
 }
 
 bool DeleteSet(const std::string& setFolder) {
-    bool deleted = true;
-    for (const auto& [name, isFolder] : List(setFolder)) {
-        deleted = !isFolder && DeleteOne(setFolder + "\\" + name) && deleted;
+    framework::File held = HoldFolder(setFolder);
+    if (!held) {
+        return false;
     }
+    bool deleted = true;
+    for (const Entry& entry : List(setFolder)) {
+        deleted = DeleteEntry(setFolder + "\\" + entry.name, entry.attributes) && deleted;
+    }
+    held.Reset();
     return RemoveDirectoryA(setFolder.c_str()) && deleted;
 }
 
-BackupSet::BackupSet(std::string productFolder, Saving saving)
-    : product_(std::move(productFolder)), saving_(saving), begun_(Now()) {}
+BackupSet::BackupSet(std::string productFolder, Saving saving, std::string settingsFile)
+    : product_(std::move(productFolder)),
+      saving_(saving),
+      settingsFile_(std::move(settingsFile)),
+      begun_(Now()) {}
+
+// A file written in place is journalled with what the run left in it once the run is over.
+BackupSet::~BackupSet() {
+    std::string lines;
+    for (const std::string& path : writtenInPlace_) {
+        framework::File file(CreateFileA(path.c_str(), GENERIC_READ,
+                                         FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                         FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+        Written written{path, 0, 0};
+        char buffer[65536];
+        DWORD got = 0;
+        bool read = static_cast<bool>(file);
+        while (read && (read = ReadFile(file.Get(), buffer, sizeof buffer, &got, nullptr)) &&
+               got > 0) {
+            written.crc = replace::Crc32(written.crc, buffer, got);
+            written.size += got;
+        }
+        if (read) {
+            lines += FormatWritten(written);
+        }
+    }
+    if (journal_ && (!lines.empty() || unflushed_)) {
+        Append(lines);
+    }
+}
 
 bool BackupSet::Open() {
     if (journal_) {
         return true;
     }
     const std::string root = BackupRoot(product_);
-    if (!IsFolder(root) && !CreateDirectoryA(root.c_str(), nullptr)) {
+    ProtectedDescriptor descriptor;
+    const DWORD attributes = GetFileAttributesA(root.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        if (!CreateDirectoryA(root.c_str(), descriptor.ForThisRun())) {
+            return false;
+        }
+    } else if (!IsPlainFolder(root)) {
+        SetLastError(ERROR_DIRECTORY);  // a file, or a link that would lead the set elsewhere
         return false;
+    } else if (RunIsElevated()) {
+        // Made by a run that was not elevated, or by someone else: from now on only
+        // administrators may add or remove sets. What is already inside keeps its own list.
+        Protect(root);
     }
     SetFileAttributesA(root.c_str(), FILE_ATTRIBUTE_HIDDEN);
+    folders_ = ProductFolders(product_, settingsFile_);
     int number = 1;
     for (int n : SetNumbers(root)) {
         number = n >= number ? n + 1 : number;
     }
     const std::string set = root + "\\" + SetName(number);
-    if (number > kLastSetNumber || !CreateDirectoryA(set.c_str(), nullptr)) {
+    if (number > kLastSetNumber || !CreateDirectoryA(set.c_str(), descriptor.ForThisRun())) {
         return false;
     }
     journal_.Reset(CreateFileA((set + "\\" + kJournalName).c_str(), GENERIC_WRITE, FILE_SHARE_READ,
-                               nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-    const std::string begun = FormatBegun(begun_);
+                               descriptor.ForThisRun(), CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                               nullptr));
+    std::string head =
+        FormatBegun(begun_) + FormatProduct(WithoutTrailingSeparator(FullFormOf(product_)));
+    if (!settingsFile_.empty()) {
+        head += FormatSettings(settingsFile_);
+    }
     DWORD written = 0;
-    if (!journal_ || !WriteFile(journal_.Get(), begun.data(), static_cast<DWORD>(begun.size()),
+    if (!journal_ || !WriteFile(journal_.Get(), head.data(), static_cast<DWORD>(head.size()),
                                 &written, nullptr)) {
         journal_.Reset();
         DeleteSet(set);
@@ -158,12 +267,40 @@ bool BackupSet::Open() {
     return true;
 }
 
+// The restore refuses a set that names any other path: such a change is not made.
+bool BackupSet::Allowed(const std::string& full) const {
+    if (folders_.Allows(full)) {
+        return true;
+    }
+    SetLastError(ERROR_BAD_PATHNAME);
+    return false;
+}
+
 // One write and one flush for any number of lines: the flush is what a change costs.
 bool BackupSet::Append(const std::string& lines) {
     DWORD written = 0;
-    return WriteFile(journal_.Get(), lines.data(), static_cast<DWORD>(lines.size()), &written,
-                     nullptr) &&
-           written == lines.size() && FlushFileBuffers(journal_.Get());
+    const bool appended = WriteFile(journal_.Get(), lines.data(), static_cast<DWORD>(lines.size()),
+                                    &written, nullptr) &&
+                          written == lines.size() && FlushFileBuffers(journal_.Get());
+    unflushed_ = unflushed_ && !appended;
+    return appended;
+}
+
+// Written without a flush of its own: a line lost to a power cut leaves a file the restore
+// takes as unchanged since, which is what it was told before.
+void BackupSet::AfterPutInPlace(const std::string& target, uint64_t size, uint32_t crc) {
+    if (!journal_) {
+        return;
+    }
+    const std::string full = framework::FullPath(target);
+    if (seen_.count(text::ToUpperAscii(full)) == 0) {
+        return;
+    }
+    const std::string line = FormatWritten({full, size, crc});
+    DWORD written = 0;
+    unflushed_ = WriteFile(journal_.Get(), line.data(), static_cast<DWORD>(line.size()), &written,
+                           nullptr) ||
+                 unflushed_;
 }
 
 bool BackupSet::Known(const std::string& key, const Pending& pending) const {
@@ -180,7 +317,7 @@ bool BackupSet::AddFile(const std::string& path, bool linkAllowed, When when,
     if (Known(key, pending)) {
         return true;
     }
-    if (!Open()) {
+    if (!Open() || !Allowed(full)) {
         return false;
     }
     const DWORD attributes = GetFileAttributesA(full.c_str());
@@ -208,17 +345,21 @@ bool BackupSet::AddFile(const std::string& path, bool linkAllowed, When when,
 }
 
 // A line for each missing level of `folder`, the outermost first.
-void BackupSet::AddFolder(const std::string& folder, Pending& pending) {
+bool BackupSet::AddFolder(const std::string& folder, Pending& pending) {
     std::vector<std::string> missing;
     for (std::string level = WithoutSeparator(framework::FullPath(folder));
          !level.empty() && !Exists(level) && !Known(text::ToUpperAscii(level), pending);
          level = Parent(level)) {
         missing.push_back(level);
     }
+    if (!missing.empty() && (!Open() || !Allowed(missing.front()))) {
+        return false;
+    }
     for (auto level = missing.rbegin(); level != missing.rend(); ++level) {
         pending.lines += FormatChange({ChangeKind::kFolder, *level, {}});
         pending.keys.insert(text::ToUpperAscii(*level));
     }
+    return true;
 }
 
 // All the pending lines in one flushed write; even after a failed AddFile, so that what was
@@ -252,10 +393,10 @@ bool BackupSet::BeforeInstalling(const std::vector<std::string>& folders,
                                  const std::vector<std::string>& replaced,
                                  const std::vector<std::string>& writtenInPlace) {
     Pending pending;
-    for (const std::string& folder : folders) {
-        AddFolder(folder, pending);
-    }
     bool kept = true;
+    for (size_t i = 0; kept && i < folders.size(); ++i) {
+        kept = AddFolder(folders[i], pending);
+    }
     for (size_t i = 0; kept && i < replaced.size(); ++i) {
         kept = AddFile(replaced[i], true, When::kQueued, pending);
     }
@@ -263,7 +404,11 @@ bool BackupSet::BeforeInstalling(const std::vector<std::string>& folders,
     for (size_t i = 0; kept && i < writtenInPlace.size(); ++i) {
         AddFile(writtenInPlace[i], false, When::kNow, pending);
     }
-    return Commit(pending) && kept;
+    const bool committed = Commit(pending) && kept;
+    for (size_t i = 0; committed && i < writtenInPlace.size(); ++i) {
+        NoteWrittenInPlace(writtenInPlace[i]);
+    }
+    return committed;
 }
 
 bool BackupSet::BeforePutInPlace(const std::string& target) {
@@ -274,10 +419,22 @@ bool BackupSet::BeforePutInPlaceAll(const std::vector<std::string>& targets) {
     return BeforeInstalling({}, targets, {});
 }
 
+void BackupSet::NoteWrittenInPlace(const std::string& file) {
+    const std::string full = framework::FullPath(file);
+    if (seen_.count(text::ToUpperAscii(full)) != 0 &&
+        std::find(writtenInPlace_.begin(), writtenInPlace_.end(), full) == writtenInPlace_.end()) {
+        writtenInPlace_.push_back(full);
+    }
+}
+
 bool BackupSet::BeforeWriteInPlace(const std::string& file) {
     Pending pending;
     const bool kept = AddFile(file, false, When::kNow, pending);
-    return Commit(pending) && kept;
+    const bool committed = Commit(pending) && kept;
+    if (committed) {
+        NoteWrittenInPlace(file);
+    }
+    return committed;
 }
 
 bool BackupSet::BeforeCreateFolder(const std::string& folder) {

@@ -4,6 +4,12 @@
 // Each change is journalled and flushed before it is made; only a path's first change in a
 // run counts, so that a file converted twice comes back as it was before the update. The old
 // files of what is announced are kept on a thread of their own, each before its replace.
+// What the run leaves in each file it writes is journalled too (size and CRC-32), so that a
+// restore can tell a file changed since.
+//
+// A run that is elevated makes RENOVO.BAK, the set and its journal with an access list only
+// administrators may write (set_security.h). Only paths in the product's own folders are
+// journalled (product_folders.h): a change elsewhere is refused before it is made.
 #pragma once
 
 #include <cstdint>
@@ -13,6 +19,7 @@
 #include <vector>
 
 #include "backup/keep_queue.h"
+#include "backup/paths.h"
 #include "framework/handles.h"
 #include "replace/replace_file.h"
 
@@ -25,8 +32,12 @@ enum class Saving {
 
 class BackupSet : public replace::Observer {
 public:
-    // `productFolder` ends in a separator (the update run's working folder).
-    explicit BackupSet(std::string productFolder, Saving saving = Saving::kLinkWherePossible);
+    // `productFolder` ends in a separator (the update run's working folder); `settingsFile`
+    // is the settings file whose voice folder the run installs into (empty: none named).
+    explicit BackupSet(std::string productFolder, Saving saving = Saving::kLinkWherePossible,
+                       std::string settingsFile = {});
+    // Journals what the files written in place now hold, and flushes what is not yet.
+    ~BackupSet();
     BackupSet(const BackupSet&) = delete;
     BackupSet& operator=(const BackupSet&) = delete;
 
@@ -36,6 +47,8 @@ public:
     // Several targets to be replaced one after another, journalled in one flushed write; their
     // old files are kept meanwhile, each one's waited for by its BeforePutInPlace.
     bool BeforePutInPlaceAll(const std::vector<std::string>& targets) override;
+    // Journals what `target` now holds; flushed with the next lines, or at the end.
+    void AfterPutInPlace(const std::string& target, uint64_t size, uint32_t crc) override;
     // Before `file` is written in place (the settings file): always a copy.
     bool BeforeWriteInPlace(const std::string& file);
     // Before `folder` is created with its missing parents: journals each missing level.
@@ -57,6 +70,7 @@ public:
 
 private:
     bool Open();
+    bool Allowed(const std::string& full) const;
     struct Keep {
         std::string key, from, to;
         bool linkAllowed;
@@ -70,24 +84,43 @@ private:
     bool Append(const std::string& lines);
     bool Known(const std::string& key, const Pending& pending) const;
     bool AddFile(const std::string& path, bool linkAllowed, When when, Pending& pending);
-    void AddFolder(const std::string& folder, Pending& pending);
+    bool AddFolder(const std::string& folder, Pending& pending);
     bool Commit(const Pending& pending);
+    void NoteWrittenInPlace(const std::string& file);
 
     std::string product_;
     Saving saving_;
+    std::string settingsFile_;
+    Confinement folders_;  // where the journal may name paths; read at the first change
     uint64_t begun_;  // FILETIME of the run's start: work files from then on are the run's
     std::string set_;
     framework::File journal_;
     std::unordered_set<std::string> seen_;  // upper-cased full paths already journalled
     int savedCount_ = 0;
+    std::vector<std::string> writtenInPlace_;         // journalled by BeforeWriteInPlace
+    bool unflushed_ = false;                          // WRITTEN lines wait for the next flush
     std::unordered_map<std::string, size_t> keepOf_;  // key: its old file's place in `keeper_`
     KeepQueue keeper_;  // last: its thread ends before the rest goes
 };
 
-// The backup sets of `productFolder` (ending in a separator), newest last.
+// The backup sets of `productFolder` (ending in a separator), newest last. Only folders named
+// by a number count as sets; no junction or symbolic link does, nor a RENOVO.BAK that is one.
 std::string BackupRoot(const std::string& productFolder);
 std::string NewestSet(const std::string& productFolder);  // empty when there is none
-// Deletes a set folder and the files in it; false when something stays.
+// Deletes a set folder and the files in it, never through a junction or symbolic link: a link
+// inside goes as a link, a set folder that is one is left. false when something stays.
 bool DeleteSet(const std::string& setFolder);
+
+// Whether `attributes` (of GetFileAttributes or a folder listing, which describe a link
+// itself) are those of a junction or symbolic link.
+bool IsLink(unsigned long attributes);
+// `folder` exists as a folder, and is no link.
+bool IsPlainFolder(const std::string& folder);
+
+// Opens `folder` without following a link, for as long as the returned handle lives, sharing
+// it for reading and writing but not for deletion: while held, no one can rename or remove it
+// and put a link in its place, so the names below it stay this folder's. Invalid when it is
+// no plain folder or cannot be opened.
+framework::File HoldFolder(const std::string& folder, DWORD access = FILE_LIST_DIRECTORY);
 
 }  // namespace backup

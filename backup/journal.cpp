@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "backup/texts.h"
+
 namespace backup {
 
 namespace {
@@ -12,6 +14,9 @@ constexpr std::string_view kCreatedTag = "NEW";
 constexpr std::string_view kFolderTag = "FOLDER";
 constexpr std::string_view kReadOnlyTag = "READONLY";
 constexpr std::string_view kBegunTag = "BEGUN";
+constexpr std::string_view kProductTag = "PRODUCT";
+constexpr std::string_view kSettingsTag = "SETTINGS";
+constexpr std::string_view kWrittenTag = "WRITTEN";
 constexpr std::string_view kLineEnd = "\r\n";
 constexpr std::string_view kTempPrefix = "RPL";
 constexpr std::string_view kTempExtension = ".TMP";
@@ -44,6 +49,14 @@ bool ParseHex(std::string_view s, uint64_t& value) {
     return true;
 }
 
+bool ParseDecimal(std::string_view s, uint64_t& value) {
+    if (!AllDigits(s) || s.size() > 19) {
+        return false;
+    }
+    value = std::stoull(std::string(s));
+    return true;
+}
+
 std::string Upper(std::string_view s) {
     std::string out(s);
     for (char& c : out) {
@@ -52,9 +65,16 @@ std::string Upper(std::string_view s) {
     return out;
 }
 
-bool ParseLine(std::string_view line, Change& change) {
-    const std::vector<std::string_view> f = Fields(line);
-    if (f.size() == 3 && f[0] == kSavedTag && AllDigits(f[1]) && !f[2].empty()) {
+std::string Hex(uint64_t value, int digits) {
+    char hex[24];
+    std::snprintf(hex, sizeof hex, "%0*llX", digits, static_cast<unsigned long long>(value));
+    return hex;
+}
+
+bool ParseChange(const std::vector<std::string_view>& f, Change& change) {
+    // A saved file's number is SavedName's: digits only, never a name of another kind.
+    if (f.size() == 3 && f[0] == kSavedTag && AllDigits(f[1]) && f[1].size() <= 9 &&
+        !f[2].empty()) {
         change = {ChangeKind::kSaved, std::string(f[2]), std::string(f[1])};
         return true;
     }
@@ -66,6 +86,26 @@ bool ParseLine(std::string_view line, Change& change) {
         return f[0] == kCreatedTag || f[0] == kFolderTag || f[0] == kReadOnlyTag;
     }
     return false;
+}
+
+bool ParseWritten(const std::vector<std::string_view>& f, Written& written) {
+    uint64_t crc = 0;
+    if (f.size() != 4 || f[0] != kWrittenTag || !ParseDecimal(f[1], written.size) ||
+        f[2].size() != 8 || !ParseHex(f[2], crc) || f[3].empty()) {
+        return false;
+    }
+    written.crc = static_cast<uint32_t>(crc);
+    written.path = std::string(f[3]);
+    return true;
+}
+
+// PRODUCT and SETTINGS: once each, with a value.
+bool ParseOnce(const std::vector<std::string_view>& f, std::string_view tag, std::string& value) {
+    if (f.size() != 2 || f[0] != tag || f[1].empty() || !value.empty()) {
+        return false;
+    }
+    value = std::string(f[1]);
+    return true;
 }
 
 }  // namespace
@@ -85,6 +125,23 @@ std::string FormatChange(const Change& change) {
     return std::string(kCreatedTag) + "\t" + change.path + std::string(kLineEnd);
 }
 
+std::string FormatBegun(uint64_t fileTime) {
+    return std::string(kBegunTag) + "\t" + Hex(fileTime, 16) + std::string(kLineEnd);
+}
+
+std::string FormatProduct(const std::string& folder) {
+    return std::string(kProductTag) + "\t" + folder + std::string(kLineEnd);
+}
+
+std::string FormatSettings(const std::string& fileName) {
+    return std::string(kSettingsTag) + "\t" + fileName + std::string(kLineEnd);
+}
+
+std::string FormatWritten(const Written& written) {
+    return std::string(kWrittenTag) + "\t" + std::to_string(written.size) + "\t" +
+           Hex(written.crc, 8) + "\t" + written.path + std::string(kLineEnd);
+}
+
 Journal ParseJournal(std::string_view text) {
     Journal journal;
     size_t number = 0;
@@ -95,9 +152,28 @@ Journal ParseJournal(std::string_view text) {
         if (number == 1 && f.size() == 2 && f[0] == kBegunTag && ParseHex(f[1], journal.begun)) {
             continue;
         }
+        if (!f.empty() && f[0] == kProductTag) {
+            journal.productLine = number;
+            if (!ParseOnce(f, kProductTag, journal.product)) {
+                journal.damaged.push_back(number);
+            }
+            continue;
+        }
+        if (!f.empty() && f[0] == kSettingsTag) {
+            journal.settingsLine = number;
+            if (!ParseOnce(f, kSettingsTag, journal.settings)) {
+                journal.damaged.push_back(number);
+            }
+            continue;
+        }
         Change change;
-        if (ParseLine(text.substr(0, end), change)) {
+        Written written;
+        if (ParseChange(f, change)) {
+            change.line = number;
             journal.changes.push_back(std::move(change));
+        } else if (ParseWritten(f, written)) {
+            written.line = number;
+            journal.written.push_back(std::move(written));
         } else {
             journal.damaged.push_back(number);
         }
@@ -105,10 +181,18 @@ Journal ParseJournal(std::string_view text) {
     return journal;
 }
 
-std::string FormatBegun(uint64_t fileTime) {
-    char hex[24];
-    std::snprintf(hex, sizeof hex, "%016llX", static_cast<unsigned long long>(fileTime));
-    return std::string(kBegunTag) + "\t" + hex + std::string(kLineEnd);
+std::string_view JournalLine(std::string_view text, size_t number) {
+    for (size_t n = 1; !text.empty(); ++n) {
+        const size_t end = text.find(kLineEnd);
+        if (n == number) {
+            return text.substr(0, end);
+        }
+        if (end == std::string_view::npos) {
+            break;
+        }
+        text.remove_prefix(end + kLineEnd.size());
+    }
+    return {};
 }
 
 bool IsWorkFileName(std::string_view name) {
@@ -147,6 +231,13 @@ int SetNumber(std::string_view name) {
         n = n * 10 + (c - '0');
     }
     return n;
+}
+
+bool IsRetiredSetName(std::string_view name) {
+    const std::string_view suffix = kRetiredSuffix;
+    return name.size() > suffix.size() &&
+           Upper(name.substr(name.size() - suffix.size())) == suffix &&
+           SetNumber(name.substr(0, name.size() - suffix.size())) > 0;
 }
 
 std::vector<int> SetsToPrune(std::vector<int> numbers, size_t keep) {

@@ -3,13 +3,19 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <map>
 #include <set>
 #include <string_view>
 
+#include "archiver/command.h"
 #include "backup/backup_set.h"
 #include "backup/journal.h"
+#include "backup/paths.h"
+#include "backup/product_folders.h"
+#include "backup/set_security.h"
 #include "backup/texts.h"
 #include "framework/handles.h"
+#include "replace/crc32.h"
 #include "replace/replace_file.h"
 #include "text/cp932.h"
 
@@ -19,42 +25,121 @@ namespace {
 
 // Beside the file it will replace, so that the last step is a rename on one volume.
 constexpr char kRestoreTemp[] = ".~RENOVO";
+// "name.KEPT", "name.KEPT2", ... "name.KEPT99".
+constexpr int kKeptNames = 99;
 
-std::string ReadWhole(const std::string& path, bool& ok) {
-    framework::File file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    std::string text;
-    ok = static_cast<bool>(file);
+bool ReadAll(HANDLE file, std::string& text) {
     char buffer[65536];
-    for (DWORD got = 1; ok && got > 0;) {
-        ok = ReadFile(file.Get(), buffer, sizeof buffer, &got, nullptr) != 0;
-        text.append(buffer, ok ? got : 0);
+    for (DWORD got = 1; got > 0;) {
+        if (!ReadFile(file, buffer, sizeof buffer, &got, nullptr)) {
+            return false;
+        }
+        text.append(buffer, got);
     }
-    return text;
+    return true;
 }
 
 bool Exists(const std::string& path) {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+// Size and CRC-32 of a file as it is now; false when it cannot be read.
+bool Measure(const std::string& path, uint64_t& size, uint32_t& crc) {
+    framework::File file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                     nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    LARGE_INTEGER length{};
+    if (!file || !GetFileSizeEx(file.Get(), &length)) {
+        return false;
+    }
+    size = static_cast<uint64_t>(length.QuadPart);
+    crc = 0;
+    char buffer[65536];
+    for (DWORD got = 1; got > 0;) {
+        if (!ReadFile(file.Get(), buffer, sizeof buffer, &got, nullptr)) {
+            return false;
+        }
+        crc = replace::Crc32(crc, buffer, got);
+    }
+    return true;
+}
+
+enum class Since { kUnchanged, kChanged, kUnreadable };
+
+// Whether the file differs from what the update left in it, and from the old content the set
+// keeps for it (`saved`, may be empty): a file already put back by an earlier attempt is no
+// change of the user's. One that cannot be read is not touched: its change could be lost.
+Since ChangedSince(const Written& written, const std::string& saved) {
+    const DWORD attributes = GetFileAttributesA(written.path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        return Since::kUnchanged;
+    }
+    uint64_t size = 0;
+    uint32_t crc = 0;
+    if (!Measure(written.path, size, crc)) {
+        return Since::kUnreadable;
+    }
+    if (size == written.size && crc == written.crc) {
+        return Since::kUnchanged;
+    }
+    uint64_t savedSize = 0;
+    uint32_t savedCrc = 0;
+    const bool putBack = !saved.empty() && Measure(saved, savedSize, savedCrc) &&
+                         savedSize == size && savedCrc == crc;
+    return putBack ? Since::kUnchanged : Since::kChanged;
+}
+
+// A name beside `path` that nothing holds yet; `make` creates it, and fails when the name is
+// taken meanwhile.
+template <typename Make>
+std::string KeepUnderFreeName(const std::string& path, Make make) {
+    for (int n = 1; n <= kKeptNames; ++n) {
+        const std::string name = path + kKeptSuffix + (n == 1 ? std::string() : std::to_string(n));
+        if (!Exists(name) && make(name)) {
+            return name;
+        }
+    }
+    return {};
+}
+
+// A second name for the content the user gave the file; a copy that has reached the disk where
+// links are missing. The file itself stays, for the old one to be put over it in one step.
+std::string KeepCopy(const std::string& path) {
+    return KeepUnderFreeName(path, [&](const std::string& name) {
+        return CreateHardLinkA(name.c_str(), path.c_str(), nullptr) ||
+               replace::ReplaceWithCopy(path, name);
+    });
+}
+
+// A file the update created: renamed rather than removed.
+std::string KeepByRenaming(const std::string& path) {
+    return KeepUnderFreeName(
+        path, [&](const std::string& name) { return MoveFileA(path.c_str(), name.c_str()) != 0; });
+}
+
 // The saved file keeps its name in the set until the set is retired, so that a restore that
 // stops part-way can be run again. A file is replaced only once its old content is kept: one
-// whose line has no kept file was never reached, and is as it was.
+// whose line has no kept file was never reached, and is as it was. A copy is flushed to the
+// disk before its rename, as every new file is (replace::NewFile).
 bool PutBack(const std::string& saved, const std::string& target) {
-    if (!Exists(saved)) {
+    const DWORD attributes = GetFileAttributesA(saved.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
         return true;
     }
     const std::string temp = target + kRestoreTemp;
-    DeleteFileA(temp.c_str());
-    if (!CreateHardLinkA(temp.c_str(), saved.c_str(), nullptr) &&
-        !CopyFileA(saved.c_str(), temp.c_str(), FALSE)) {
+    DeleteFileA(temp.c_str());  // an earlier attempt's, or a link: never followed
+    if (CreateHardLinkA(temp.c_str(), saved.c_str(), nullptr)) {
+        const bool moved = replace::MoveOver(temp, target);
+        // A rename between two names of one file does nothing (a second attempt after a
+        // partial restore meets exactly that): the temporary name must go all the same.
+        DeleteFileA(temp.c_str());
+        return moved;
+    }
+    if (!replace::ReplaceWithCopy(saved, target)) {
         return false;
     }
-    const bool moved = replace::MoveOver(temp, target);
-    // A rename between two names of one file does nothing (a second attempt after a partial
-    // restore meets exactly that): the temporary name must go all the same.
-    DeleteFileA(temp.c_str());
-    return moved;
+    const DWORD kept = attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY);
+    SetFileAttributesA(target.c_str(), kept != 0 ? kept : FILE_ATTRIBUTE_NORMAL);
+    return true;
 }
 
 bool RemoveCreated(const std::string& path) {
@@ -62,27 +147,14 @@ bool RemoveCreated(const std::string& path) {
         return true;
     }
     const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (IsLink(attributes)) {
+        return false;
+    }
     SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
     if (DeleteFileA(path.c_str())) {
         return true;
     }
     SetFileAttributesA(path.c_str(), attributes);
-    return false;
-}
-
-bool Undo(const std::string& set, const Change& change) {
-    switch (change.kind) {
-        case ChangeKind::kSaved:
-            return PutBack(set + "\\" + change.saved, change.path);
-        case ChangeKind::kCreated:
-            return RemoveCreated(change.path);
-        case ChangeKind::kFolder:
-            // Removed only when empty: what else is in it was not the update's.
-            RemoveDirectoryA(change.path.c_str());
-            return true;
-        case ChangeKind::kReadOnly:
-            return true;  // see MarkReadOnly
-    }
     return false;
 }
 
@@ -122,6 +194,7 @@ void RemoveLeftovers(const Journal& journal, std::vector<std::string>& failed) {
         framework::FindHandle find(FindFirstFileA((folder + "*").c_str(), &entry));
         for (bool more = static_cast<bool>(find); more; more = FindNextFileA(find.Get(), &entry)) {
             const bool leftover = !(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+                                  !IsLink(entry.dwFileAttributes) &&
                                   IsWorkFileName(entry.cFileName) &&
                                   Latest(entry) + kTimeSlack >= journal.begun;
             if (leftover && !RemoveCreated(folder + entry.cFileName)) {
@@ -139,7 +212,7 @@ void MarkReadOnly(const Journal& journal, std::vector<std::string>& failed) {
             continue;
         }
         const DWORD attributes = GetFileAttributesA(change.path.c_str());
-        if (attributes == INVALID_FILE_ATTRIBUTES ||
+        if (attributes == INVALID_FILE_ATTRIBUTES || IsLink(attributes) ||
             !SetFileAttributesA(change.path.c_str(), attributes | FILE_ATTRIBUTE_READONLY)) {
             failed.push_back(change.path);
         }
@@ -154,30 +227,231 @@ void Retire(const std::string& set) {
     }
 }
 
+// The same folder, however it is spelled (a short name, another case): its volume and index.
+bool SameFolder(const std::string& a, const std::string& b) {
+    BY_HANDLE_FILE_INFORMATION info[2]{};
+    const std::string* paths[] = {&a, &b};
+    for (int i = 0; i < 2; ++i) {
+        framework::File folder(CreateFileA(paths[i]->c_str(), FILE_READ_ATTRIBUTES,
+                                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                           nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
+                                           nullptr));
+        if (!folder || !GetFileInformationByHandle(folder.Get(), &info[i])) {
+            return false;
+        }
+    }
+    return info[0].dwVolumeSerialNumber == info[1].dwVolumeSerialNumber &&
+           info[0].nFileIndexHigh == info[1].nFileIndexHigh &&
+           info[0].nFileIndexLow == info[1].nFileIndexLow;
+}
+
+// What a restore reads before it changes anything.
+class Plan {
+public:
+    Plan(const std::string& productFolder, RestoreOutcome& outcome)
+        : product_(productFolder), outcome_(outcome) {}
+
+    // false: refused (the outcome says why); nothing was changed.
+    bool Read() {
+        const std::string& set = outcome_.set;
+        set_ = HoldFolder(set, FILE_LIST_DIRECTORY | READ_CONTROL);
+        if (!set_) {
+            return Refuse(Refusal::kLink, set, "the set folder is no plain folder");
+        }
+        const std::string journalPath = set + "\\" + kJournalName;
+        // Shared for reading only: no one writes it while it is checked and read.
+        framework::File journal(CreateFileA(journalPath.c_str(), GENERIC_READ | READ_CONTROL,
+                                            FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                            FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+        const DWORD openError = GetLastError();
+        if (RunIsElevated()) {
+            std::string why = WhyOthersMayChangeOpen(set_.Get());
+            if (why.empty() && journal) {
+                why = WhyOthersMayChangeOpen(journal.Get());
+                why = why.empty() ? why : kJournalName + std::string(": ") + why;
+            }
+            if (!why.empty()) {
+                return Refuse(Refusal::kNotAdminOnly, set, why);
+            }
+        }
+        // A set without a journal is one whose run was killed before its first line.
+        if (!journal && openError != ERROR_FILE_NOT_FOUND) {
+            return Refuse(Refusal::kDamaged, journalPath,
+                          "cannot be read (error " + std::to_string(openError) + ")");
+        }
+        if (journal &&
+            (IsLink(GetFileAttributesA(journalPath.c_str())) || !ReadAll(journal.Get(), text_))) {
+            return Refuse(Refusal::kDamaged, journalPath, "cannot be read");
+        }
+        journal_ = ParseJournal(text_);
+        return Check(journalPath);
+    }
+
+    const Journal& journal() const { return journal_; }
+    Since Changed(const Change& change) const {
+        const auto written = lastWritten_.find(text::ToUpperAscii(change.path));
+        if (written == lastWritten_.end()) {
+            return Since::kUnchanged;  // never reached, or a set made before WRITTEN lines
+        }
+        const std::string saved =
+            change.kind == ChangeKind::kSaved ? outcome_.set + "\\" + change.saved : std::string();
+        return ChangedSince(*written->second, saved);
+    }
+    // Let go before the set is renamed.
+    void Release() { set_.Reset(); }
+
+private:
+    bool Refuse(Refusal refusal, const std::string& what, const std::string& why) {
+        outcome_.refusal = refusal;
+        outcome_.refused = what;
+        outcome_.why = why;
+        return false;
+    }
+    bool Damaged(const std::string& journalPath, size_t line, const std::string& why) {
+        return Refuse(Refusal::kDamaged, journalPath,
+                      "line " + std::to_string(line) + " (" +
+                          std::string(JournalLine(text_, line)) + "): " + why);
+    }
+
+    bool Check(const std::string& journalPath) {
+        if (!journal_.damaged.empty()) {
+            return Damaged(journalPath, journal_.damaged.front(), "names no change");
+        }
+        if (!journal_.settings.empty() && !archiver::IsSafeBareName(journal_.settings)) {
+            return Damaged(journalPath, journal_.settingsLine, "names no settings file");
+        }
+        folders_ = ProductFolders(product_, journal_.settings);
+        if (!folders_.roots().empty()) {
+            productRoots_.push_back(folders_.roots().front());
+        }
+        if (!journal_.product.empty()) {
+            if (!IsPlainFullPath(journal_.product)) {
+                return Damaged(journalPath, journal_.productLine, "names no product folder");
+            }
+            // The run may have spelled the folder otherwise (a short name): the same folder.
+            if (SameFolder(journal_.product, product_)) {
+                folders_.AddRoot(journal_.product);
+                productRoots_.push_back(WithoutTrailingSeparator(journal_.product));
+            }
+        }
+        for (const Change& change : journal_.changes) {
+            if (!folders_.Allows(change.path)) {
+                return Damaged(journalPath, change.line, "outside the product's folders");
+            }
+        }
+        for (const Written& written : journal_.written) {
+            if (!folders_.Allows(written.path)) {
+                return Damaged(journalPath, written.line, "outside the product's folders");
+            }
+            lastWritten_[text::ToUpperAscii(written.path)] = &written;
+        }
+        for (const Change& change : journal_.changes) {
+            const std::string saved = outcome_.set + "\\" + change.saved;
+            const DWORD attributes = change.kind == ChangeKind::kSaved
+                                         ? GetFileAttributesA(saved.c_str())
+                                         : INVALID_FILE_ATTRIBUTES;
+            if (attributes != INVALID_FILE_ATTRIBUTES &&
+                (IsLink(attributes) || (attributes & FILE_ATTRIBUTE_DIRECTORY))) {
+                return Damaged(journalPath, change.line, "its kept file is no plain file");
+            }
+            if (!NoLinkOnTheWay(change)) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+    // Below the product folder, every folder under it up to the path, and the path itself; in
+    // a voice or master folder elsewhere, that folder too.
+    bool NoLinkOnTheWay(const Change& change) {
+        const std::string root = folders_.RootOf(change.path);
+        std::vector<std::string> way = FoldersBetween(root, change.path);
+        if (std::none_of(productRoots_.begin(), productRoots_.end(),
+                         [&](const std::string& p) { return text::EqualsIgnoreCase(p, root); })) {
+            way.insert(way.begin(), root);
+        }
+        way.push_back(change.path);
+        for (const std::string& folder : way) {
+            if (IsLink(GetFileAttributesA(folder.c_str()))) {
+                return Refuse(Refusal::kLink, folder,
+                              "a junction or symbolic link on the way to " + change.path);
+            }
+        }
+        return true;
+    }
+
+    std::string product_;
+    RestoreOutcome& outcome_;
+    framework::File set_;  // held, so that the set checked is the set acted on
+    std::string text_;
+    Journal journal_;
+    Confinement folders_;
+    std::vector<std::string> productRoots_;  // the product folder as named here and by the run
+    std::map<std::string, const Written*> lastWritten_;
+};
+
+// Keeps a changed file's content, then undoes the change. false: not undone.
+bool Undo(const Plan& plan, const std::string& set, const Change& change, RestoreOutcome& outcome) {
+    const bool replaced = change.kind == ChangeKind::kSaved || change.kind == ChangeKind::kCreated;
+    const Since since = replaced ? plan.Changed(change) : Since::kUnchanged;
+    if (since == Since::kUnreadable) {
+        return false;
+    }
+    const bool changed = since == Since::kChanged;
+    switch (change.kind) {
+        case ChangeKind::kSaved: {
+            if (changed && Exists(set + "\\" + change.saved)) {
+                const std::string kept = KeepCopy(change.path);
+                if (kept.empty()) {
+                    return false;
+                }
+                outcome.kept.push_back({change.path, kept});
+            }
+            return PutBack(set + "\\" + change.saved, change.path);
+        }
+        case ChangeKind::kCreated: {
+            if (changed) {
+                const std::string kept = KeepByRenaming(change.path);
+                if (!kept.empty()) {
+                    outcome.kept.push_back({change.path, kept});
+                }
+                return !kept.empty();
+            }
+            return RemoveCreated(change.path);
+        }
+        case ChangeKind::kFolder:
+            // Removed only when empty: what else is in it was not the update's.
+            RemoveDirectoryA(change.path.c_str());
+            return true;
+        case ChangeKind::kReadOnly:
+            return true;  // see MarkReadOnly
+    }
+    return false;
+}
+
 }  // namespace
 
 RestoreOutcome RestoreNewestSet(const std::string& productFolder) {
     RestoreOutcome outcome;
-    const std::string set = NewestSet(productFolder);
-    if (set.empty()) {
+    outcome.set = NewestSet(productFolder);
+    if (outcome.set.empty()) {
         return outcome;
     }
     outcome.found = true;
-    const std::string journalPath = set + "\\" + kJournalName;
-    bool read = false;
-    const std::string text = ReadWhole(journalPath, read);
-    const Journal journal = ParseJournal(text);
-    if ((!read && Exists(journalPath)) || !journal.damaged.empty()) {
-        outcome.failed.push_back(journalPath);
+    Plan plan(productFolder, outcome);
+    if (!plan.Read()) {
+        return outcome;
     }
+    const Journal& journal = plan.journal();
     RemoveLeftovers(journal, outcome.failed);
     for (auto change = journal.changes.rbegin(); change != journal.changes.rend(); ++change) {
-        if (!Undo(set, *change)) {
+        if (!Undo(plan, outcome.set, *change, outcome)) {
             outcome.failed.push_back(change->path);
         }
     }
+    plan.Release();
     if (outcome.failed.empty()) {
-        Retire(set);
+        Retire(outcome.set);
     }
     MarkReadOnly(journal, outcome.failed);
     return outcome;

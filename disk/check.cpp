@@ -234,6 +234,10 @@ private:
         if (f.subFolder.empty() || f.subFolder.back() != '\\') {
             Warn(l, "the subfolder does not end with \\");
         }
+        if (!engine::SubFolderStaysInside(f.subFolder)) {
+            Error(l, "the subfolder " + ForConsole(f.subFolder) +
+                         " leaves the installation folder: Renovo refuses the update");
+        }
         if (text::AtoiRule(f.kind) != 1) {
             if (!Find(dir, name)) {
                 Error(l, ForConsole(name) + " is not on disk " + std::to_string(d));

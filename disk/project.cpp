@@ -3,6 +3,7 @@
 
 #include "disk/disk.h"
 #include "disk/platform.h"
+#include "engine/manifest.h"
 #include "text/cp932.h"
 #include "text/line_reader.h"
 
@@ -32,19 +33,10 @@ std::vector<std::string> SplitCommas(const std::string& s) {
     }
 }
 
-// A relative folder with no ".." part: what it receives stays inside the installation folder.
+// A relative folder with no ".." part, whichever separator: what it receives stays inside
+// the installation folder, as the update run requires.
 bool InsideFolder(const std::string& sub) {
-    if (sub.empty() || sub[0] == '\\' || sub.find(':') != std::string::npos) {
-        return false;
-    }
-    for (size_t from = 0; from < sub.size();) {
-        size_t sep = text::FindChar(sub, '\\', from);
-        if (sub.substr(from, sep - from) == "..") {
-            return false;
-        }
-        from = sep == std::string::npos ? sub.size() : sep + 1;
-    }
-    return true;
+    return !sub.empty() && engine::SubFolderStaysInside(sub);
 }
 
 class Parser {

@@ -40,14 +40,49 @@ bool InstallLogOpen() {
     return static_cast<bool>(g_log);
 }
 
-std::string Cp932ToUtf8(const std::string& text) {
-    if (text.empty()) {
-        return {};
-    }
+namespace {
+
+std::wstring Cp932ToWide(const std::string& text) {
     const int size = static_cast<int>(text.size());
     const int wide = MultiByteToWideChar(932, 0, text.data(), size, nullptr, 0);
     std::wstring w(static_cast<size_t>(wide), L'\0');
     MultiByteToWideChar(932, 0, text.data(), size, w.data(), wide);
+    return w;
+}
+
+std::string WideToUtf8(const std::wstring& w) {
+    const int wide = static_cast<int>(w.size());
+    if (wide == 0) {
+        return {};
+    }
+    const int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), wide, nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, w.data(), wide, out.data(), n, nullptr, nullptr);
+    return out;
+}
+
+}  // namespace
+
+std::string EscapeForLog(const std::string& text) {
+    std::wstring w = Cp932ToWide(text);
+    for (wchar_t& c : w) {
+        if (c < 0x20) {
+            c = static_cast<wchar_t>(0x2400 + c);  // ␀ … ␟: CR ␍, LF ␊, TAB ␉
+        } else if (c == 0x7F) {
+            c = 0x2421;  // ␡
+        } else if ((c >= 0x80 && c <= 0x9F) || c == 0x2028 || c == 0x2029) {
+            c = 0xFFFD;  // C1 controls and the separators some readers take as line breaks
+        }
+    }
+    return WideToUtf8(w);
+}
+
+std::string Cp932ToUtf8(const std::string& text) {
+    if (text.empty()) {
+        return {};
+    }
+    const std::wstring w = Cp932ToWide(text);
+    const int wide = static_cast<int>(w.size());
     const int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), wide, nullptr, 0, nullptr, nullptr);
     std::string out(static_cast<size_t>(n), '\0');
     WideCharToMultiByte(CP_UTF8, 0, w.data(), wide, out.data(), n, nullptr, nullptr);
@@ -58,8 +93,9 @@ void LogLine(const std::string& text) {
     if (!g_log) {
         return;
     }
-    // One write per line, so that lines of a run that is killed stay whole.
-    const std::string line = LocalTime() + Cp932ToUtf8(text) + "\r\n";
+    // One write per line, so that lines of a run that is killed stay whole; one event, one
+    // line, whatever an archive's member names or a journal's paths hold.
+    const std::string line = LocalTime() + EscapeForLog(text) + "\r\n";
     DWORD written = 0;
     WriteFile(g_log.Get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
 }

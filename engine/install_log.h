@@ -13,8 +13,12 @@ bool OpenInstallLog(const std::string& path);
 void CloseInstallLog();
 bool InstallLogOpen();
 
-// One line of cp932 text, written as UTF-8 after the local time.
+// One line of cp932 text, written as UTF-8 after the local time, escaped (EscapeForLog).
 void LogLine(const std::string& text);
+// `text` (cp932) as UTF-8 that holds no line break: each control character becomes its Unicode
+// control picture (CR ␍, LF ␊, TAB ␉, U+2400 to U+241F, DEL ␡), C1 controls and U+2028/2029
+// become U+FFFD.
+std::string EscapeForLog(const std::string& text);
 // "<what> failed: <system's error text> (<code>)" for the calling thread's last error.
 void LogFailure(const std::string& what, unsigned long error);
 

@@ -75,6 +75,37 @@ int ScanFileListLine(std::string_view line, FileListFields& fields) {
     return scanned;
 }
 
+bool SubFolderStaysInside(std::string_view sub) {
+    if (!sub.empty() && (sub[0] == '\\' || sub[0] == '/')) {
+        return false;
+    }
+    if (text::FindChar(sub, ':') != std::string_view::npos) {
+        return false;
+    }
+    for (size_t from = 0; from <= sub.size();) {
+        size_t end = from;
+        while (end < sub.size() && sub[end] != '\\' && sub[end] != '/') {
+            end += text::CharLength(sub, end);
+        }
+        const std::string_view part = sub.substr(from, end - from);
+        // Windows drops a part's trailing dots and blanks: "...", ". ." and ".. " are "..".
+        if (part.size() > 1 && part.find_first_not_of(". ") == std::string_view::npos) {
+            return false;
+        }
+        from = end + 1;
+    }
+    return true;
+}
+
+int FirstEscapingEntry(const UpdateContext& ctx) {
+    for (int i = 0; i < ctx.entryCount; ++i) {
+        if (!SubFolderStaysInside(ctx.entrySubFolder[i])) {
+            return i;
+        }
+    }
+    return -1;
+}
+
 void TabsToLineBreaks(std::string& s) {
     for (int n = 0; n < kTabLimit; ++n) {
         size_t tab = s.find('\t');

@@ -37,6 +37,14 @@ struct FileListFields {
 // Stops at a NUL byte, as the C scan would. Returns how many fields were scanned.
 int ScanFileListLine(std::string_view line, FileListFields& fields);
 
+// A file-list subfolder that keeps what it receives inside the installation folder: no
+// absolute, drive-relative or UNC folder (no leading separator, no ':'), and no part made of
+// dots and blanks only (".." and what Windows reads as it), whichever separator ('\' or '/')
+// divides the parts. "." and an empty subfolder stay inside.
+bool SubFolderStaysInside(std::string_view subFolder);
+// The first entry whose subfolder leaves the installation folder, or -1.
+int FirstEscapingEntry(const UpdateContext& ctx);
+
 // A TAB and the character after it become CR LF, at most 100 times, keeping the length.
 // A TAB at the very end has no character to overwrite and becomes a lone CR.
 void TabsToLineBreaks(std::string& s);

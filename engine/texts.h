@@ -16,6 +16,9 @@ inline constexpr char kAttributeFailed[] = "%sの属性更新に失敗しまし�
 inline constexpr char kSizeConversionFailed[] = "材料ｻｲｽﾞ変換が正常に更新されませんでした。";
 inline constexpr char kTypeConversionFailed[] = "材料ﾀｲﾌﾟ変換が正常に更新されませんでした。";
 inline constexpr char kUpdated[] = "システムは正常に更新されました。";
+// A file-list subfolder that leads out of the installation folder (refused before installing).
+inline constexpr char kSubFolderOutside[] =
+    "ｱｯﾌﾟﾃﾞｲﾄFDのﾌｧｲﾙ一覧のﾌｫﾙﾀﾞ %s はｲﾝｽﾄｰﾙ先ﾌｫﾙﾀﾞの外を指しているため、更新できません。";
 
 inline constexpr char kArchiveExtension[] = ".lzh";
 inline constexpr char kStartArchive[] = "START";  // takes the system number as suffix

@@ -15,6 +15,7 @@
 #include "engine/change_checks.h"
 #include "engine/command_line.h"
 #include "engine/install_log.h"
+#include "engine/manifest.h"
 #include "engine/program_folder.h"
 #include "engine/texts.h"
 #include "engine/voice_data.h"
@@ -110,8 +111,11 @@ public:
         }
         return kept;
     }
-    void AfterPutInPlace(const std::string& target, uint64_t size) override {
+    void AfterPutInPlace(const std::string& target, uint64_t size, uint32_t crc) override {
         LogLine("written " + target + " (" + std::to_string(size) + " bytes)");
+        if (backup_ != nullptr) {
+            backup_->AfterPutInPlace(target, size, crc);
+        }
     }
 
 private:
@@ -175,6 +179,12 @@ bool LocateSettingsFile(Run& run) {
 // Nothing on disk changes here; every refusal returns 0.
 int Preflight(Run& run) {
     UpdateContext& ctx = run.ctx;
+    if (const int escaping = FirstEscapingEntry(ctx); escaping >= 0) {
+        LogLine("check subfolders: failed, entry " + std::to_string(escaping + 1) + " names " +
+                ctx.entrySubFolder[escaping]);
+        Refuse(run, Format(kSubFolderOutside, ctx.entrySubFolder[escaping].c_str()).c_str());
+        return 0;
+    }
     const bool located = LocateSettingsFile(run);
     LogLine("check settings file " + ctx.settingsFile + " in " + run.folder + ": " +
             Passed(located));
@@ -345,6 +355,8 @@ struct DiskChanges {
     int end = 0;  // the entry after the disk's last
     std::vector<std::string> folders;
     std::vector<std::string> files;
+    std::string refusal;  // the archiver's text for a member name extraction would refuse
+    std::string refused;  // and its archive
 };
 
 DiskChanges ListDisk(Run& run, int i) {
@@ -358,7 +370,11 @@ DiskChanges ListDisk(Run& run, int i) {
         disk.folders.push_back(entryFolder);
         std::vector<std::string>& targets = run.entryTargets[static_cast<size_t>(e)];
         if (ctx.entryKind[e] == 1) {
-            archiver::ListTargets(SourceOnDisk(ctx, e), entryFolder, targets);
+            if (!archiver::ListTargets(SourceOnDisk(ctx, e), entryFolder, targets, &disk.refusal) &&
+                !disk.refusal.empty()) {
+                disk.refused = SourceOnDisk(ctx, e);
+                break;
+            }
         } else {
             targets.push_back(PlainTarget(run, e));
         }
@@ -449,6 +465,12 @@ bool PrepareDisk(Run& run, int i) {
         return true;
     }
     const DiskChanges disk = ListDisk(run, i);
+    if (!disk.refusal.empty()) {
+        // A name extraction would refuse: refused now, before anything opens a path made from it.
+        LogLine("archive " + disk.refused + " refused: " + disk.refusal);
+        Report(run, disk.refusal);
+        return false;
+    }
     if (checked && !CheckDisk(run, disk, first)) {
         return false;
     }
@@ -600,7 +622,7 @@ std::string OutcomeName(const Run& run, RunOutcome outcome) {
 }
 
 RunOutcome Install(Run& run, Backups backups) {
-    backup::BackupSet backup(run.folder);
+    backup::BackupSet backup(run.folder, backup::Saving::kLinkWherePossible, run.ctx.settingsFile);
     LoggedReplace observer(backups == Backups::kKept ? &backup : nullptr);
     replace::ScopedObserver keepOld(observer);
     if (backups == Backups::kKept) {

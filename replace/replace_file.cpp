@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "replace/crc32.h"
 #include "text/cp932.h"
 
 namespace replace {
@@ -142,6 +143,7 @@ bool NewFile::Write(const void* data, size_t size) {
         return false;
     }
     const char* bytes = static_cast<const char*>(data);
+    crc_ = Crc32(crc_, bytes, size);
     if (buffer_.size() + size > kBlock && !Flush()) {
         return false;
     }
@@ -177,8 +179,11 @@ bool NewFile::Finish(uint64_t size) {
     if (!Settle() || !Flush()) {
         return false;
     }
+    // Flushed before the rename that puts it in place: after a power cut the rename may be on
+    // the disk while data written without a flush is not, and the target would hold zeros.
     failed_ = written_ != size || SizeOf(file_.Get()) != size ||
-              (hasTime_ && !SetFileTime(file_.Get(), nullptr, nullptr, &time_));
+              (hasTime_ && !SetFileTime(file_.Get(), nullptr, nullptr, &time_)) ||
+              !FlushFileBuffers(file_.Get());
     // A failed close may be the last write failing.
     failed_ = !CloseHandle(file_.Release()) || failed_;
     finished_ = true;
@@ -194,7 +199,7 @@ bool NewFile::PutInPlace() {
     if (!failed_) {
         temp_.clear();
         if (g_observer != nullptr) {
-            g_observer->AfterPutInPlace(target_, written_);
+            g_observer->AfterPutInPlace(target_, written_, crc_);
         }
     }
     return Settle();

@@ -1,7 +1,8 @@
 // The one way an installed file is replaced. The new content goes to a temporary file in the
-// target's own folder, is checked complete, and is put over the target in one step (a rename
-// on the same volume), so the target always holds its old or its new content, never a part.
-// On any failure the target is exactly as it was and no temporary file is left.
+// target's own folder, is checked complete and flushed to the disk, and is put over the target
+// in one step (a rename on the same volume), so the target always holds its old or its new
+// content, never a part, even after a power cut. On any failure the target is exactly as it
+// was and no temporary file is left.
 #pragma once
 
 #include <windows.h>
@@ -30,8 +31,9 @@ public:
         }
         return true;
     }
-    // Told once `target` holds its new content of `size` bytes.
-    virtual void AfterPutInPlace(const std::string& /*target*/, uint64_t /*size*/) {}
+    // Told once `target` holds its new content: `size` bytes whose CRC-32 is `crc`.
+    virtual void AfterPutInPlace(const std::string& /*target*/, uint64_t /*size*/,
+                                 uint32_t /*crc*/) {}
 
 protected:
     ~Observer() = default;
@@ -74,9 +76,11 @@ public:
     // The last-write time the new file gets after its last byte.
     void SetLastWriteTime(const FILETIME& time);
 
-    // Writes what is buffered and closes the file; false unless it holds exactly `size`
-    // bytes, every one handed to Write.
+    // Writes what is buffered, flushes it to the disk and closes the file; false unless it
+    // holds exactly `size` bytes, every one handed to Write.
     bool Finish(uint64_t size);
+    // The CRC-32 of the bytes handed to Write so far.
+    uint32_t crc() const { return crc_; }
     // The one step: the finished file takes the target's place. A read-only target is
     // replaced too; on failure it keeps its attribute.
     bool PutInPlace();
@@ -93,6 +97,7 @@ private:
     framework::File file_;
     std::string buffer_;
     uint64_t written_ = 0;
+    uint32_t crc_ = 0;
     bool failed_ = false;
     bool finished_ = false;
     bool hasTime_ = false;

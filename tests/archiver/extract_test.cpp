@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "archiver/extract.h"
+#include "archiver/texts.h"
 #include "archiver/win32_file.h"
 #include "tests/archiver/fixture.h"
 #include "tests/support/test_support.h"
@@ -295,6 +296,39 @@ TEST(Run, ListNamesEveryMember) {
     ASSERT_EQ(r.result, 0) << r.text;
     EXPECT_NE(r.text.find("-lh7- 653C sub\\numbers.txt"), std::string::npos) << r.text;
     EXPECT_NE(r.text.find("-lh0- 2DEE binary.dat"), std::string::npos) << r.text;
+}
+
+}  // namespace
+
+namespace {
+
+// The list the backups and the checks read is made with extraction's own name test: an unsafe
+// member stops it with extraction's own text, before any path is made from the name.
+TEST(ListTargets, RefusesWhatExtractionRefusesWithItsText) {
+    TempDir dir;
+    for (const std::string bad : {"NUL", "CON.TXT", "tovaka1.ini:evil", "AUX", "COM1.DAT", "a.txt.",
+                                  "tab\tname", "dir\\LPT1"}) {
+        archiver_test::StoredArchive archive;
+        archive.Add("good.txt", "good").Add(bad, "bad");
+        WriteFile(dir / "a.lzh", archive.Bytes());
+        std::vector<std::string> targets;
+        std::string refusal;
+        EXPECT_FALSE(archiver::ListTargets(dir / "a.lzh", "C:\\P\\SYS\\", targets, &refusal))
+            << bad;
+        const archiver_test::RunResult extracted = archiver_test::RunCommand(
+            "e \"" + dir / "a.lzh" + "\" \"" + dir / "out\\" + "\"", 1024);
+        EXPECT_NE(extracted.result, 0) << bad;
+        EXPECT_EQ(refusal, extracted.text) << bad;
+        EXPECT_NE(refusal.find(std::string(archiver::kMemberLabel) + bad), std::string::npos)
+            << refusal;
+        EXPECT_EQ(targets, (std::vector<std::string>{"C:\\P\\SYS\\good.txt"})) << bad;
+    }
+    // An archive that merely cannot be read through gives no refusal: its extraction says why.
+    WriteFile(dir / "cut.lzh", ReadFile(DataFile("level0o5.lzh")).substr(0, 3000));
+    std::vector<std::string> targets;
+    std::string refusal;
+    EXPECT_FALSE(archiver::ListTargets(dir / "cut.lzh", "C:\\P\\", targets, &refusal));
+    EXPECT_TRUE(refusal.empty()) << refusal;
 }
 
 }  // namespace

@@ -187,6 +187,17 @@ std::vector<Fault> Faults() {
          "disk2", "over its capacity"},
         {"program", [](Disks&, auto& d) { std::remove((d[0] + "/RENOVO.EXE").c_str()); }, "disk1",
          "Renovo.exe is missing"},
+        // A subfolder that leads out of the installation folder, by either separator.
+        {"escaping subfolder", [](Disks& t, auto&) { t.SetLineFor(43, "1,2,M.DAT,..\\outside\\"); },
+         "info.txt:43", "leaves the installation folder"},
+        {"escaping subfolder slash", [](Disks& t, auto&) { t.SetLineFor(43, "1,2,M.DAT,21/../../x\\"); },
+         "info.txt:43", "leaves the installation folder"},
+        {"absolute subfolder", [](Disks& t, auto&) { t.SetLineFor(43, "1,2,M.DAT,C:\\x\\"); },
+         "info.txt:43", "leaves the installation folder"},
+        {"drive-relative subfolder", [](Disks& t, auto&) { t.SetLineFor(43, "1,2,M.DAT,C:x\\"); },
+         "info.txt:43", "leaves the installation folder"},
+        {"unc subfolder", [](Disks& t, auto&) { t.SetLineFor(43, "1,2,M.DAT,\\\\srv\\s\\"); },
+         "info.txt:43", "leaves the installation folder"},
     };
 }
 
@@ -203,7 +214,7 @@ TEST_P(DiskFaults, CheckReportsTheFaultWhereItIs) {
     EXPECT_NE(report.find(f.what), std::string::npos) << report;
 }
 
-INSTANTIATE_TEST_SUITE_P(EveryKind, DiskFaults, ::testing::Range(0, 16));
+INSTANTIATE_TEST_SUITE_P(EveryKind, DiskFaults, ::testing::Range(0, 21));
 
 struct Refusal {
     std::string from;
@@ -236,6 +247,8 @@ INSTANTIATE_TEST_SUITE_P(
                       Refusal{"M.DAT, 21", "HUGE", "23", "more than a disk holds"},
                       Refusal{"view = V.BMP", "view = M.DAT", "10", "can draw"},
                       Refusal{"M.DAT, 21", "M.DAT, ..\\..\\WINDOWS", "23", "stay inside"},
+                      Refusal{"M.DAT, 21", "M.DAT, 21/../../WINDOWS", "23", "stay inside"},
+                      Refusal{"M.DAT, 21", "M.DAT, 21\\...\\x", "23", "stay inside"},
                       Refusal{"digitizer = no", "digitizer = maybe", "7", "yes or no"}));
 
 TEST_F(Disks, MoreThanAHundredEntriesAreRefused) {

@@ -3,13 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <sddl.h>
 
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "backup/backup_set.h"
+#include "backup/texts.h"
 #include "framework/handles.h"
+#include "replace/replace_file.h"
 #include "tests/e2e/driver.h"
 #include "tests/support/test_support.h"
 
@@ -128,5 +131,102 @@ INSTANTIATE_TEST_SUITE_P(
                     "new",
                     true}),
     [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+
+namespace {
+
+// The restore as support staff run it on a fleet: elevated (as every program under Wine), with
+// nothing shown, and a log that says why a set was refused.
+class RestoreRefusals : public ::testing::Test {
+protected:
+    void SetUp() override {
+        product_ = dir_ / "PRODUCT\\";
+        testing_support::MakeDir(product_);
+        WriteFile(product_ + "A.DAT", "old");
+        WriteFile(outside_ / "victim.txt", "not the product's");
+        ASSERT_TRUE(::CopyFileA(e2e::WinePath(RENOVO_EXE).c_str(),
+                                (program_ / "RENOVO.EXE").c_str(), FALSE));
+        backup::BackupSet set(product_);
+        replace::ScopedObserver observer(set);
+        replace::NewFile file(product_ + "A.DAT");
+        ASSERT_TRUE(file.Write("new", 3) && file.Commit(3));
+    }
+    std::string Set() const { return backup::NewestSet(product_); }
+    // Runs /RESTORE with the log and nothing shown; the log's text.
+    std::string Restore(long code) {
+        e2e::Program program;
+        const std::string log = program_ / "restore.log";
+        EXPECT_TRUE(
+            program.Start(program_ / "RENOVO.EXE", program_.path(),
+                          "/RESTORE \"" + product_ + "\" /VERYSILENT \"/LOG=" + log + "\""));
+        EXPECT_EQ(program.WaitExit(), code);
+        return ReadFile(log);
+    }
+    static std::string Utf8(const std::string& cp932) {
+        const int wide =
+            ::MultiByteToWideChar(932, 0, cp932.data(), static_cast<int>(cp932.size()), nullptr, 0);
+        std::wstring w(static_cast<size_t>(wide), L'\0');
+        ::MultiByteToWideChar(932, 0, cp932.data(), static_cast<int>(cp932.size()), w.data(), wide);
+        const int n =
+            ::WideCharToMultiByte(CP_UTF8, 0, w.data(), wide, nullptr, 0, nullptr, nullptr);
+        std::string out(static_cast<size_t>(n), '\0');
+        ::WideCharToMultiByte(CP_UTF8, 0, w.data(), wide, out.data(), n, nullptr, nullptr);
+        return out;
+    }
+
+    TempDir dir_;
+    TempDir program_;
+    TempDir outside_;
+    std::string product_;
+};
+
+TEST_F(RestoreRefusals, ASetUsersMayWriteIsRefusedAndNothingChanges) {
+    PSECURITY_DESCRIPTOR sd = nullptr;
+    ASSERT_TRUE(::ConvertStringSecurityDescriptorToSecurityDescriptorA(
+        "D:(A;OICI;FA;;;BA)(A;OICI;0x1301bf;;;BU)(A;OICI;0x1301bf;;;WD)", SDDL_REVISION_1, &sd,
+        nullptr));
+    ASSERT_TRUE(::SetFileSecurityA(Set().c_str(), DACL_SECURITY_INFORMATION, sd));
+    ::LocalFree(sd);
+    const std::string log = Restore(1);
+    EXPECT_EQ(ReadFile(product_ + "A.DAT"), "new");
+    EXPECT_FALSE(Set().empty());
+    EXPECT_NE(log.find("restore refused, nothing changed: " + Set() +
+                       ": others than administrators may change it: S-1-1-0 may change it"),
+              std::string::npos)
+        << log;
+    char message[1024];
+    std::snprintf(message, sizeof message, backup::kSetNotAdminOnly, Set().c_str());
+    EXPECT_NE(log.find(Utf8(message)), std::string::npos) << log;
+}
+
+TEST_F(RestoreRefusals, ATamperedJournalIsRefusedNamingItsLine) {
+    const std::string journal = Set() + "\\" + backup::kJournalName;
+    WriteFile(journal, ReadFile(journal) + "NEW\t" + outside_ / "victim.txt" + "\r\n");
+    const std::string log = Restore(1);
+    EXPECT_EQ(ReadFile(product_ + "A.DAT"), "new");
+    EXPECT_EQ(ReadFile(outside_ / "victim.txt"), "not the product's");
+    // The line, its TAB escaped: one event, one line.
+    EXPECT_NE(log.find(": damaged: line 5 (NEW\xE2\x90\x89" + outside_ / "victim.txt" +
+                       "): outside the product's folders"),
+              std::string::npos)
+        << log;
+}
+
+TEST_F(RestoreRefusals, AFileChangedSinceTheUpdateIsKeptAndNamed) {
+    WriteFile(product_ + "A.DAT", "the user's");
+    const std::string log = Restore(0);
+    EXPECT_EQ(ReadFile(product_ + "A.DAT"), "old");
+    EXPECT_EQ(ReadFile(product_ + "A.DAT.KEPT"), "the user's");
+    EXPECT_TRUE(Set().empty());
+    char message[1024];
+    std::snprintf(message, sizeof message, backup::kKeptChange, (product_ + "A.DAT").c_str(),
+                  (product_ + "A.DAT.KEPT").c_str());
+    EXPECT_NE(log.find(Utf8(message)), std::string::npos) << log;
+    EXPECT_NE(log.find("changed since the update: " + product_ + "A.DAT kept as " + product_ +
+                       "A.DAT.KEPT"),
+              std::string::npos)
+        << log;
+}
 
 }  // namespace

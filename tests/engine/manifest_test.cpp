@@ -261,3 +261,33 @@ TEST_F(Manifest, MalformedFilesAreReadSafely) {
 }
 
 }  // namespace
+
+namespace {
+
+// What a file-list subfolder may be: a folder inside the installation folder, and nothing that
+// Windows would resolve outside it, whichever separator divides its parts.
+TEST(SubFolder, StaysInsideTheInstallationFolder) {
+    for (const char* inside : {"", ".\\", "SYSTEM\\", "NEW\\DEEP\\", "SYS/DATA/", "a..b\\", "..a\\",
+                               "\x95\x5C\\", "音声\\", " x\\"}) {
+        EXPECT_TRUE(engine::SubFolderStaysInside(inside)) << inside;
+    }
+    for (const char* outside :
+         {"..\\outside\\", "../outside/", "SUB\\..\\..\\x\\", "SUB/../../x/", "SUB\\../x\\", "..",
+          "...\\", ". .\\", ".. \\", "C:\\outside\\", "C:outside\\", "c:", "\\outside\\",
+          "/outside/", "\\\\server\\share\\", "//server/share/", "SUB\\x:stream\\"}) {
+        EXPECT_FALSE(engine::SubFolderStaysInside(outside)) << outside;
+    }
+}
+
+TEST(SubFolder, TheFirstEntryThatLeavesIsNamed) {
+    engine::UpdateContext ctx;
+    ctx.entryCount = 3;
+    ctx.entrySubFolder[0] = "SYSTEM\\";
+    ctx.entrySubFolder[1] = "..\\outside\\";
+    ctx.entrySubFolder[2] = "C:\\";
+    EXPECT_EQ(engine::FirstEscapingEntry(ctx), 1);
+    ctx.entryCount = 1;
+    EXPECT_EQ(engine::FirstEscapingEntry(ctx), -1);
+}
+
+}  // namespace
