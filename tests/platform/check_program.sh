@@ -117,7 +117,7 @@ description=$(grep 'VALUE "FileDescription"' <<<"$resources" || true)
 ! grep -q MFC <<<"$description" || complain "version: FileDescription names MFC"
 
 # The DLL search is narrowed through functions looked up by name (XP has neither); no DLL
-# is named for loading but those already in the process (the runtime's and kernel32), or
+# is named for loading but those already in every process (ntdll, kernel32, the runtime's), or
 # one joined to a folder ("\name.dll": loaded by its full path).
 for fn in SetDefaultDllDirectories SetDllDirectoryA; do
     LC_ALL=C grep -qa "$fn" "$program" || complain "dll search: $fn is never looked up"
@@ -126,7 +126,7 @@ imports=$(LC_ALL=C "$objdump" -p "$program" | awk '/DLL Name:/ { print tolower($
 while read -r name; do
     grep -qx "$name" <<<"$imports" && continue
     case $name in
-        kernel32.dll | msvcrt.dll | libgcc_s_dw2-1.dll) ;;  # looked up as loaded, never searched
+        ntdll.dll | kernel32.dll | msvcrt.dll | libgcc_s_dw2-1.dll) ;;  # looked up as loaded, never searched
         \\*) ;;
         *) complain "dll search: $name named in the program" ;;
     esac
