@@ -17,6 +17,7 @@
 
 #include "engine/message_seam.h"
 #include "settings/masters.h"
+#include "tests/support/answer_prober.h"
 #include "wizard/answering_run.h"
 
 namespace {
@@ -24,43 +25,8 @@ namespace {
 constexpr long long kFileBytes = 100LL << 20;  // three files: 300 MB
 constexpr int kRecordBytes = 185;
 
-double Now() {
-    LARGE_INTEGER now, freq;
-    QueryPerformanceCounter(&now);
-    QueryPerformanceFrequency(&freq);
-    return static_cast<double>(now.QuadPart) / static_cast<double>(freq.QuadPart);
-}
-
-class Prober {
-public:
-    explicit Prober(HWND window) : window_(window) {
-        thread_ = CreateThread(nullptr, 0, &Prober::Probe, this, 0, nullptr);
-    }
-    double Stop() {
-        stop_ = true;
-        WaitForSingleObject(thread_, INFINITE);
-        CloseHandle(thread_);
-        return longest_;
-    }
-
-private:
-    static DWORD WINAPI Probe(void* self) {
-        auto* p = static_cast<Prober*>(self);
-        while (!p->stop_) {
-            const double sent = Now();
-            DWORD_PTR result = 0;
-            SendMessageTimeoutA(p->window_, WM_NULL, 0, 0, SMTO_NORMAL, 60000, &result);
-            p->longest_ = std::max(p->longest_, Now() - sent);
-            Sleep(10);
-        }
-        return 0;
-    }
-
-    HWND window_;
-    HANDLE thread_ = nullptr;
-    std::atomic<bool> stop_{false};
-    double longest_ = 0;
-};
+using testing_support::AnswerProber;
+using testing_support::Now;
 
 // The seam of the window: the conversion step tells it which rule runs.
 class QuietSeam : public engine::MessageSeam {
@@ -119,9 +85,9 @@ Result Measure(HWND window, const std::string& settings, bool ownThread, bool pr
     QuietSeam inner;
     wizard::CAnsweringRun run;
     wizard::CWindowThreadSeam seam(run, inner);
-    std::unique_ptr<Prober> prober;
+    std::unique_ptr<AnswerProber> prober;
     if (probed) {
-        prober = std::make_unique<Prober>(window);
+        prober = std::make_unique<AnswerProber>(window);
         Sleep(50);
     }
     Result r;

@@ -21,14 +21,8 @@ using backup::Saving;
 using testing_support::ReadFile;
 using testing_support::TempDir;
 using testing_support::WriteFile;
+using update_test::PutInPlace;
 using update_test::Snapshot;
-
-// Through the one way an installed file is replaced, with the set as its observer.
-bool PutInPlace(BackupSet& set, const std::string& target, const std::string& content) {
-    replace::ScopedObserver observer(set);
-    replace::NewFile file(target);
-    return file.Write(content.data(), content.size()) && file.Commit(content.size());
-}
 
 DWORD Links(const std::string& path) {
     framework::File file(CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,

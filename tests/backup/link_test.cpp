@@ -21,13 +21,8 @@ using backup::BackupSet;
 using testing_support::ReadFile;
 using testing_support::TempDir;
 using testing_support::WriteFile;
+using update_test::PutInPlace;
 using update_test::Snapshot;
-
-bool PutInPlace(BackupSet& set, const std::string& target, const std::string& content) {
-    replace::ScopedObserver observer(set);
-    replace::NewFile file(target);
-    return file.Write(content.data(), content.size()) && file.Commit(content.size());
-}
 
 // The Unix path Wine maps a Windows path to (a kernel32 export of Wine's own).
 std::string UnixPath(const std::string& path) {

@@ -28,14 +28,8 @@ using testing_support::FileExists;
 using testing_support::ReadFile;
 using testing_support::TempDir;
 using testing_support::WriteFile;
+using update_test::PutInPlace;
 using update_test::Snapshot;
-
-// Through the one way an installed file is replaced, with the set as its observer.
-bool PutInPlace(BackupSet& set, const std::string& target, const std::string& content) {
-    replace::ScopedObserver observer(set);
-    replace::NewFile file(target);
-    return file.Write(content.data(), content.size()) && file.Commit(content.size());
-}
 
 std::string Journal(const std::string& product) {
     return backup::NewestSet(product) + "\\" + backup::kJournalName;

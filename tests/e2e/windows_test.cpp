@@ -14,6 +14,7 @@
 #include "lzh/encode.h"
 #include "lzh/encode_file.h"
 #include "tests/e2e/driver.h"
+#include "tests/support/answer_prober.h"
 #include "tests/support/test_support.h"
 
 namespace {
@@ -24,52 +25,8 @@ const std::string kDemo = e2e::WinePath(RENOVO_DEMO) + "\\";
 const std::string kProduct = "C:\\TOVAKA\\";
 const std::string kArtifacts = e2e::WinePath(RENOVO_ARTIFACTS) + "\\";
 
-double Now() {
-    LARGE_INTEGER now, freq;
-    ::QueryPerformanceCounter(&now);
-    ::QueryPerformanceFrequency(&freq);
-    return static_cast<double>(now.QuadPart) / static_cast<double>(freq.QuadPart);
-}
-
-// Sends WM_NULL to a window over and over from a thread of its own, as Windows and other
-// programs do, and keeps the longest wait for an answer.
-class Prober {
-public:
-    explicit Prober(HWND window) : window_(window) {
-        thread_.Reset(::CreateThread(nullptr, 0, &Prober::Probe, this, 0, nullptr));
-    }
-    ~Prober() { Stop(); }
-    double Stop() {
-        stop_ = true;
-        if (thread_) {
-            ::WaitForSingleObject(thread_.Get(), INFINITE);
-            thread_.Reset();
-        }
-        return longest_;
-    }
-    int answered() const { return answered_; }
-
-private:
-    static DWORD WINAPI Probe(void* self) {
-        auto* p = static_cast<Prober*>(self);
-        while (!p->stop_) {
-            const double sent = Now();
-            DWORD_PTR result = 0;
-            if (::SendMessageTimeoutA(p->window_, WM_NULL, 0, 0, SMTO_NORMAL, 30000, &result)) {
-                ++p->answered_;
-            }
-            p->longest_ = std::max(p->longest_, Now() - sent);
-            ::Sleep(10);
-        }
-        return 0;
-    }
-
-    HWND window_;
-    std::atomic<bool> stop_{false};
-    double longest_ = 0;
-    std::atomic<int> answered_{0};
-    framework::KernelObject thread_;
-};
+using testing_support::AnswerProber;
+using testing_support::Now;
 
 // Master records in the demo's layout, every other one a candidate of both rules.
 std::string MasterRecords(size_t bytes) {
@@ -199,7 +156,7 @@ TEST_F(LongRun, TheFrameAnswersThroughoutAConversionAndALargeMember) {
     const HWND frame = program_.Frame();
     ASSERT_NE(frame, nullptr);
     const double started = Now();
-    Prober prober(frame);
+    AnswerProber prober(frame);
     Press(confirm, IDOK);
     const e2e::Shown done = Next(300000);
     const double longest = prober.Stop();

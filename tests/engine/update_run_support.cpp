@@ -6,7 +6,9 @@
 #include <cstdlib>
 #include <stdexcept>
 
+#include "backup/backup_set.h"
 #include "backup/texts.h"
+#include "replace/replace_file.h"
 #include "tests/support/test_support.h"
 
 namespace update_test {
@@ -166,6 +168,12 @@ void FloppyDrive::Insert(int n) {
     Move(floppy_, ParkedFolder(inserted_));
     Move(ParkedFolder(n), floppy_);
     inserted_ = n;
+}
+
+bool PutInPlace(backup::BackupSet& set, const std::string& target, const std::string& content) {
+    replace::ScopedObserver observer(set);
+    replace::NewFile file(target);
+    return file.Write(content.data(), content.size()) && file.Commit(content.size());
 }
 
 }  // namespace update_test

@@ -10,6 +10,10 @@
 
 #include "engine/message_seam.h"
 
+namespace backup {
+class BackupSet;
+}
+
 namespace update_test {
 
 struct Message {
@@ -54,6 +58,10 @@ void CopyFixture(const std::string& fixture, const std::string& path);
 
 // Every file below `folder` (relative name -> content, folders as "name\").
 std::map<std::string, std::string> Snapshot(const std::string& folder);
+
+// Puts `content` in place of `target` through the one way an installed file is replaced, with
+// `set` as its observer.
+bool PutInPlace(backup::BackupSet& set, const std::string& target, const std::string& content);
 
 // Reads one value of an INI file through the profile functions ("<none>" when missing).
 std::string ProfileValue(const std::string& path, const std::string& section,

@@ -11,51 +11,15 @@
 #include <vector>
 
 #include "framework/handles.h"
+#include "tests/support/answer_prober.h"
 #include "wizard/answering_run.h"
 
 namespace {
 
 using wizard::CAnsweringRun;
 
-double Now() {
-    LARGE_INTEGER now, freq;
-    ::QueryPerformanceCounter(&now);
-    ::QueryPerformanceFrequency(&freq);
-    return static_cast<double>(now.QuadPart) / static_cast<double>(freq.QuadPart);
-}
-
-// Sends WM_NULL to a window over and over from a thread of its own, as Windows and other
-// programs do, and keeps the longest wait for an answer.
-class Prober {
-public:
-    explicit Prober(HWND window) : window_(window) {
-        thread_.Reset(::CreateThread(nullptr, 0, &Prober::Probe, this, 0, nullptr));
-    }
-    // Seconds of the longest wait.
-    double Stop() {
-        stop_ = true;
-        ::WaitForSingleObject(thread_.Get(), INFINITE);
-        return longest_;
-    }
-
-private:
-    static DWORD WINAPI Probe(void* self) {
-        auto* p = static_cast<Prober*>(self);
-        while (!p->stop_) {
-            const double sent = Now();
-            DWORD_PTR result = 0;
-            ::SendMessageTimeoutA(p->window_, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result);
-            p->longest_ = std::max(p->longest_, Now() - sent);
-            ::Sleep(5);
-        }
-        return 0;
-    }
-
-    HWND window_;
-    std::atomic<bool> stop_{false};
-    double longest_ = 0;
-    framework::KernelObject thread_;
-};
+using testing_support::AnswerProber;
+using testing_support::Now;
 
 // Work that keeps its thread busy for `seconds`, as a long conversion does.
 void BusyFor(double seconds) {
@@ -81,7 +45,7 @@ protected:
 
 // The probe itself: the same work on the window's thread leaves the window silent throughout.
 TEST_F(AnsweringRun, TheProbeSeesAWindowWhoseThreadIsBusy) {
-    Prober prober(window_);
+    AnswerProber prober(window_);
     ::Sleep(50);
     BusyFor(1.0);
     MSG msg;
@@ -91,7 +55,7 @@ TEST_F(AnsweringRun, TheProbeSeesAWindowWhoseThreadIsBusy) {
 
 TEST_F(AnsweringRun, TheWindowAnswersWhileTheWorkRuns) {
     CAnsweringRun run;
-    Prober prober(window_);
+    AnswerProber prober(window_);
     DWORD workThread = 0;
     run.Run([&] {
         workThread = ::GetCurrentThreadId();
