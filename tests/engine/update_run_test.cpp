@@ -628,7 +628,7 @@ TEST_F(UpdateRun, FailedVoiceDataEndsWithSix) {
     EXPECT_EQ(outcome, engine::RunOutcome::kStepsFailed);
     EXPECT_EQ(engine::ExitCodeOf(outcome), engine::kExitStepFailed);
     ASSERT_EQ(seam_.messages.size(), 2u);
-    EXPECT_EQ(seam_.messages[1].text, engine::kUpdated);  // as Part 1.4 has it
+    EXPECT_EQ(seam_.messages[1].text, engine::kUpdated);  // the run still ends as updated
 }
 
 // ---- Update disks in a floppy drive --------------------------------------------------------
