@@ -64,11 +64,7 @@ protected:
         voiceBefore_ = Snapshot(voice_.path());
     }
     void Add(int kind, const std::string& name, const std::string& sub) {
-        const int i = ctx_.entryCount++;
-        ctx_.entryDisk[i] = 1;
-        ctx_.entryKind[i] = kind;
-        ctx_.entryName[i] = name;
-        ctx_.entrySubFolder[i] = sub;
+        update_test::AddEntry(ctx_, 1, kind, name, sub);
     }
 
     TempDir product_;

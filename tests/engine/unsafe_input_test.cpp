@@ -51,11 +51,7 @@ protected:
         before_ = Snapshot(around_.path());
     }
     void Add(int kind, const std::string& name, const std::string& sub) {
-        const int i = ctx_.entryCount++;
-        ctx_.entryDisk[i] = 1;
-        ctx_.entryKind[i] = kind;
-        ctx_.entryName[i] = name;
-        ctx_.entrySubFolder[i] = sub;
+        update_test::AddEntry(ctx_, 1, kind, name, sub);
     }
     void ExpectOnlyMessage(const std::string& text, const char* caption) {
         ASSERT_EQ(seam_.messages.size(), 1u) << ::testing::PrintToString(seam_.Texts());

@@ -8,6 +8,7 @@
 
 #include "backup/backup_set.h"
 #include "backup/texts.h"
+#include "engine/update_context.h"
 #include "replace/replace_file.h"
 #include "tests/support/test_support.h"
 
@@ -168,6 +169,15 @@ void FloppyDrive::Insert(int n) {
     Move(floppy_, ParkedFolder(inserted_));
     Move(ParkedFolder(n), floppy_);
     inserted_ = n;
+}
+
+void AddEntry(engine::UpdateContext& ctx, int disk, int kind, const std::string& name,
+              const std::string& sub) {
+    const int i = ctx.entryCount++;
+    ctx.entryDisk[i] = disk;
+    ctx.entryKind[i] = kind;
+    ctx.entryName[i] = name;
+    ctx.entrySubFolder[i] = sub;
 }
 
 bool PutInPlace(backup::BackupSet& set, const std::string& target, const std::string& content) {

@@ -13,6 +13,9 @@
 namespace backup {
 class BackupSet;
 }
+namespace engine {
+struct UpdateContext;
+}
 
 namespace update_test {
 
@@ -58,6 +61,10 @@ void CopyFixture(const std::string& fixture, const std::string& path);
 
 // Every file below `folder` (relative name -> content, folders as "name\").
 std::map<std::string, std::string> Snapshot(const std::string& folder);
+
+// Appends a file-list entry to the manifest the run reads.
+void AddEntry(engine::UpdateContext& ctx, int disk, int kind, const std::string& name,
+              const std::string& sub);
 
 // Puts `content` in place of `target` through the one way an installed file is replaced, with
 // `set` as its observer.

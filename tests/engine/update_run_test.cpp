@@ -58,11 +58,7 @@ protected:
         WriteFile(folder + "tv2menu.ini", "");
     }
     void Add(int disk, int kind, const std::string& name, const std::string& sub) {
-        const int i = ctx_.entryCount++;
-        ctx_.entryDisk[i] = disk;
-        ctx_.entryKind[i] = kind;
-        ctx_.entryName[i] = name;
-        ctx_.entrySubFolder[i] = sub;
+        update_test::AddEntry(ctx_, disk, kind, name, sub);
     }
     // Archive entry `name` from fixture `fixture`, or a plain file with `content`.
     void AddArchive(const std::string& fixture, const std::string& name, const std::string& sub,
