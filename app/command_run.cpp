@@ -10,6 +10,7 @@
 #include "engine/program_folder.h"
 #include "engine/texts.h"
 #include "engine/update_run.h"
+#include "wizard/answering_run.h"
 #include "wizard/installed_folder.h"
 #include "wizard/progress_window.h"
 
@@ -72,12 +73,17 @@ const char* QuietName(Quiet quiet) {
                                        : "wizard";
 }
 
+// The run on a worker thread, as in the wizard; this thread owns the progress window.
 int RunUnattended(const engine::CommandLine& cl) {
     UnattendedSeam seam(cl.quiet);
     engine::UpdateContext ctx;
     engine::ReadManifestLogged(ctx);
     ctx.destFolder = cl.hasDir ? cl.dir : ProposedFolder(ctx);
-    return engine::ExitCodeOf(engine::RunUpdateOutcome(ctx, seam));
+    wizard::CAnsweringRun answering;
+    wizard::CWindowThreadSeam relayed(answering, seam);
+    engine::RunOutcome outcome = engine::RunOutcome::kRefused;
+    answering.Run([&] { outcome = engine::RunUpdateOutcome(ctx, relayed); });
+    return engine::ExitCodeOf(outcome);
 }
 
 int Refuse(const engine::CommandLine& cl, const std::string& text) {

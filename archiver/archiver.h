@@ -1,25 +1,21 @@
-// Renovo's own LZH archiver, driven by one-line commands such as
-//   e -mcwC:\WINDOWS "A:SYS01" "C:\PRODUCT\SYSTEM\"
-// 0 = the command succeeded; any other value = it failed and `output` holds the text to show.
+// Renovo's own LZH archiver, called as a function: what it tells while it works (progress,
+// each replace for the backups) goes in with the call, and the outcome with its whole message
+// comes back. Nothing lives between calls.
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
+
+namespace replace {
+class Observer;
+}
 
 namespace archiver {
 
-// Called once by each caller before its commands.
-void PrepareArchiver();
-
-// Runs `command` synchronously. Writes a zero-terminated text into `output`, never more than
-// `size` bytes, terminator included (nothing when size is 0). `owner` is the window that
-// owns any message of the archiver's own (may be null).
-int RunArchiverCommand(void* owner, const char* command, char* output, size_t size);
-
-// Told while an extraction writes, so that a caller on the user-interface thread can show
-// how far it is: the member being written and the bytes of all the archive's members
-// written so far, of their total. Called at each member's start and a few times within.
+// Told while an extraction writes: the member being written and the bytes of all the
+// archive's members written so far, of their total. Called at each member's start and a few
+// times within, on the caller's thread.
 class Progress {
 public:
     virtual void Advance(const std::string& member, uint64_t done, uint64_t total) = 0;
@@ -28,17 +24,44 @@ protected:
     ~Progress() = default;
 };
 
-// Installs `progress` for the commands run while it lives (the command is one line of text,
-// so it cannot carry it), and puts the one before it back afterwards.
-class ScopedProgress {
-public:
-    explicit ScopedProgress(Progress& progress);
-    ~ScopedProgress();
-    ScopedProgress(const ScopedProgress&) = delete;
-    ScopedProgress& operator=(const ScopedProgress&) = delete;
-
-private:
-    Progress* previous_;
+struct Callbacks {
+    Progress* progress = nullptr;           // may be null
+    replace::Observer* observer = nullptr;  // told of every file replaced; may be null
 };
+
+// The values are the support console's exit codes.
+enum class Result {
+    kDone = 0,
+    kBadCommand = 1,
+    kBadArchive = 2,   // nothing of the archive was written
+    kWriteFailed = 3,  // writing failed part-way
+};
+
+struct Outcome {
+    Result result = Result::kDone;
+    // On failure the message to show, whole: the reason, the member, the archive and what
+    // state the destination is left in, one a line. On success what was done.
+    std::string text;
+};
+
+enum class Replace {
+    kAlways,       // an installed file is replaced whatever its time
+    kUnlessNewer,  // an installed file newer than the member stays
+};
+
+// Checks every member of `archive` (the file itself, ".lzh" included; headers, names, data and
+// CRC) before writing any of them, then writes each regular file under its bare name into
+// `destination` (created when missing; with or without its trailing separator) through a
+// temporary file there.
+Outcome Extract(const std::string& archive, const std::string& destination,
+                const Callbacks& callbacks, Replace replace = Replace::kAlways);
+
+// The files an extraction of `archive` into `destination` would write, read from the member
+// headers alone; false when the archive cannot be read through. Each name is tested as
+// extraction tests it, before any path is made from it: a member extraction would refuse
+// stops the listing with false and its refusal, the archiver's own text naming the member, in
+// `refusal` (when given; empty for an archive that cannot be read through).
+bool ListTargets(const std::string& archive, const std::string& destination,
+                 std::vector<std::string>& targets, std::string* refusal = nullptr);
 
 }  // namespace archiver

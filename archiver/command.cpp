@@ -239,18 +239,6 @@ bool IsSafeBareName(std::string_view name) {
     return !IsDeviceName(name);
 }
 
-bool FormatExtractCommand(std::string_view windowsFolder, std::string_view archiveFolder,
-                          std::string_view archiveName, std::string_view destination, size_t limit,
-                          std::string& command) {
-    std::string built = "e -mcw" + std::string(windowsFolder) + " \"" + std::string(archiveFolder) +
-                        std::string(archiveName) + "\" \"" + std::string(destination) + "\"";
-    if (built.size() >= limit) {
-        return false;
-    }
-    command = std::move(built);
-    return true;
-}
-
 std::string_view SkipProgramName(std::string_view line) {
     size_t i = 0;
     if (!line.empty() && line[0] == '"') {
@@ -265,15 +253,6 @@ std::string_view SkipProgramName(std::string_view line) {
         ++i;
     }
     return line.substr(i);
-}
-
-void CopyOutput(std::string_view text, char* output, size_t size) {
-    if (size == 0 || output == nullptr) {
-        return;
-    }
-    std::string cut = text::TruncateBytes(text, size - 1);
-    cut.copy(output, cut.size());
-    output[cut.size()] = '\0';
 }
 
 }  // namespace archiver

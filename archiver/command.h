@@ -48,17 +48,7 @@ std::string JoinPath(std::string_view folder, std::string_view name);
 // ':', wildcard, quote, '<', '>', '|' or control character, no trailing dot or blank.
 bool IsSafeBareName(std::string_view name);
 
-// The extraction command `e -mcw<windows> "<folder><archive>" "<destination>"`. False, with
-// `command` untouched, when it would not fit `limit` bytes with its terminator.
-bool FormatExtractCommand(std::string_view windowsFolder, std::string_view archiveFolder,
-                          std::string_view archiveName, std::string_view destination, size_t limit,
-                          std::string& command);
-
 // The command line after the program's own name (quoted or not) and the blanks after it.
 std::string_view SkipProgramName(std::string_view commandLine);
-
-// Copies `text` into `output` as a zero-terminated string of at most `size` bytes, never
-// cutting a double-byte character in half. Nothing is written when `size` is 0.
-void CopyOutput(std::string_view text, char* output, size_t size);
 
 }  // namespace archiver

@@ -1,30 +1,32 @@
 // renovo-lzh.exe: runs the rest of its command line as one archiver command, prints the
-// archiver's text and exits with its result.
+// archiver's text whole and exits with its result.
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
-#include <vector>
 
-#include "archiver/archiver.h"
 #include "archiver/command.h"
+#include "archiver/run_command.h"
 
 namespace {
 
 void Print(HANDLE out, const std::string& text) {
-    DWORD written = 0;
-    WriteFile(out, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    for (size_t at = 0; at < text.size();) {
+        DWORD written = 0;
+        const DWORD chunk = static_cast<DWORD>(std::min<size_t>(text.size() - at, 1 << 20));
+        if (!WriteFile(out, text.data() + at, chunk, &written, nullptr) || written == 0) {
+            return;
+        }
+        at += written;
+    }
 }
 
 }  // namespace
 
 int main() {
-    std::string command(archiver::SkipProgramName(GetCommandLineA()));
-    // Listings of large archives need more room than the installer's 256 bytes.
-    std::vector<char> output(1 << 20);
-    archiver::PrepareArchiver();
-    int result =
-        archiver::RunArchiverCommand(nullptr, command.c_str(), output.data(), output.size());
-    HANDLE out = GetStdHandle(result == 0 ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE);
-    Print(out, std::string(output.data()) + "\r\n");
-    return result;
+    const archiver::Outcome outcome =
+        archiver::RunCommand(archiver::SkipProgramName(GetCommandLineA()));
+    const bool done = outcome.result == archiver::Result::kDone;
+    Print(GetStdHandle(done ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE), outcome.text + "\r\n");
+    return static_cast<int>(outcome.result);
 }

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "archiver/archiver.h"
+#include "archiver/command.h"
 #include "archiver/texts.h"
 #include "archiver/win32_file.h"
 #include "replace/replace_file.h"
@@ -14,8 +14,6 @@
 namespace archiver {
 
 namespace {
-
-Progress* g_progress = nullptr;
 
 const char* Reason(lzh::Status status) {
     switch (status) {
@@ -36,9 +34,8 @@ const char* Reason(lzh::Status status) {
     }
 }
 
-// "<reason>\nファイル: <member>\n書庫: <archive>\n<note>", most useful first, since short
-// output buffers keep only the beginning.
-Outcome Failure(int result, const std::string& reason, const std::string& member,
+// "<reason>\nファイル: <member>\n書庫: <archive>\n<note>", most useful first.
+Outcome Failure(Result result, const std::string& reason, const std::string& member,
                 const std::string& archive, const char* note) {
     std::string text = reason;
     if (!member.empty()) {
@@ -90,11 +87,10 @@ bool MemberTime(const lzh::Member& m, FILETIME& time) {
            LocalFileTimeToFileTime(&local, &time);
 }
 
-// Without -c an installed file newer than the member stays.
-bool KeepNewerTarget(const Command& command, const lzh::Member& m, const std::string& target) {
+bool KeepNewerTarget(Replace replace, const lzh::Member& m, const std::string& target) {
     WIN32_FILE_ATTRIBUTE_DATA data;
     FILETIME time;
-    return !command.replaceAlways && MemberTime(m, time) &&
+    return replace == Replace::kUnlessNewer && MemberTime(m, time) &&
            GetFileAttributesExA(target.c_str(), GetFileExInfoStandard, &data) &&
            CompareFileTime(&data.ftLastWriteTime, &time) > 0;
 }
@@ -103,16 +99,17 @@ bool KeepNewerTarget(const Command& command, const lzh::Member& m, const std::st
 // archive whole (at least one member, then its end mark), before a single file is written.
 // A copy that went wrong shows as an empty or cut file, which must not pass for an update.
 // `targets` gets the files the extraction will replace, in order.
-Outcome Verify(const Command& command, uint64_t& total, std::vector<std::string>& targets) {
-    FileSource source(command.archive);
+Outcome Verify(const std::string& archive, const std::string& destination, Replace replace,
+               uint64_t& total, std::vector<std::string>& targets) {
+    FileSource source(archive);
     if (!source.opened()) {
         bool missing = source.openError() == ERROR_FILE_NOT_FOUND ||
                        source.openError() == ERROR_PATH_NOT_FOUND;
-        return Failure(kResultBadArchive, missing ? kArchiveMissing : kArchiveUnreadable, "",
-                       command.archive, nullptr);
+        return Failure(Result::kBadArchive, missing ? kArchiveMissing : kArchiveUnreadable, "",
+                       archive, nullptr);
     }
-    if (IsEmptyFile(command.archive)) {
-        return Failure(kResultBadArchive, kArchiveEmpty, "", command.archive, kNothingWritten);
+    if (IsEmptyFile(archive)) {
+        return Failure(Result::kBadArchive, kArchiveEmpty, "", archive, kNothingWritten);
     }
     lzh::Reader reader(source);
     lzh::Member member;
@@ -122,27 +119,25 @@ Outcome Verify(const Command& command, uint64_t& total, std::vector<std::string>
         lzh::Status status = reader.Next(member);
         if (status == lzh::Status::kEnd) {
             return members > 0 ? Outcome{}
-                               : Failure(kResultBadArchive, kNoMembers, "", command.archive,
+                               : Failure(Result::kBadArchive, kNoMembers, "", archive,
                                          kNothingWritten);
         }
         if (status != lzh::Status::kOk) {
-            return Failure(kResultBadArchive, Reason(status), last, command.archive,
-                           kNothingWritten);
+            return Failure(Result::kBadArchive, Reason(status), last, archive, kNothingWritten);
         }
         last = member.path;
         total += IsRegularFile(member) ? member.originalSize : 0;
         if (const char* refusal = Refusal(member, links)) {
-            return Failure(kResultBadArchive, refusal, member.path, command.archive,
-                           kNothingWritten);
+            return Failure(Result::kBadArchive, refusal, member.path, archive, kNothingWritten);
         }
-        const std::string target = JoinPath(command.destination, member.name);
-        if (IsRegularFile(member) && !KeepNewerTarget(command, member, target)) {
+        const std::string target = JoinPath(destination, member.name);
+        if (IsRegularFile(member) && !KeepNewerTarget(replace, member, target)) {
             targets.push_back(target);
         }
         NullSink sink;
         status = IsRegularFile(member) ? reader.Extract(sink) : reader.Skip();
         if (status != lzh::Status::kOk) {
-            return Failure(kResultBadArchive, Reason(status), member.path, command.archive,
+            return Failure(Result::kBadArchive, Reason(status), member.path, archive,
                            kNothingWritten);
         }
     }
@@ -170,8 +165,14 @@ bool EnsureFolder(std::string folder) {
 // times an archive, so that showing it costs next to nothing beside the decoding.
 class CountingSink : public lzh::ByteSink {
 public:
-    CountingSink(lzh::ByteSink& inner, const std::string& member, uint64_t& done, uint64_t total)
-        : inner_(inner), member_(member), done_(done), total_(total), step_(total / 100 + 1) {
+    CountingSink(lzh::ByteSink& inner, Progress* progress, const std::string& member,
+                 uint64_t& done, uint64_t total)
+        : inner_(inner),
+          progress_(progress),
+          member_(member),
+          done_(done),
+          total_(total),
+          step_(total / 100 + 1) {
         Tell();
     }
     bool Write(const void* buf, size_t n) override {
@@ -184,13 +185,14 @@ public:
 
 private:
     void Tell() {
-        if (g_progress != nullptr) {
-            g_progress->Advance(member_, done_, total_);
+        if (progress_ != nullptr) {
+            progress_->Advance(member_, done_, total_);
         }
         next_ = done_ + step_;
     }
 
     lzh::ByteSink& inner_;
+    Progress* progress_;
     const std::string& member_;
     uint64_t& done_;
     uint64_t total_;
@@ -199,16 +201,23 @@ private:
 };
 
 // Decodes the current member into a new file beside the target; the target is replaced
-// only once the data and its CRC checked out. Returns a reason, or null.
+// only once the data and its CRC checked out. The file holds what the reader hands on, which
+// for a Macintosh member is its data fork alone, fewer bytes than the header's size. Returns a
+// reason, or null.
 const char* WriteMember(lzh::Reader& reader, const lzh::Member& m, const std::string& target,
-                        uint64_t& done, uint64_t total) {
+                        const Callbacks& callbacks, uint64_t& done, uint64_t total) {
     replace::NewFile file(target);
     if (!file.created()) {
         return kCannotWrite;
     }
     NewFileSink fileSink(file);
-    CountingSink sink(fileSink, m.name, done, total);
+    const uint64_t start = done;
+    CountingSink sink(fileSink, callbacks.progress, m.name, done, total);
     lzh::Status status = reader.Extract(sink);
+    done = start + m.originalSize;  // the whole member is behind, whatever was written of it
+    if (callbacks.progress != nullptr) {
+        callbacks.progress->Advance(m.name, done, total);
+    }
     if (status != lzh::Status::kOk) {
         return Reason(status);
     }
@@ -216,10 +225,10 @@ const char* WriteMember(lzh::Reader& reader, const lzh::Member& m, const std::st
     if (MemberTime(m, time)) {
         file.SetLastWriteTime(time);
     }
-    if (!file.Finish(m.originalSize)) {
+    if (!file.Finish(fileSink.handed())) {
         return kCannotWrite;
     }
-    return file.PutInPlace() ? nullptr : kCannotReplace;
+    return file.PutInPlace(callbacks.observer) ? nullptr : kCannotReplace;
 }
 
 std::string Padded(uint64_t n, size_t width) {
@@ -239,49 +248,42 @@ std::string Extracted(int count) {
 
 }  // namespace
 
-ScopedProgress::ScopedProgress(Progress& progress) : previous_(g_progress) {
-    g_progress = &progress;
-}
-
-ScopedProgress::~ScopedProgress() {
-    g_progress = previous_;
-}
-
-Outcome ExtractArchive(const Command& command) {
+Outcome Extract(const std::string& archive, const std::string& destination,
+                const Callbacks& callbacks, Replace replace) {
     uint64_t total = 0;
     std::vector<std::string> targets;
-    if (Outcome checked = Verify(command, total, targets); checked.result != 0) {
+    if (Outcome checked = Verify(archive, destination, replace, total, targets);
+        checked.result != Result::kDone) {
         return checked;
     }
-    if (!EnsureFolder(command.destination)) {
-        return Failure(kResultWriteFailed, kCannotCreateFolder, "", command.archive,
-                       kNothingWritten);
+    if (!EnsureFolder(destination)) {
+        return Failure(Result::kWriteFailed, kCannotCreateFolder, "", archive, kNothingWritten);
     }
-    if (!replace::AnnounceReplaces(targets)) {
-        return Failure(kResultWriteFailed, kCannotReplace, "", command.archive, kNothingWritten);
+    if (!replace::AnnounceReplaces(callbacks.observer, targets)) {
+        return Failure(Result::kWriteFailed, kCannotReplace, "", archive, kNothingWritten);
     }
-    FileSource source(command.archive);
+    FileSource source(archive);
     lzh::Reader reader(source);
     lzh::Member member;
     int written = 0;
     uint64_t done = 0;
     for (lzh::Status status; (status = reader.Next(member)) != lzh::Status::kEnd;) {
         const char* reason = status != lzh::Status::kOk ? Reason(status) : nullptr;
-        std::string target = JoinPath(command.destination, member.name);
+        std::string target = JoinPath(destination, member.name);
         if (reason == nullptr &&
-            (!IsRegularFile(member) || KeepNewerTarget(command, member, target))) {
+            (!IsRegularFile(member) || KeepNewerTarget(replace, member, target))) {
             status = reader.Skip();
             reason = status != lzh::Status::kOk ? Reason(status) : nullptr;
         } else if (reason == nullptr) {
-            reason = WriteMember(reader, member, target, done, total);
+            reason = WriteMember(reader, member, target, callbacks, done, total);
             written += reason == nullptr ? 1 : 0;
         }
         if (reason != nullptr) {
-            return Failure(kResultWriteFailed, reason, member.path, command.archive,
+            return Failure(Result::kWriteFailed, reason, member.path, archive,
                            written > 0 ? kEarlierKept : kNothingWritten);
         }
     }
-    return {0, Extracted(written)};
+    return {Result::kDone, Extracted(written)};
 }
 
 bool ListTargets(const std::string& archive, const std::string& destination,
@@ -297,7 +299,7 @@ bool ListTargets(const std::string& archive, const std::string& destination,
         if (const char* reason = Refusal(m, links)) {
             if (refusal != nullptr) {
                 *refusal =
-                    Failure(kResultBadArchive, reason, m.path, archive, kNothingWritten).text;
+                    Failure(Result::kBadArchive, reason, m.path, archive, kNothingWritten).text;
             }
             return false;
         }
@@ -311,10 +313,10 @@ bool ListTargets(const std::string& archive, const std::string& destination,
     return source.opened();
 }
 
-Outcome ListArchive(const Command& command) {
-    FileSource source(command.archive);
+Outcome ListArchive(const std::string& archive) {
+    FileSource source(archive);
     if (!source.opened()) {
-        return Failure(kResultBadArchive, kArchiveMissing, "", command.archive, nullptr);
+        return Failure(Result::kBadArchive, kArchiveMissing, "", archive, nullptr);
     }
     lzh::Reader reader(source);
     lzh::Member m;
@@ -324,13 +326,13 @@ Outcome ListArchive(const Command& command) {
             status = reader.Skip();
         }
         if (status != lzh::Status::kOk) {
-            return Failure(kResultBadArchive, Reason(status), m.path, command.archive, nullptr);
+            return Failure(Result::kBadArchive, Reason(status), m.path, archive, nullptr);
         }
         text += "\n" + Padded(m.originalSize, 9) + " " + Padded(m.packedSize, 8) + " " + m.method +
                 " " + Hex4(m.crc) + " ";
         text += m.path;
     }
-    return {0, text};
+    return {Result::kDone, text};
 }
 
 }  // namespace archiver

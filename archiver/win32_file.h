@@ -49,10 +49,16 @@ private:
 class NewFileSink : public lzh::ByteSink {
 public:
     explicit NewFileSink(replace::NewFile& file) : file_(file) {}
-    bool Write(const void* buf, size_t n) override { return file_.Write(buf, n); }
+    bool Write(const void* buf, size_t n) override {
+        handed_ += n;
+        return file_.Write(buf, n);
+    }
+    // The bytes handed on so far: the size the finished file must have.
+    uint64_t handed() const { return handed_; }
 
 private:
     replace::NewFile& file_;
+    uint64_t handed_ = 0;
 };
 
 // Swallows data: used to check a member before anything is written.

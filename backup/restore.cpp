@@ -106,7 +106,7 @@ std::string KeepUnderFreeName(const std::string& path, Make make) {
 std::string KeepCopy(const std::string& path) {
     return KeepUnderFreeName(path, [&](const std::string& name) {
         return CreateHardLinkA(name.c_str(), path.c_str(), nullptr) ||
-               replace::ReplaceWithCopy(path, name);
+               replace::ReplaceWithCopy(path, name, nullptr);
     });
 }
 
@@ -134,7 +134,7 @@ bool PutBack(const std::string& saved, const std::string& target) {
         DeleteFileA(temp.c_str());
         return moved;
     }
-    if (!replace::ReplaceWithCopy(saved, target)) {
+    if (!replace::ReplaceWithCopy(saved, target, nullptr)) {
         return false;
     }
     const DWORD kept = attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY);

@@ -2,14 +2,12 @@
 
 #include <windows.h>
 
-#include <array>
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "archiver/archiver.h"
 #include "archiver/command.h"
-#include "archiver/extract.h"
 #include "backup/backup_set.h"
 #include "backup/texts.h"
 #include "engine/change_checks.h"
@@ -31,22 +29,18 @@ namespace engine {
 
 namespace {
 
-// The archiver's output buffer holds this many bytes, terminator included. The command has no
-// limit: a product as deep as Windows takes installs.
-constexpr size_t kOutputBuffer = 256;
-
 // What one run holds besides the context.
 struct Run {
     UpdateContext& ctx;
     MessageSeam& seam;
     std::string folder;  // working copy of destFolder, completed by the settings lookup
-    std::string windowsFolder;
     Checks checks = Checks::kMade;
     int currentDisk = 1;
     bool master21Copied = false;
     int announcedThrough = -1;  // the last entry whose disk was checked and announced
     std::vector<std::vector<std::string>> entryTargets{};  // what each announced entry replaces
     backup::BackupSet* backup = nullptr;     // the run's way back, from its first change on
+    replace::Observer* observer = nullptr;   // told of every file the run replaces
     RunOutcome stop = RunOutcome::kStopped;  // how the run ends when an entry fails
     std::vector<std::string> failedSteps{};  // conversions and voice data that failed
 };
@@ -285,19 +279,13 @@ private:
 };
 
 bool ExtractArchive(Run& run, int i, const std::string& entryFolder) {
-    const std::string& name = run.ctx.entryName[i];
-    std::string command;
-    archiver::FormatExtractCommand(run.windowsFolder, ProgramFolder(), name, entryFolder, SIZE_MAX,
-                                   command);
-    std::array<char, kOutputBuffer> output{};
+    const std::string archive = SourceOnDisk(run.ctx, i);
     ArchiveProgress progress(run.seam);
-    archiver::ScopedProgress telling(progress);
-    if (archiver::RunArchiverCommand(run.seam.OwnerWindow(), command.c_str(), output.data(),
-                                     output.size()) != 0) {
-        output.back() = '\0';
-        LogLine("archive " + ProgramFolder() + name + kArchiveExtension +
-                " failed: " + output.data());
-        Report(run, output.data());
+    const archiver::Outcome outcome =
+        archiver::Extract(archive, entryFolder, {&progress, run.observer});
+    if (outcome.result != archiver::Result::kDone) {
+        LogLine("archive " + archive + " failed: " + OneLine(outcome.text));
+        Report(run, outcome.text);
         return false;
     }
     return true;
@@ -325,7 +313,7 @@ bool CopyPlainFile(Run& run, int i, const std::string& entryFolder) {
     }
     const std::string target = entryFolder + parts.fname + parts.ext;
     run.seam.ShowFile(parts.fname + parts.ext, 0, 1);
-    if (!replace::ReplaceWithCopy(source, target)) {
+    if (!replace::ReplaceWithCopy(source, target, run.observer)) {
         LogFailure("copy of " + source + " to " + target + " failed", GetLastError());
         Report(run, Format(kUpdateFailed, target.c_str()));
         return false;
@@ -510,8 +498,6 @@ bool InstallEntry(Run& run, int i) {
 }
 
 bool InstallEntries(Run& run) {
-    run.windowsFolder = WindowsFolder();
-    archiver::PrepareArchiver();
     for (int i = 0; i < run.ctx.entryCount; ++i) {
         if (run.ctx.entryKind[i] == 1) {
             ApplyStartRule(run.ctx, i);
@@ -559,7 +545,7 @@ bool RecordDigitizer(Run& run) {
         Report(run, Format(kUpdateFailed, path.c_str()));
         return false;
     }
-    if (!InstallVoiceData(run.seam, run.folder, run.ctx.settingsFile)) {
+    if (!InstallVoiceData(run.seam, run.folder, run.ctx.settingsFile, run.observer)) {
         run.failedSteps.push_back("voice data");
     }
     return true;
@@ -580,7 +566,7 @@ void ConvertMasters(Run& run) {
     const std::string path = run.folder + settings::kTovakaIni;
     run.seam.ShowConversion(kSizeConversionName);
     settings::ConversionReport report;
-    const bool size = settings::ConvertMaterialSize(path, &report) != 0;
+    const bool size = settings::ConvertMaterialSize(path, &report, run.observer) != 0;
     LogConversion("material size", path, size, report);
     if (!size) {
         run.failedSteps.push_back("material size conversion");
@@ -588,7 +574,7 @@ void ConvertMasters(Run& run) {
     }
     run.seam.ShowConversion(kTypeConversionName);
     report.clear();
-    const bool type = settings::ConvertMaterialType(path, &report) != 0;
+    const bool type = settings::ConvertMaterialType(path, &report, run.observer) != 0;
     LogConversion("material type", path, type, report);
     if (!type) {
         run.failedSteps.push_back("material type conversion");
@@ -624,7 +610,7 @@ std::string OutcomeName(const Run& run, RunOutcome outcome) {
 RunOutcome Install(Run& run, Backups backups) {
     backup::BackupSet backup(run.folder, backup::Saving::kLinkWherePossible, run.ctx.settingsFile);
     LoggedReplace observer(backups == Backups::kKept ? &backup : nullptr);
-    replace::ScopedObserver keepOld(observer);
+    run.observer = &observer;
     if (backups == Backups::kKept) {
         run.backup = &backup;
     }
@@ -646,7 +632,7 @@ RunOutcome Install(Run& run, Backups backups) {
 RunOutcome RunUpdateOutcome(UpdateContext& ctx, MessageSeam& seam, Backups backups, Checks checks) {
     LoggedSeam logged(seam);
     WaitCursor wait(logged);
-    Run run{ctx, logged, ctx.destFolder, {}, checks};
+    Run run{ctx, logged, ctx.destFolder, checks};
     LogLine("destination folder " + ctx.destFolder);
     RunOutcome outcome = RunOutcome::kRefused;
     if (Preflight(run) != 0) {

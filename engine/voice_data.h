@@ -6,21 +6,22 @@
 
 #include "engine/message_seam.h"
 
+namespace replace {
+class Observer;
+}
+
 namespace engine {
 
 // `folder` is the update run's working destination folder (ending in its separator). Shows
-// the archiver's text under "確認" when it fails, and then returns false; silently does
-// nothing without a voice folder. No path is cut to a buffer of the original's.
+// the archiver's whole text under "確認" when it fails, and then returns false; silently does
+// nothing without a voice folder. `observer` (may be null) is told of every file replaced.
 bool InstallVoiceData(MessageSeam& seam, const std::string& folder,
-                      const std::string& settingsFile);
+                      const std::string& settingsFile, replace::Observer* observer);
 
 // The folder the voice data goes into, as the settings file names it (without a separator
 // added); empty when there is none on disk, and then nothing is installed.
 std::string VoiceFolder(const std::string& folder, const std::string& settingsFile);
 // The voice archive's file below the destination folder.
 std::string VoiceArchiveFile(const std::string& folder);
-
-// The Windows folder, however long.
-std::string WindowsFolder();
 
 }  // namespace engine

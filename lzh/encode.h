@@ -45,6 +45,7 @@ struct MemberEntry {
     int64_t unixTime = 0;     // modification time, seconds since 1970 (UTC)
     uint32_t dosTime = 0;     // the same time as MS-DOS date and time of the local clock
     uint8_t attributes = 0x20;  // MS-DOS attribute byte; 0x10 is added for folders
+    uint8_t osType = 'M';       // the system that wrote it, in level 1 and 2 headers ('m': MacLHA)
 };
 
 class Writer {

@@ -7,7 +7,6 @@
 namespace lzh {
 namespace {
 
-constexpr uint8_t kOsMsdos = 'M';
 constexpr uint8_t kFolderAttribute = 0x10;
 constexpr uint8_t kExtCrc = 0x00;
 constexpr uint8_t kExtName = 0x01;
@@ -101,7 +100,7 @@ std::vector<uint8_t> Level1(const std::string& dir, const std::string& file, uin
     h.push_back(static_cast<uint8_t>(file.size()));
     h.insert(h.end(), file.begin(), file.end());
     PutLe(h, v.crc, 2);
-    h.push_back(kOsMsdos);
+    h.push_back(e.osType);
     h[0] = static_cast<uint8_t>(h.size() - 2 + 2);  // the base header ends with the next size
     uint8_t sum = 0;
     PutLe(h, ext.empty() ? 0 : ext.size() + 2, 2);
@@ -122,7 +121,7 @@ std::vector<uint8_t> Level2(const std::string& dir, const std::string& file, uin
     PutCommon(h, v, static_cast<uint32_t>(e.unixTime), 0x20);
     h.push_back(2);
     PutLe(h, v.crc, 2);
-    h.push_back(kOsMsdos);
+    h.push_back(e.osType);
     // Each extended header's size sits in the two bytes before it: PutExt writes them.
     PutExt(h, kExtCrc, std::string(2, '\0'));
     const size_t crcAt = h.size() - 2;

@@ -12,8 +12,6 @@ namespace {
 
 constexpr size_t kBlock = 64 * 1024;
 
-Observer* g_observer = nullptr;
-
 // GetTempFileNameA puts its own separator after the folder, so a target without a folder
 // part ("C:name", "name") takes the current folder of its drive as "C:." or ".".
 std::string FolderOf(const std::string& target) {
@@ -94,16 +92,8 @@ bool MoveOver(const std::string& from, const std::string& target) {
     return false;
 }
 
-ScopedObserver::ScopedObserver(Observer& observer) : previous_(g_observer) {
-    g_observer = &observer;
-}
-
-ScopedObserver::~ScopedObserver() {
-    g_observer = previous_;
-}
-
-bool AnnounceReplaces(const std::vector<std::string>& targets) {
-    return g_observer == nullptr || targets.empty() || g_observer->BeforePutInPlaceAll(targets);
+bool AnnounceReplaces(Observer* observer, const std::vector<std::string>& targets) {
+    return observer == nullptr || targets.empty() || observer->BeforePutInPlaceAll(targets);
 }
 
 NewFile::NewFile(std::string target) : target_(std::move(target)), temp_(UniqueTempFile(target_)) {
@@ -190,22 +180,22 @@ bool NewFile::Finish(uint64_t size) {
     return Settle();
 }
 
-bool NewFile::PutInPlace() {
+bool NewFile::PutInPlace(Observer* observer) {
     if (!finished_ || failed_ || temp_.empty()) {
         return false;
     }
-    failed_ = (g_observer != nullptr && !g_observer->BeforePutInPlace(target_)) ||
+    failed_ = (observer != nullptr && !observer->BeforePutInPlace(target_)) ||
               !MoveOver(temp_, target_);
     if (!failed_) {
         temp_.clear();
-        if (g_observer != nullptr) {
-            g_observer->AfterPutInPlace(target_, written_, crc_);
+        if (observer != nullptr) {
+            observer->AfterPutInPlace(target_, written_, crc_);
         }
     }
     return Settle();
 }
 
-bool ReplaceWithCopy(const std::string& source, const std::string& target) {
+bool ReplaceWithCopy(const std::string& source, const std::string& target, Observer* observer) {
     framework::File from(CreateFileA(source.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                      OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     FILETIME time;
@@ -223,7 +213,7 @@ bool ReplaceWithCopy(const std::string& source, const std::string& target) {
     }
     // A read error ends the loop as the end of the file would; the size check tells them apart.
     file.SetLastWriteTime(time);
-    return file.Commit(size);
+    return file.Commit(size, observer);
 }
 
 }  // namespace replace

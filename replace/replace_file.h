@@ -39,20 +39,6 @@ protected:
     ~Observer() = default;
 };
 
-// Installs one observer for the whole process while it lives (the archiver is reached
-// through a one-line text command, so an observer cannot be handed down to it), and puts the
-// one before it back afterwards.
-class ScopedObserver {
-public:
-    explicit ScopedObserver(Observer& observer);
-    ~ScopedObserver();
-    ScopedObserver(const ScopedObserver&) = delete;
-    ScopedObserver& operator=(const ScopedObserver&) = delete;
-
-private:
-    Observer* previous_;
-};
-
 // The new content of one target, written into a temporary file beside it. Nothing touches
 // the target before PutInPlace. The temporary file is removed as soon as a call fails, and
 // when the object goes without a successful PutInPlace.
@@ -81,10 +67,10 @@ public:
     bool Finish(uint64_t size);
     // The CRC-32 of the bytes handed to Write so far.
     uint32_t crc() const { return crc_; }
-    // The one step: the finished file takes the target's place. A read-only target is
-    // replaced too; on failure it keeps its attribute.
-    bool PutInPlace();
-    bool Commit(uint64_t size) { return Finish(size) && PutInPlace(); }
+    // The one step: the finished file takes the target's place, `observer` (may be null) told
+    // before and after. A read-only target is replaced too; on failure it keeps its attribute.
+    bool PutInPlace(Observer* observer);
+    bool Commit(uint64_t size, Observer* observer) { return Finish(size) && PutInPlace(observer); }
 
 private:
     bool Open(DWORD disposition);
@@ -104,9 +90,9 @@ private:
     FILETIME time_{};
 };
 
-// Tells the observer, if any, of the targets the caller will replace next; false: nothing may
-// be replaced. Their replaces still tell it of each one, which it may already know.
-bool AnnounceReplaces(const std::vector<std::string>& targets);
+// Tells `observer` (may be null) of the targets the caller will replace next; false: nothing
+// may be replaced. Their replaces still tell it of each one, which it may already know.
+bool AnnounceReplaces(Observer* observer, const std::vector<std::string>& targets);
 
 // Puts `from` over `target` in one step, a read-only target too (its bit back on failure);
 // no observer is asked. For files that are already complete, such as a backup put back.
@@ -114,7 +100,7 @@ bool MoveOver(const std::string& from, const std::string& target);
 
 // Copies the content and last-write time of `source` into a temporary file beside `target`,
 // checks that it is as long as the source, and puts it in place. A read error of the source
-// fails the replace as a full disk does.
-bool ReplaceWithCopy(const std::string& source, const std::string& target);
+// fails the replace as a full disk does. `observer` (may be null) is told as by PutInPlace.
+bool ReplaceWithCopy(const std::string& source, const std::string& target, Observer* observer);
 
 }  // namespace replace

@@ -76,7 +76,8 @@ bool CopyConverted(text::LineReader& reader, replace::NewFile& work, LineRule ru
 }
 
 // Any failure leaves the master file as it was and no work file behind.
-bool ConvertMasterFile(const std::string& folder, const std::string& name, LineRule rule) {
+bool ConvertMasterFile(const std::string& folder, const std::string& name, LineRule rule,
+                       replace::Observer* observer) {
     const std::string masterPath = folder + name;
     framework::File master = OpenMasterExclusive(masterPath);
     text::LineReader reader;
@@ -89,34 +90,37 @@ bool ConvertMasterFile(const std::string& folder, const std::string& name, LineR
         return false;
     }
     master.Reset();  // the master must be closed before it can be replaced
-    return work.Commit(size);
+    return work.Commit(size, observer);
 }
 
-int ConvertReported(const std::string& folder, LineRule rule, ConversionReport* report) {
+int ConvertReported(const std::string& folder, LineRule rule, ConversionReport* report,
+                    replace::Observer* observer) {
     int converted = 0;
-    const int result = ConvertMasterFolder(folder, rule, &converted);
+    const int result = ConvertMasterFolder(folder, rule, &converted, observer);
     if (report != nullptr) {
         report->push_back({folder, converted});
     }
     return result;
 }
 
-int ConvertBothFolders(const std::string& settingsPath, LineRule rule, ConversionReport* report) {
+int ConvertBothFolders(const std::string& settingsPath, LineRule rule, ConversionReport* report,
+                       replace::Observer* observer) {
     const std::vector<std::string> folders = MasterFolders(settingsPath);
-    if (ConvertReported(folders[0], rule, report) != 1) {
+    if (ConvertReported(folders[0], rule, report, observer) != 1) {
         return 0;
     }
-    return ConvertReported(folders[1], rule, report);
+    return ConvertReported(folders[1], rule, report, observer);
 }
 
 // The backups learn of the whole folder at once: one flush for all its files.
-bool AnnounceFolder(const std::string& folder, const std::vector<std::string>& names) {
+bool AnnounceFolder(const std::string& folder, const std::vector<std::string>& names,
+                    replace::Observer* observer) {
     std::vector<std::string> targets;
     targets.reserve(names.size());
     for (const std::string& name : names) {
         targets.push_back(folder + name);
     }
-    return replace::AnnounceReplaces(targets);
+    return replace::AnnounceReplaces(observer, targets);
 }
 
 }  // namespace
@@ -141,7 +145,8 @@ int ListMasterFiles(const std::string& pattern, std::vector<std::string>& names)
     return static_cast<int>(names.size());
 }
 
-int ConvertMasterFolder(const std::string& folder, LineRule rule, int* converted) {
+int ConvertMasterFolder(const std::string& folder, LineRule rule, int* converted,
+                        replace::Observer* observer) {
     // A pattern that Windows cannot take cannot be searched; the folder is reported as not
     // converted rather than passed over in silence. (The update run refuses such a product
     // before it changes anything.)
@@ -152,11 +157,11 @@ int ConvertMasterFolder(const std::string& folder, LineRule rule, int* converted
         std::vector<std::string> names;
         names.reserve(kMaxMasterNames);
         ListMasterFiles(folder + kMasterPattern, names);
-        if (!AnnounceFolder(folder, names)) {
+        if (!AnnounceFolder(folder, names, observer)) {
             return 0;
         }
         for (const std::string& name : names) {
-            if (!ConvertMasterFile(folder, name, rule)) {
+            if (!ConvertMasterFile(folder, name, rule, observer)) {
                 return 0;
             }
             if (converted != nullptr) {
@@ -174,12 +179,14 @@ std::vector<std::string> MasterFolders(const std::string& settingsPath) {
     return {prefix + kFirstMasterFolder, prefix + kSecondMasterFolder};
 }
 
-int ConvertMaterialSize(const std::string& settingsPath, ConversionReport* report) {
-    return ConvertBothFolders(settingsPath, LineRule::kSize, report);
+int ConvertMaterialSize(const std::string& settingsPath, ConversionReport* report,
+                        replace::Observer* observer) {
+    return ConvertBothFolders(settingsPath, LineRule::kSize, report, observer);
 }
 
-int ConvertMaterialType(const std::string& settingsPath, ConversionReport* report) {
-    return ConvertBothFolders(settingsPath, LineRule::kType, report);
+int ConvertMaterialType(const std::string& settingsPath, ConversionReport* report,
+                        replace::Observer* observer) {
+    return ConvertBothFolders(settingsPath, LineRule::kType, report, observer);
 }
 
 }  // namespace settings

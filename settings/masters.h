@@ -4,6 +4,10 @@
 #include <string>
 #include <vector>
 
+namespace replace {
+class Observer;
+}
+
 namespace settings {
 
 enum class LineRule { kSize, kType };
@@ -18,9 +22,12 @@ using ConversionReport = std::vector<FolderCount>;
 // Both master folders (prefix + "1\", then prefix + "21\" only when the first passed), the
 // prefix read from key "MASTER" of section "DIR" of `settingsPath`. 1 when every master file
 // found was rewritten (also when there was none), 0 otherwise. `report`, when given, gets a
-// line for each folder searched.
-int ConvertMaterialSize(const std::string& settingsPath, ConversionReport* report = nullptr);
-int ConvertMaterialType(const std::string& settingsPath, ConversionReport* report = nullptr);
+// line for each folder searched. `observer`, when given, is told of every master file replaced
+// (the run's backups).
+int ConvertMaterialSize(const std::string& settingsPath, ConversionReport* report = nullptr,
+                        replace::Observer* observer = nullptr);
+int ConvertMaterialType(const std::string& settingsPath, ConversionReport* report = nullptr,
+                        replace::Observer* observer = nullptr);
 
 // The two master folders, prefix + "1\" and prefix + "21\", the prefix read whole from key
 // "MASTER" of section "DIR" of `settingsPath`.
@@ -28,7 +35,8 @@ std::vector<std::string> MasterFolders(const std::string& settingsPath);
 
 // One pass over one master folder (ending in a backslash); `converted` counts the files
 // rewritten, also when a later one fails.
-int ConvertMasterFolder(const std::string& folder, LineRule rule, int* converted = nullptr);
+int ConvertMasterFolder(const std::string& folder, LineRule rule, int* converted = nullptr,
+                        replace::Observer* observer = nullptr);
 
 // The names (no folder) matching `pattern`, at most 1000; returns how many. A pattern that
 // Windows cannot take finds nothing.

@@ -1,79 +1,39 @@
 #include "wizard/answering_run.h"
 
+#include <deque>
 #include <exception>
 
 #include "framework/handles.h"
-#include "framework/window.h"
 
 namespace wizard {
 
 namespace {
 
-constexpr char kRelayClass[] = "RenovoRelay";
-// Sent by the run's thread: make the call in lParam.
-constexpr UINT kCall = WM_APP + 1;
 // Even with nothing to answer, the window's thread looks at its queue this often: Windows
 // counts a thread that has not looked for 5 s as hung.
 constexpr DWORD kLookInterval = 100;  // ms
-
-struct Call {
-    const std::function<void()>& call;
-    std::exception_ptr error{};
-};
+constexpr int kFileKind = 1;          // ShowFile's pictures: only the newest counts
 
 struct Job {
     const std::function<void()>& work;
     std::exception_ptr error{};
 };
 
-// Sent messages are answered inside PeekMessage; a paint is taken off the queue and painted.
-// Nothing else is taken: what was posted or typed waits, as it did while the run held the
-// thread.
-void AnswerUntil(HANDLE done) {
-    for (;;) {
-        const DWORD woke =
-            ::MsgWaitForMultipleObjects(1, &done, FALSE, kLookInterval, QS_SENDMESSAGE | QS_PAINT);
-        if (woke == WAIT_OBJECT_0) {
-            return;
-        }
-        if (woke == WAIT_FAILED) {
-            ::WaitForSingleObject(done, INFINITE);
-            return;
-        }
-        MSG msg;
-        ::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-        if (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE | PM_QS_PAINT)) {
-            ::DispatchMessageA(&msg);
-        }
-    }
-}
-
 }  // namespace
 
-class CAnsweringRun::Relay : public framework::Window {
-protected:
-    LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp) override {
-        if (msg != kCall) {
-            return Window::OnMessage(msg, wp, lp);
-        }
-        auto* call = reinterpret_cast<Call*>(lp);
-        try {
-            call->call();
-        } catch (...) {
-            call->error = std::current_exception();
-        }
-        return 0;
-    }
+struct CAnsweringRun::Queue {
+    struct Call {
+        std::function<void()> call;
+        int kind;
+    };
+    framework::CriticalSection lock;  // over `calls`
+    std::deque<Call> calls;
+    std::exception_ptr error{};  // of a posted call; window's thread only
+    const framework::KernelObject posted{::CreateEventA(nullptr, FALSE, FALSE, nullptr)};
 };
 
 CAnsweringRun::CAnsweringRun()
-    : windowThread_(::GetCurrentThreadId()), relay_(std::make_unique<Relay>()) {
-    const HINSTANCE instance = ::GetModuleHandleA(nullptr);
-    if (!framework::Window::RegisterClass(instance, kRelayClass, nullptr, nullptr) ||
-        !relay_->Create(instance, kRelayClass, "", 0, HWND_MESSAGE, nullptr)) {
-        relay_.reset();  // the run then keeps this thread, as it always did
-    }
-}
+    : windowThread_(::GetCurrentThreadId()), queue_(std::make_unique<Queue>()) {}
 
 CAnsweringRun::~CAnsweringRun() = default;
 
@@ -87,29 +47,124 @@ DWORD WINAPI CAnsweringRun::Work(void* handed) {
     return 0;
 }
 
+bool CAnsweringRun::OnThisThread() const {
+    return workThread_ == 0 || ::GetCurrentThreadId() == windowThread_;
+}
+
 void CAnsweringRun::Run(const std::function<void()>& work) {
     Job job{work};
     const framework::KernelObject thread(
-        relay_ ? ::CreateThread(nullptr, 0, &CAnsweringRun::Work, &job, 0, nullptr) : nullptr);
+        queue_->posted ? ::CreateThread(nullptr, 0, &CAnsweringRun::Work, &job, CREATE_SUSPENDED,
+                                        &workThread_)
+                       : nullptr);
     if (!thread) {
+        workThread_ = 0;
         work();
         return;
     }
+    ::ResumeThread(thread.Get());
     AnswerUntil(thread.Get());
-    if (job.error) {
-        std::rethrow_exception(job.error);
+    CarryOut();  // what the run posted last
+    workThread_ = 0;
+    const std::exception_ptr error = job.error ? job.error : queue_->error;
+    queue_->error = nullptr;
+    if (error) {
+        std::rethrow_exception(error);
+    }
+}
+
+// Sent messages are answered inside PeekMessage; a paint is taken off the queue and painted.
+// Nothing else is taken: what was posted or typed waits, as it did while the run held the
+// thread.
+void CAnsweringRun::AnswerUntil(HANDLE ended) {
+    const HANDLE objects[] = {ended, queue_->posted.Get()};
+    for (;;) {
+        const DWORD woke = ::MsgWaitForMultipleObjects(2, objects, FALSE, kLookInterval,
+                                                       QS_SENDMESSAGE | QS_PAINT);
+        if (woke == WAIT_OBJECT_0) {
+            return;
+        }
+        if (woke == WAIT_OBJECT_0 + 1) {
+            CarryOut();
+            continue;
+        }
+        if (woke == WAIT_FAILED) {
+            ::Sleep(kLookInterval);  // the run's posts are still carried out, less often
+            CarryOut();
+            continue;
+        }
+        MSG msg;
+        ::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+        if (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE | PM_QS_PAINT)) {
+            ::DispatchMessageA(&msg);
+        }
+    }
+}
+
+// One call at a time, the lock not held while it runs: a message box may take minutes. A call
+// that throws is kept to be thrown once the run has ended.
+void CAnsweringRun::CarryOut() {
+    for (;;) {
+        std::function<void()> call;
+        {
+            framework::CriticalSection::Lock held(queue_->lock);
+            if (queue_->calls.empty()) {
+                return;
+            }
+            call = std::move(queue_->calls.front().call);
+            queue_->calls.pop_front();
+        }
+        try {
+            call();
+        } catch (...) {
+            if (!queue_->error) {
+                queue_->error = std::current_exception();
+            }
+        }
+    }
+}
+
+void CAnsweringRun::Post(std::function<void()> call, int kind) {
+    if (OnThisThread()) {
+        call();
+        return;
+    }
+    bool first = false;
+    {
+        framework::CriticalSection::Lock held(queue_->lock);
+        std::deque<Queue::Call>& calls = queue_->calls;
+        first = calls.empty();
+        if (kind != 0 && !first && calls.back().kind == kind) {
+            calls.back().call = std::move(call);
+        } else {
+            calls.push_back({std::move(call), kind});
+        }
+    }
+    // The window's thread takes up the calls until none is left: only the first wakes it (an
+    // event costs the run a trip to the system, under Wine to its server).
+    if (first) {
+        ::SetEvent(queue_->posted.Get());
     }
 }
 
 void CAnsweringRun::OnWindowThread(const std::function<void()>& call) {
-    if (::GetCurrentThreadId() == windowThread_ || !relay_) {
+    if (OnThisThread()) {
         call();
         return;
     }
-    Call handed{call};
-    ::SendMessageA(relay_->Handle(), kCall, 0, reinterpret_cast<LPARAM>(&handed));
-    if (handed.error) {
-        std::rethrow_exception(handed.error);
+    const framework::KernelObject answered(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    std::exception_ptr error;
+    Post([&] {
+        try {
+            call();
+        } catch (...) {
+            error = std::current_exception();
+        }
+        ::SetEvent(answered.Get());
+    });
+    ::WaitForSingleObject(answered.Get(), INFINITE);
+    if (error) {
+        std::rethrow_exception(error);
     }
 }
 
@@ -121,27 +176,27 @@ int CWindowThreadSeam::ShowMessage(const std::string& text, const std::string& c
 }
 
 void CWindowThreadSeam::BeginWaitCursor() {
-    run_.OnWindowThread([&] { inner_.BeginWaitCursor(); });
+    run_.Post([this] { inner_.BeginWaitCursor(); });
 }
 
 void CWindowThreadSeam::EndWaitCursor() {
-    run_.OnWindowThread([&] { inner_.EndWaitCursor(); });
+    run_.Post([this] { inner_.EndWaitCursor(); });
 }
 
 void CWindowThreadSeam::ShowEntry(int number, int count, int disk, const std::string& name) {
-    run_.OnWindowThread([&] { inner_.ShowEntry(number, count, disk, name); });
+    run_.Post([this, number, count, disk, name] { inner_.ShowEntry(number, count, disk, name); });
 }
 
 void CWindowThreadSeam::ShowFile(const std::string& name, uint64_t done, uint64_t total) {
-    run_.OnWindowThread([&] { inner_.ShowFile(name, done, total); });
+    run_.Post([this, name, done, total] { inner_.ShowFile(name, done, total); }, kFileKind);
 }
 
 void CWindowThreadSeam::ShowConversion(const std::string& file) {
-    run_.OnWindowThread([&] { inner_.ShowConversion(file); });
+    run_.Post([this, file] { inner_.ShowConversion(file); });
 }
 
 void CWindowThreadSeam::EndProgress() {
-    run_.OnWindowThread([&] { inner_.EndProgress(); });
+    run_.Post([this] { inner_.EndProgress(); });
 }
 
 }  // namespace wizard

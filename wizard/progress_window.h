@@ -1,13 +1,10 @@
 // The small window that shows how far the update run is: the entry being installed and how
 // many there are, the update disk it comes from, the file being written and a bar over the
-// bytes of the entry (during the conversions, the master file being converted). The thread
-// that calls it is busy with the run, or waits for it (wizard/answering_run.h), so the window
-// lives on a thread of its own with its own message loop: the run only notes each change, and
-// the window takes the changes up a few times a second, and at once before a message of the
-// run, which it owns. Painting and taking down the window so cost the run next to nothing, and
-// making it costs the run nothing when it is made, hidden, before the run (while the last page
-// is read). The thread is started with the process's first progress window and kept for the
-// next. Its pixel layout is scaled to the system's DPI.
+// bytes of the entry (during the conversions, the master file being converted). It belongs to
+// the window's thread, like every window of the program: the run, on its own thread, posts
+// what it shows there (wizard/answering_run.h), and the window's thread paints it as it
+// answers. Made hidden before the run (while the last page is read), showing it costs the run
+// nothing. Its pixel layout is scaled to the system's DPI.
 #pragma once
 
 #include <windows.h>
@@ -30,18 +27,18 @@ public:
     // The window opens at the first thing it shows, centred over `owner` (the screen when
     // null), with no system menu and taking no input; the owner's top-level window takes no
     // input either until Close.
-    explicit CProgressWindow(HWND owner = nullptr) : owner_(owner) {}
-    // Makes the window ahead of the run, hidden; it shows at the first thing shown.
-    void Prepare();
-    ~CProgressWindow() { Close(); }
+    explicit CProgressWindow(HWND owner = nullptr);
+    ~CProgressWindow();
     CProgressWindow(const CProgressWindow&) = delete;
     CProgressWindow& operator=(const CProgressWindow&) = delete;
 
-    // Returns once the window is off the screen; its thread takes it down meanwhile.
+    // Makes the window ahead of the run, hidden; it shows at the first thing shown.
+    void Prepare();
+    // Takes the window off the screen and down.
     void Close();
     // The window messages of the run are to be owned by, so that they stand in front of it;
-    // brought up to date first, since a message is a long pause in the run. The owner while
-    // nothing has been shown.
+    // painted first, since a message is a long pause in the run. The owner while nothing has
+    // been shown.
     HWND MessageOwner();
 
     void ShowEntry(int number, int count, int disk, const std::string& name);
@@ -49,19 +46,13 @@ public:
     void ShowConversion(const std::string& file);
 
 private:
-    struct Board;  // what the run notes and the window's thread takes up; shared by both
-    class Frame;   // the window itself, on its thread
+    class Frame;  // the window itself
 
-    void Start();
-    HWND OpenedWindow();  // waits until the window is open; null when it could not open
-    static bool HandToWindowThread(const std::shared_ptr<Board>& board);
-    static DWORD WINAPI WindowThread(void* handed);
-    static std::unique_ptr<Frame> OpenFrame(void* handed);
+    Frame* Shown();  // the window, opened and shown; null when it could not open
 
     HWND owner_;
     HWND disabled_ = nullptr;
-    bool shown_ = false;  // something was shown since the window was prepared
-    std::shared_ptr<Board> board_;  // from Prepare or the first thing shown until Close
+    std::unique_ptr<Frame> frame_;  // from Prepare or the first thing shown until Close
 };
 
 }  // namespace wizard

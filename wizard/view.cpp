@@ -101,8 +101,9 @@ void CRenovoView::OnConfirmPage() {
     }
 }
 
-// The run on a thread of its own, every call it makes on this seam made on this thread: the
-// frame goes on answering Windows while a long step runs (see wizard/answering_run.h).
+// The run on a thread of its own, every call it makes on this seam made on this thread, the
+// progress posted: the frame goes on answering Windows while a long step runs (see
+// wizard/answering_run.h).
 int CRenovoView::RunUpdate() {
     struct Running {
         bool& flag;

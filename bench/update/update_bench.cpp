@@ -1,5 +1,5 @@
 // Times the update run over a prepared update disk against the same work done bare: the
-// archiver's extraction command and CopyFileA, nothing else; the run over an installed
+// archiver's extraction and CopyFileA, nothing else; the run over an installed
 // product with its backup set against the run without one, the restore against the run, the
 // space the set takes, the master conversion with its backups against it without them, and
 // the run with its progress window (made ahead, as the wizard does, or in the run, as /SILENT
@@ -30,6 +30,7 @@
 #include "engine/texts.h"
 #include "engine/update_run.h"
 #include "tests/support/test_support.h"
+#include "wizard/answering_run.h"
 #include "wizard/progress_window.h"
 
 namespace {
@@ -149,8 +150,12 @@ double TimeRun(const std::string& product, const std::vector<std::string>& archi
     ctx.digitizerOption = "1";  // the settings file is written too
     Seam seam;
     Sleep(kPageRead);
+    // On a worker thread, as in every mode; this thread owns the window and paints it.
     const double start = Now();
-    const int result = engine::RunUpdate(ctx, seam, backups, checks);
+    wizard::CAnsweringRun answering;
+    wizard::CWindowThreadSeam relayed(answering, seam);
+    int result = 0;
+    answering.Run([&] { result = engine::RunUpdate(ctx, relayed, backups, checks); });
     const double took = Now() - start;
     if (result != 1 || seam.count != 1 || seam.last != engine::kUpdated) {
         std::fprintf(stderr, "update run failed: %s\n", seam.last.c_str());
@@ -270,18 +275,18 @@ double TimeConversion(const std::string& product, bool backups) {
     MakeMasters(product + "MST");
     SettleWrites(product);
     backup::BackupSet set(product);
-    std::optional<replace::ScopedObserver> observer;
+    replace::Observer* observer = nullptr;
     if (backups) {
         // In the run the set is open from its first disk on, which keeps the settings file.
         if (!set.BeforeWriteInPlace(settings)) {
             std::fprintf(stderr, "backup set not opened\n");
             std::exit(1);
         }
-        observer.emplace(set);
+        observer = &set;
     }
     const double start = Now();
-    if (settings::ConvertMaterialSize(settings) != 1 ||
-        settings::ConvertMaterialType(settings) != 1) {
+    if (settings::ConvertMaterialSize(settings, nullptr, observer) != 1 ||
+        settings::ConvertMaterialType(settings, nullptr, observer) != 1) {
         std::fprintf(stderr, "master conversion failed\n");
         std::exit(1);
     }
@@ -292,21 +297,16 @@ double TimeBare(const std::string& disk, const std::string& dest,
                 const std::vector<std::string>& archives, const std::vector<std::string>& files) {
     testing_support::MakeDir(dest);
     SettleWrites(dest);
-    char windows[MAX_PATH + 1] = {};
     Sleep(kPageRead);
     const double start = Now();
-    GetWindowsDirectoryA(windows, sizeof windows);
-    archiver::PrepareArchiver();
     const std::string sys = dest + "SYS\\";
     const std::string dat = dest + "DAT\\";
     CreateDirectoryA(sys.c_str(), nullptr);
     CreateDirectoryA(dat.c_str(), nullptr);
-    std::array<char, 256> output{};
     for (const std::string& a : archives) {
-        const std::string command =
-            std::string("e -mcw") + windows + " \"" + disk + a + "\" \"" + sys + "\"";
-        if (archiver::RunArchiverCommand(nullptr, command.c_str(), output.data(), output.size())) {
-            std::fprintf(stderr, "archiver failed: %s\n", output.data());
+        const archiver::Outcome outcome = archiver::Extract(disk + a + ".lzh", sys, {});
+        if (outcome.result != archiver::Result::kDone) {
+            std::fprintf(stderr, "archiver failed: %s\n", outcome.text.c_str());
             std::exit(1);
         }
     }

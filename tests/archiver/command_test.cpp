@@ -156,21 +156,6 @@ TEST(JoinPath, SeparatorOnlyWhereMissing) {
     EXPECT_EQ(archiver::JoinPath("C:\\\x83\x5c", "a"), "C:\\\x83\x5c\\a");
 }
 
-TEST(FormatExtractCommand, ExactTextAndLimit) {
-    std::string cmd = "untouched";
-    ASSERT_TRUE(archiver::FormatExtractCommand("C:\\WINDOWS", "A:", "SYS01",
-                                               "C:\\PRODUCT\\SYSTEM\\", 256, cmd));
-    EXPECT_EQ(cmd, "e -mcwC:\\WINDOWS \"A:SYS01\" \"C:\\PRODUCT\\SYSTEM\\\"");
-    // 47 bytes: fits 48 with its terminator, not 47.
-    ASSERT_EQ(cmd.size(), 47u);
-    EXPECT_TRUE(archiver::FormatExtractCommand("C:\\WINDOWS", "A:", "SYS01",
-                                               "C:\\PRODUCT\\SYSTEM\\", 48, cmd));
-    std::string refused = "untouched";
-    EXPECT_FALSE(archiver::FormatExtractCommand("C:\\WINDOWS", "A:", "SYS01",
-                                                "C:\\PRODUCT\\SYSTEM\\", 47, refused));
-    EXPECT_EQ(refused, "untouched");
-}
-
 TEST(SkipProgramName, QuotedAndPlain) {
     EXPECT_EQ(archiver::SkipProgramName("renovo-lzh.exe e a b"), "e a b");
     EXPECT_EQ(archiver::SkipProgramName("\"C:\\my tools\\renovo-lzh.exe\"  e \"a b\""),
@@ -178,24 +163,6 @@ TEST(SkipProgramName, QuotedAndPlain) {
     EXPECT_EQ(archiver::SkipProgramName("\"C:\\x y\\r.exe\"e a"), "e a");
     EXPECT_EQ(archiver::SkipProgramName("r.exe"), "");
     EXPECT_EQ(archiver::SkipProgramName("\"unclosed"), "");
-}
-
-TEST(CopyOutput, NeverOverrunsNorSplitsACharacter) {
-    const std::string text = "ab\x8a\xbf";  // "ab" and one double-byte character
-    struct Case {
-        size_t size;
-        std::string expect;
-    };
-    for (const Case& c :
-         {Case{1, ""}, Case{3, "ab"}, Case{4, "ab"}, Case{5, text}, Case{9, text}}) {
-        std::string buf(10, '#');
-        archiver::CopyOutput(text, buf.data(), c.size);
-        EXPECT_EQ(std::string(buf.c_str()), c.expect) << c.size;
-        EXPECT_EQ(buf.find_first_not_of('#', c.size), std::string::npos) << "wrote past " << c.size;
-    }
-    std::string untouched(4, '#');
-    archiver::CopyOutput(text, untouched.data(), 0);
-    EXPECT_EQ(untouched, "####");
 }
 
 }  // namespace

@@ -2,8 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "archiver/extract.h"
+#include "archiver/archiver.h"
 #include "archiver/texts.h"
+#include "replace/replace_file.h"
 #include "archiver/win32_file.h"
 #include "tests/archiver/fixture.h"
 #include "tests/support/test_support.h"
@@ -224,21 +225,83 @@ TEST(Extract, UnknownMethodRefusedNothingWritten) {
     EXPECT_EQ(ListFolder(dir / "out\\"), Names{});
 }
 
-TEST(Run, FailuresAreTextsWithinTheBuffer) {
+TEST(Run, FailuresAreTextsWithTheirCodes) {
     TempDir dir;
     struct Case {
         std::string command;
-        size_t size;
-        std::string start;
+        int result;
+        std::string text;
     };
     for (const Case& c :
-         {Case{ExtractCommand(dir / "missing", dir.path()), 256, "書庫が見つかりません。"},
-          Case{ExtractCommand(dir / "missing", dir.path()), 7, "書庫が"},
-          Case{"x " + dir / "a", 256, "コマンドが正しくありません"}, Case{"", 1, ""}}) {
-        auto r = RunCommand(c.command, c.size);
-        EXPECT_NE(r.result, 0) << c.command;
-        EXPECT_EQ(r.text.rfind(c.start, 0), 0u) << r.text;
-        EXPECT_LT(r.text.size(), c.size);
+         {Case{ExtractCommand(dir / "missing", dir.path()), 2,
+               "書庫が見つかりません。\n書庫: " + dir / "missing.lzh"},
+          Case{"x " + dir / "a", 1, "コマンドが正しくありません: x"},
+          Case{"", 1, "コマンドがありません。"}}) {
+        auto r = RunCommand(c.command);
+        EXPECT_EQ(r.result, c.result) << c.command;
+        EXPECT_EQ(r.text, c.text);
+    }
+}
+
+// Refuses the n-th replace it is asked about (none when 0); takes every announcement.
+class RefuseAt : public replace::Observer {
+public:
+    explicit RefuseAt(size_t n) : n_(n) {}
+    bool BeforePutInPlace(const std::string& target) override {
+        asked.push_back(target);
+        return asked.size() != n_;
+    }
+    bool BeforePutInPlaceAll(const std::vector<std::string>& targets) override {
+        announced = targets;
+        return true;
+    }
+    Names announced;
+    Names asked;
+
+private:
+    size_t n_;
+};
+
+class LastProgress : public archiver::Progress {
+public:
+    void Advance(const std::string&, uint64_t now, uint64_t of) override {
+        EXPECT_GE(now, done);
+        done = now;
+        total = of;
+    }
+    uint64_t done = 0;
+    uint64_t total = 0;
+};
+
+// The callbacks go in with the call; a replace refused part-way ends the message with the state
+// the destination is left in.
+TEST(Extract, CallbacksAreToldAndTheLastLineTellsTheState) {
+    struct Case {
+        size_t refuseAt;
+        const char* note;  // nullptr: extracted
+        Names left;
+    };
+    for (const Case& c : {Case{1, archiver::kNothingWritten, {}},
+                          Case{2, archiver::kEarlierKept, {"numbers.txt"}},
+                          Case{0, nullptr, {"binary.dat", "numbers.txt"}}}) {
+        TempDir dir;
+        RefuseAt observer(c.refuseAt);
+        LastProgress progress;
+        const archiver::Outcome o =
+            archiver::Extract(DataFile("level0o5.lzh"), dir / "out", {&progress, &observer});
+        EXPECT_EQ(ListFolder(dir / "out\\"), c.left) << c.refuseAt;
+        if (c.note != nullptr) {
+            EXPECT_EQ(o.result, archiver::Result::kWriteFailed);
+            EXPECT_TRUE(o.text.ends_with(std::string("\n") + c.note)) << o.text;
+            continue;
+        }
+        EXPECT_EQ(o.result, archiver::Result::kDone) << o.text;
+        const Names both{dir / "out\\numbers.txt", dir / "out\\binary.dat"};
+        EXPECT_EQ(observer.announced, both);
+        EXPECT_EQ(observer.asked, both);
+        const uint64_t total = archiver_test::NumbersText().size() + 3000;
+        EXPECT_EQ(progress.total, total);
+        EXPECT_EQ(progress.done, total);
     }
 }
 
@@ -292,7 +355,7 @@ TEST(FileSource, SkipCountsOnlyTheBytesThere) {
 }
 
 TEST(Run, ListNamesEveryMember) {
-    auto r = RunCommand("l " + Quote(DataFile("level2o7.lzh")), 4096);
+    auto r = RunCommand("l " + Quote(DataFile("level2o7.lzh")));
     ASSERT_EQ(r.result, 0) << r.text;
     EXPECT_NE(r.text.find("-lh7- 653C sub\\numbers.txt"), std::string::npos) << r.text;
     EXPECT_NE(r.text.find("-lh0- 2DEE binary.dat"), std::string::npos) << r.text;
@@ -316,7 +379,7 @@ TEST(ListTargets, RefusesWhatExtractionRefusesWithItsText) {
         EXPECT_FALSE(archiver::ListTargets(dir / "a.lzh", "C:\\P\\SYS\\", targets, &refusal))
             << bad;
         const archiver_test::RunResult extracted = archiver_test::RunCommand(
-            "e \"" + dir / "a.lzh" + "\" \"" + dir / "out\\" + "\"", 1024);
+            "e \"" + dir / "a.lzh" + "\" \"" + dir / "out\\" + "\"");
         EXPECT_NE(extracted.result, 0) << bad;
         EXPECT_EQ(refusal, extracted.text) << bad;
         EXPECT_NE(refusal.find(std::string(archiver::kMemberLabel) + bad), std::string::npos)

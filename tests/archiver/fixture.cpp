@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "archiver/archiver.h"
+#include "archiver/run_command.h"
 
 namespace archiver_test {
 
@@ -54,15 +54,9 @@ std::vector<std::string> ListFolder(const std::string& folder) {
     return names;
 }
 
-RunResult RunCommand(const std::string& command, size_t outputSize) {
-    std::string output(outputSize + 16, '#');
-    RunResult r;
-    r.result = archiver::RunArchiverCommand(nullptr, command.c_str(), output.data(), outputSize);
-    r.text = output.c_str();
-    if (output.find_first_not_of('#', outputSize) != std::string::npos) {
-        r.text = "OUTPUT OVERRUN";
-    }
-    return r;
+RunResult RunCommand(const std::string& command) {
+    const archiver::Outcome outcome = archiver::RunCommand(command);
+    return {static_cast<int>(outcome.result), outcome.text};
 }
 
 uint16_t Crc16(const std::string& data) {

@@ -20,11 +20,12 @@ std::string BinaryData();
 // Names of the entries of `folder` (no "." or ".."), sorted.
 std::vector<std::string> ListFolder(const std::string& folder);
 
+// One command of the support console's language, carried out.
 struct RunResult {
     int result = 0;
     std::string text;
 };
-RunResult RunCommand(const std::string& command, size_t outputSize = 256);
+RunResult RunCommand(const std::string& command);
 
 // Builds a level-0 archive of stored (-lh0-) members with whatever names the test needs.
 class StoredArchive {

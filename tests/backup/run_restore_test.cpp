@@ -139,12 +139,10 @@ TEST(KilledRunChild, ExtractsUntilKilled) {
     }
     backup::BackupSet set(product);
     KillAtSecondMember killer(set);
-    replace::ScopedObserver observer(killer);
-    const std::string command =
-        std::string("e -mcwC:\\WINDOWS \"") + product + "START1\" \"" + product + "SYSTEM\\\"";
-    char output[256] = {};
-    archiver::RunArchiverCommand(nullptr, command.c_str(), output, sizeof output);
-    ADD_FAILURE() << "not killed: " << output;
+    const archiver::Outcome outcome = archiver::Extract(std::string(product) + "START1.lzh",
+                                                        std::string(product) + "SYSTEM\\",
+                                                        {nullptr, &killer});
+    ADD_FAILURE() << "not killed: " << outcome.text;
 }
 
 std::string ThisProgram() {

@@ -148,9 +148,8 @@ protected:
         ASSERT_TRUE(::CopyFileA(e2e::WinePath(RENOVO_EXE).c_str(),
                                 (program_ / "RENOVO.EXE").c_str(), FALSE));
         backup::BackupSet set(product_);
-        replace::ScopedObserver observer(set);
         replace::NewFile file(product_ + "A.DAT");
-        ASSERT_TRUE(file.Write("new", 3) && file.Commit(3));
+        ASSERT_TRUE(file.Write("new", 3) && file.Commit(3, &set));
     }
     std::string Set() const { return backup::NewestSet(product_); }
     // Runs /RESTORE with the log and nothing shown; the log's text.

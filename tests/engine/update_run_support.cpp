@@ -181,9 +181,8 @@ void AddEntry(engine::UpdateContext& ctx, int disk, int kind, const std::string&
 }
 
 bool PutInPlace(backup::BackupSet& set, const std::string& target, const std::string& content) {
-    replace::ScopedObserver observer(set);
     replace::NewFile file(target);
-    return file.Write(content.data(), content.size()) && file.Commit(content.size());
+    return file.Write(content.data(), content.size()) && file.Commit(content.size(), &set);
 }
 
 }  // namespace update_test

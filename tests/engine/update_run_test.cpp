@@ -6,7 +6,9 @@
 #include <functional>
 #include <memory>
 
+#include "archiver/texts.h"
 #include "engine/change_checks.h"
+#include "engine/install_log.h"
 #include "engine/command_line.h"
 #include "engine/program_folder.h"
 #include "engine/texts.h"
@@ -327,6 +329,56 @@ TEST_F(UpdateRun, ArchiveIntoAFolderBeyondTheOriginalsCommandBuffer) {
     ExpectOnlyMessage(engine::kUpdated, engine::kCaptionConfirm);
     EXPECT_EQ(ReadFile(product_ / (deep + "two.dat")), MemberText("archive two"));
 }
+
+// A product folder and an update disk deep enough that the archiver's message runs far past
+// the original's 256 bytes: its last line, what state the product is left in, reaches the user
+// and the log whole, from the update's archive and from the voice data alike.
+class DeepFolders : public UpdateRun, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(DeepFolders, ArchiveFailureIsToldWhole) {
+    const bool voice = GetParam();
+    const std::string deepProduct =
+        product_ / (std::string(200 - product_.path().size(), 'P') + "\\");
+    const std::string deepDisk = disk_ / (std::string(200 - disk_.path().size(), 'D') + "\\");
+    testing_support::MakeDir(deepProduct);
+    testing_support::MakeDir(deepDisk);
+    MakeProduct(deepProduct);
+    ctx_.destFolder = deepProduct;
+    engine::SetProgramFolder(deepDisk);
+    const std::string archive =
+        voice ? deepProduct + "音声\\wave.lzh" : deepDisk + "SYS01.lzh";
+    if (voice) {
+        testing_support::MakeDir(deepProduct + "WAV");
+        testing_support::MakeDir(deepProduct + "音声");
+        WritePrivateProfileStringA("DIR", "WAV", (deepProduct + "WAV").c_str(),
+                                   (deepProduct + "tovaka1.ini").c_str());
+        ctx_.digitizerOption = "1";
+    } else {
+        Add(1, 1, "SYS01", "");
+    }
+    CopyFixture("BROKEN", archive);
+    TempDir logs;
+    ASSERT_TRUE(engine::OpenInstallLog(logs / "renovo.log"));
+    Run();
+    engine::CloseInstallLog();
+
+    ASSERT_GE(seam_.messages.size(), 1u);
+    const std::string& text = seam_.messages[0].text;
+    EXPECT_GT(text.size(), 256u);
+    const std::string tail = archive + "\n" + archiver::kNothingWritten;
+    EXPECT_TRUE(text.ends_with(tail)) << text;
+    std::string oneLine = text;
+    for (size_t at = 0; (at = oneLine.find('\n', at)) != std::string::npos;) {
+        oneLine.replace(at, 1, " / ");
+    }
+    const std::string log = ReadFile(logs / "renovo.log");
+    EXPECT_NE(log.find(engine::Cp932ToUtf8(oneLine) + " -> OK\r\n"), std::string::npos) << log;
+    const std::string failure = engine::Cp932ToUtf8(archiver::kNothingWritten) + "\r\n";
+    EXPECT_NE(log.find(failure), std::string::npos) << log;  // and the failure's own line
+}
+
+INSTANTIATE_TEST_SUITE_P(Archives, DeepFolders, ::testing::Values(false, true),
+                         [](const auto& info) { return info.param ? "Voice" : "Update"; });
 
 // A folder Windows cannot make temporary files in is named before anything changes.
 TEST_F(UpdateRun, PathWindowsCannotTakeIsRefusedBeforeAnythingChanges) {

@@ -69,7 +69,8 @@ std::string NewContent() {
 enum class Writer { kNewFile, kCopy };
 
 // Writes the content in pieces of the buffer's edge sizes and commits `declared` bytes.
-bool WriteThroughNewFile(const std::string& target, const std::string& content, uint64_t declared) {
+bool WriteThroughNewFile(const std::string& target, const std::string& content, uint64_t declared,
+                         replace::Observer* observer) {
     const size_t pieces[] = {1, 65535, 65536, 65537, 7};
     replace::NewFile file(target);
     for (size_t at = 0, i = 0; at < content.size(); ++i) {
@@ -79,7 +80,7 @@ bool WriteThroughNewFile(const std::string& target, const std::string& content, 
         }
         at += n;
     }
-    return file.Commit(declared);
+    return file.Commit(declared, observer);
 }
 
 enum class Old { kFile, kFolder, kNothing };
@@ -124,7 +125,6 @@ protected:
     bool Run() {
         const Scene& s = GetParam();
         RecordingObserver observer(!s.refused);
-        replace::ScopedObserver scoped(observer);
         framework::File held;
         if (s.locked) {
             held.Reset(CreateFileA(target_.c_str(), GENERIC_READ,
@@ -134,8 +134,9 @@ protected:
         }
         const bool replaced =
             s.writer == Writer::kCopy
-                ? replace::ReplaceWithCopy(source_, target_)
-                : WriteThroughNewFile(target_, content_, content_.size() + s.declaredExtra);
+                ? replace::ReplaceWithCopy(source_, target_, &observer)
+                : WriteThroughNewFile(target_, content_, content_.size() + s.declaredExtra,
+                                      &observer);
         asked_ = observer.asked;
         return replaced;
     }
@@ -222,7 +223,7 @@ TEST(ReplaceWithCopy, KeepsTheSourcesLastWriteTime) {
                                          OPEN_EXISTING, 0, nullptr));
         ASSERT_TRUE(SetFileTime(from.Get(), nullptr, nullptr, &past));
     }
-    ASSERT_TRUE(replace::ReplaceWithCopy(dir / "from", dir / "to"));
+    ASSERT_TRUE(replace::ReplaceWithCopy(dir / "from", dir / "to", nullptr));
     WIN32_FILE_ATTRIBUTE_DATA data;
     ASSERT_TRUE(GetFileAttributesExA((dir / "to").c_str(), GetFileExInfoStandard, &data));
     EXPECT_EQ(CompareFileTime(&data.ftLastWriteTime, &past), 0);
@@ -238,32 +239,31 @@ TEST(NamedWorkFile, IsCreatedAnewAndNeverLeftBehind) {
         WriteFile(target, "old");
         WriteFile(work, "stale work file of an earlier run");
         RecordingObserver observer(!refused);
-        replace::ScopedObserver scoped(observer);
         replace::NewFile file(target, work);
         ASSERT_TRUE(file.Write("new", 3));
-        EXPECT_EQ(file.Commit(3), !refused);
+        EXPECT_EQ(file.Commit(3, &observer), !refused);
         EXPECT_EQ(ReadFile(target), refused ? "old" : "new");
         EXPECT_FALSE(FileExists(work));
     }
     MakeDir(work);
     replace::NewFile blocked(target, work);
     EXPECT_FALSE(blocked.created());
-    EXPECT_FALSE(blocked.Commit(0));
+    EXPECT_FALSE(blocked.Commit(0, nullptr));
     EXPECT_EQ(ListFolder(dir.path()), (Names{"temp.mst", "zai001-3.mst"}));
 }
 
-TEST(ScopedObserver, PutsTheEarlierObserverBack) {
+// Only the observer handed to a replace hears of it: replaces side by side stay apart.
+TEST(Observer, OnlyTheOneHandedToTheReplaceIsAsked) {
     TempDir dir;
-    RecordingObserver outer(true);
-    replace::ScopedObserver outerScope(outer);
-    {
-        RecordingObserver inner(false);
-        replace::ScopedObserver innerScope(inner);
-        EXPECT_FALSE(WriteThroughNewFile(dir / "a", "a", 1));
-        EXPECT_EQ(inner.asked.size(), 1u);
-    }
-    EXPECT_TRUE(WriteThroughNewFile(dir / "a", "a", 1));
-    EXPECT_EQ(outer.asked, Names{dir / "a"});
+    RecordingObserver yes(true), no(false);
+    EXPECT_FALSE(WriteThroughNewFile(dir / "a", "a", 1, &no));
+    EXPECT_TRUE(WriteThroughNewFile(dir / "b", "b", 1, &yes));
+    EXPECT_TRUE(WriteThroughNewFile(dir / "c", "c", 1, nullptr));
+    EXPECT_EQ(no.asked, Names{dir / "a"});
+    EXPECT_EQ(yes.asked, Names{dir / "b"});
+    EXPECT_TRUE(replace::AnnounceReplaces(nullptr, {dir / "d"}));
+    EXPECT_FALSE(replace::AnnounceReplaces(&no, {dir / "d"}));
+    EXPECT_EQ(ListFolder(dir.path()), (Names{"b", "c"}));
 }
 
 DWORD WINAPI LetGoSoon(void* held) {

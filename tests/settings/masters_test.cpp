@@ -238,8 +238,7 @@ TEST_F(MasterFolders, FailedReplaceLeavesTheWholeOldMaster) {
         WriteFile(Second("zai001-3.mst"), old);
         {
             AtThePutInPlace other(hold);
-            replace::ScopedObserver scoped(other);
-            EXPECT_EQ(settings::ConvertMaterialType(settings_), 0) << hold;
+            EXPECT_EQ(settings::ConvertMaterialType(settings_, nullptr, &other), 0) << hold;
         }
         EXPECT_EQ(ReadFile(First("zai001-3.mst")), old) << hold;
         EXPECT_EQ(ReadFile(Second("zai001-3.mst")), old) << hold;

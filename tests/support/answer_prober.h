@@ -29,11 +29,16 @@ public:
     AnswerProber(const AnswerProber&) = delete;
     AnswerProber& operator=(const AnswerProber&) = delete;
 
-    // Seconds of the longest wait.
+    // Seconds of the longest wait. The probe that may be waiting is answered meanwhile.
     double Stop() {
         stop_ = true;
         if (thread_) {
-            ::WaitForSingleObject(thread_.Get(), INFINITE);
+            const HANDLE thread = thread_.Get();
+            while (::MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_SENDMESSAGE) ==
+                   WAIT_OBJECT_0 + 1) {
+                MSG msg;
+                ::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+            }
             thread_.Reset();
         }
         return longest_;

@@ -1,6 +1,7 @@
 // The run on a thread of its own: the window's thread answers a sent message within a few
 // milliseconds however long the work takes, every call of the run on the seam is made on the
-// window's thread in the run's order, what was posted stays queued, and exceptions come back.
+// window's thread in the run's order, only questions are waited for, what was posted to the
+// window's thread by others stays queued, and exceptions come back.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -118,6 +119,39 @@ TEST_F(AnsweringRun, EverySeamCallIsMadeOnTheWindowThreadInOrder) {
     EXPECT_EQ(inner.threads, std::vector<DWORD>(inner.calls.size(), ::GetCurrentThreadId()));
     EXPECT_EQ(answer, engine::kAnswerCancel);
     EXPECT_EQ(owner, reinterpret_cast<void*>(0x1234));
+}
+
+// The window's thread slow at showing progress: the run does not wait for it, a question comes
+// after what was shown before it, and of a burst of pictures of the same file only the newest
+// need be shown.
+class SlowPictures : public RecordingSeam {
+public:
+    void ShowEntry(int number, int count, int disk, const std::string& name) override {
+        ::Sleep(300);
+        RecordingSeam::ShowEntry(number, count, disk, name);
+    }
+};
+
+TEST_F(AnsweringRun, ProgressIsPostedOnlyQuestionsWait) {
+    CAnsweringRun run;
+    SlowPictures inner;
+    wizard::CWindowThreadSeam seam(run, inner);
+    double posting = 0;
+    run.Run([&] {
+        const double start = Now();
+        seam.ShowEntry(1, 1, 1, "SYS01");
+        for (int i = 1; i <= 1000; ++i) {
+            seam.ShowFile("A.DAT", i, 1000);
+        }
+        posting = Now() - start;
+        seam.ShowMessage("done", "確認", engine::Buttons::kOk);
+    });
+    EXPECT_LT(posting, 0.2);
+    ASSERT_GE(inner.calls.size(), 3u);
+    EXPECT_LT(inner.calls.size(), 100u);
+    EXPECT_EQ(inner.calls.front(), "entry 1/1 disk 1 SYS01");
+    EXPECT_EQ(inner.calls[inner.calls.size() - 2], "file A.DAT 1000/1000");
+    EXPECT_EQ(inner.calls.back(), "message done");
 }
 
 // Posted messages and input wait, as they did while the run held the thread: nothing
