@@ -125,10 +125,9 @@ void RemoveIfEmpty(HKEY updates, const std::wstring& product) {
 std::string NowUtc() {
     SYSTEMTIME t{};
     ::GetSystemTime(&t);
-    char buf[32];
-    wsprintfA(buf, "%04u-%02u-%02uT%02u:%02u:%02uZ", t.wYear, t.wMonth, t.wDay, t.wHour,
-              t.wMinute, t.wSecond);
-    return buf;
+    auto two = [](unsigned n) { return std::string(n < 10 ? "0" : "") + std::to_string(n); };
+    return std::to_string(t.wYear) + "-" + two(t.wMonth) + "-" + two(t.wDay) + "T" + two(t.wHour) +
+           ":" + two(t.wMinute) + ":" + two(t.wSecond) + "Z";
 }
 
 std::optional<std::string> UpdateIdOfFile(const std::string& path) {
