@@ -104,9 +104,12 @@ std::vector<std::wstring> SubKeys(HKEY key) {
 }
 
 std::string WithoutTrailingSeparator(std::string folder) {
-    if (!folder.empty() && folder.back() == '\\' &&
-        (folder.size() < 2 || !text::IsLeadByte(static_cast<unsigned char>(folder[folder.size() - 2])))) {
-        folder.pop_back();
+    size_t last = std::string::npos;  // where the last character begins
+    for (size_t at = 0; at < folder.size(); at += text::CharLength(folder, at)) {
+        last = at;
+    }
+    if (last != std::string::npos && folder[last] == '\\') {
+        folder.erase(last);
     }
     return folder;
 }

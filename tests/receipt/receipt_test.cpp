@@ -170,6 +170,14 @@ TEST_F(Receipts, RestoreRemovesOnlyTheReceiptOfTheSetItUndid) {
     EXPECT_FALSE(Exists32(L"SOFTWARE\\Renovo\\Updates\\R"));
 }
 
+// "C:\ソ" ends in the byte '\' as the trail of its last character: no separator to drop.
+TEST_F(Receipts, AFolderEndingInATrailByteKeepsIt) {
+    const std::string folder = "C:\\\x83\x5c";
+    ASSERT_EQ(receipt::WriteReceipt("S", kId, Sample(folder, 3)).status, receipt::Status::kDone);
+    EXPECT_EQ(receipt::RemoveReceiptsOf("C:\\\x83", 3).removed, 0);
+    EXPECT_EQ(receipt::RemoveReceiptsOf(folder + "\\", 3).removed, 1);
+}
+
 TEST_F(Receipts, NoProductNoReceipt) {
     EXPECT_EQ(receipt::WriteReceipt("", kId, Sample("C:\\P", 1)).status, receipt::Status::kNoProduct);
     EXPECT_FALSE(Exists32(L"SOFTWARE\\Renovo"));
