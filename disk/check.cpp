@@ -7,6 +7,7 @@
 #include "engine/manifest.h"
 #include "lzh/encode_file.h"
 #include "lzh/lzh.h"
+#include "receipt/whole_set.h"
 #include "text/cp932.h"
 #include "text/line_reader.h"
 
@@ -93,8 +94,11 @@ bool IsNumber(const std::string& s) {
 
 class Checker {
 public:
-    Checker(const std::vector<std::string>& disks, uint64_t capacity, Diagnostics& out)
-        : disks_(disks), capacity_(capacity), out_(out), info_(disks[0] + "/info.txt") {}
+    // `oneFolder`: disks_[0] holds every disk's files.
+    Checker(const std::vector<std::string>& disks, uint64_t capacity, Diagnostics& out,
+            bool oneFolder)
+        : disks_(disks), capacity_(capacity), out_(out), info_(disks[0] + "/info.txt"),
+          oneFolder_(oneFolder) {}
 
     void Run() {
         if (auto program = Find(disks_[0], "RENOVO.EXE")) {
@@ -107,7 +111,9 @@ public:
             FileList();
         }
         for (const std::string& d : disks_) {
-            Capacity(d);
+            if (!oneFolder_) {
+                Capacity(d);
+            }
         }
     }
 
@@ -218,16 +224,19 @@ private:
     void Entry(int l, const engine::FileListFields& f, int& current) {
         const int d = text::AtoiRule(f.disk);
         const std::string name = text::ToUpperAscii(f.name);
-        if (d < 1 || d > static_cast<int>(disks_.size())) {
+        if (d < 1 || (!oneFolder_ && d > static_cast<int>(disks_.size()))) {
             Error(l, "disk " + std::to_string(d) + ": no such disk in the set");
             return;
         }
-        const std::string& dir = disks_[d - 1];
-        // The disk prompt looks for the name plus ".lzh", for plain files too.
+        const std::string& dir = oneFolder_ ? disks_[0] : disks_[d - 1];
+        // The disk prompt looks for the entry's own file (a START archive's variants are
+        // checked below, one per system).
+        const bool archive = text::AtoiRule(f.kind) == 1;
+        const std::string own = receipt::FileOnDisk({archive ? 1 : 2, name}, 0);
         if (d != 1 && d != current) {
-            if (!Find(dir, name + ".lzh")) {
+            if (!(archive && text::SplitPath(name).fname == "START") && !Find(dir, own)) {
                 Error(l, "the prompt for disk " + std::to_string(d) + " looks for " +
-                             ForConsole(name) + ".lzh, which that disk does not hold");
+                             ForConsole(own) + ", which that disk does not hold");
             }
             current = d;
         }
@@ -238,7 +247,7 @@ private:
             Error(l, "the subfolder " + ForConsole(f.subFolder) +
                          " leaves the installation folder: Renovo refuses the update");
         }
-        if (text::AtoiRule(f.kind) != 1) {
+        if (!archive) {
             if (!Find(dir, name)) {
                 Error(l, ForConsole(name) + " is not on disk " + std::to_string(d));
             }
@@ -302,6 +311,7 @@ private:
     uint64_t capacity_;
     Diagnostics& out_;
     std::string info_;
+    bool oneFolder_;
     std::vector<std::string> lines_;
 };
 
@@ -309,8 +319,13 @@ private:
 
 void CheckDisks(const std::vector<std::string>& disks, uint64_t capacity, Diagnostics& out) {
     if (!disks.empty()) {
-        Checker(disks, capacity, out).Run();
+        Checker(disks, capacity, out, false).Run();
     }
+}
+
+void CheckOneFolder(const std::string& dir, Diagnostics& out) {
+    const std::vector<std::string> folder{dir};
+    Checker(folder, 0, out, true).Run();
 }
 
 }  // namespace disk

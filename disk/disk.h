@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -94,7 +95,17 @@ std::string ManifestText(const Project& project, const std::vector<int>& diskOf)
 bool MakeDisks(const Project& project, const std::string& outDir, Diagnostics& out,
                std::vector<std::string>& disks);
 
+// Writes every disk's files of the same layout into the one folder `dir` (a set for a share,
+// a fleet tool's cache or a USB stick), then checks it. Two disks' files of one name are an error.
+bool MakeOneFolder(const Project& project, const std::string& dir, Diagnostics& out);
+
 // Checks a disk set (folders, disk 1 first) as Renovo will read it.
 void CheckDisks(const std::vector<std::string>& disks, uint64_t capacity, Diagnostics& out);
+// Checks a folder that holds every disk's files, as CheckDisks checks disks (no capacity).
+void CheckOneFolder(const std::string& dir, Diagnostics& out);
+
+// The detection rule for fleet tools of the set whose disk 1 (or one folder) is `disk1`: the
+// receipt key a run of that set writes. Nothing when its manifest cannot be read.
+std::optional<std::string> DetectionRuleFor(const std::string& disk1);
 
 }  // namespace disk

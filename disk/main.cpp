@@ -1,7 +1,8 @@
 // renovo-disk: makes update disks from a project file and checks disk sets.
-//   renovo-disk make [--images] [--program FILE] [--sign PFX [--password-file FILE]
-//                    [--timestamp URL]] PROJECT OUTDIR
+//   renovo-disk make [--images] [--program FILE] [--one-folder DIR] [--sign PFX
+//                    [--password-file FILE] [--timestamp URL]] PROJECT [OUTDIR]
 //   renovo-disk check [--capacity BYTES] DISK1 [DISK2 ...]
+//   renovo-disk check --one-folder DIR
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -13,9 +14,10 @@
 namespace {
 
 constexpr const char* kUsage =
-    "usage: renovo-disk make [--images] [--program FILE]\n"
-    "                        [--sign PFX [--password-file FILE] [--timestamp URL]] PROJECT OUTDIR\n"
-    "       renovo-disk check [--capacity BYTES] DISK1 [DISK2 ...]\n";
+    "usage: renovo-disk make [--images] [--program FILE] [--one-folder DIR]\n"
+    "                        [--sign PFX [--password-file FILE] [--timestamp URL]] PROJECT [OUTDIR]\n"
+    "       renovo-disk check [--capacity BYTES] DISK1 [DISK2 ...]\n"
+    "       renovo-disk check --one-folder DIR\n";
 
 int Report(const disk::Diagnostics& d) {
     std::fputs(disk::ForConsole(d.Format()).c_str(), stderr);
@@ -47,9 +49,11 @@ bool WriteImages(const std::vector<std::string>& disks) {
 int Make(std::vector<std::string> args) {
     bool images = false;
     std::string program;
+    std::string oneFolder;
     disk::SigningKey signing;
     while (!args.empty() && args[0].rfind("--", 0) == 0) {
         std::string* value = args[0] == "--program"         ? &program
+                             : args[0] == "--one-folder"    ? &oneFolder
                              : args[0] == "--sign"          ? &signing.pfx
                              : args[0] == "--password-file" ? &signing.passwordFile
                              : args[0] == "--timestamp"     ? &signing.timestampUrl
@@ -65,7 +69,10 @@ int Make(std::vector<std::string> args) {
         }
     }
     bool keyless = signing.pfx.empty() && !(signing.passwordFile + signing.timestampUrl).empty();
-    if (args.size() != 2 || keyless) {
+    // Without OUTDIR only the one folder is made; --images needs the disks.
+    bool disksToo = args.size() == 2;
+    bool shape = disksToo || (args.size() == 1 && !oneFolder.empty());
+    if (!shape || keyless || (images && !disksToo)) {
         std::fputs(kUsage, stderr);
         return 2;
     }
@@ -79,7 +86,10 @@ int Make(std::vector<std::string> args) {
     }
     project.signing = signing;
     std::vector<std::string> disks;
-    bool ok = disk::MakeDisks(project, args[1], diags, disks);
+    bool ok = !disksToo || disk::MakeDisks(project, args[1], diags, disks);
+    if (ok && !oneFolder.empty()) {
+        ok = disk::MakeOneFolder(project, oneFolder, diags);
+    }
     int rc = Report(diags);
     if (!ok) {
         return 1;
@@ -87,11 +97,32 @@ int Make(std::vector<std::string> args) {
     for (const std::string& d : disks) {
         std::printf("%s\n", d.c_str());
     }
-    return images && !WriteImages(disks) ? 1 : rc;
+    if (!oneFolder.empty()) {
+        std::printf("%s\n", oneFolder.c_str());
+    }
+    if (images && !WriteImages(disks)) {
+        return 1;
+    }
+    auto rule = disk::DetectionRuleFor(disks.empty() ? oneFolder : disks[0]);
+    if (!rule) {
+        std::fputs("renovo-disk: cannot read the manifest back for the detection rule\n", stderr);
+        return 1;
+    }
+    std::fputs(disk::ForConsole(*rule).c_str(), stdout);
+    return rc;
 }
 
 int Check(std::vector<std::string> args) {
     uint64_t capacity = disk::kFloppyCapacity;
+    if (args.size() == 2 && args[0] == "--one-folder") {
+        disk::Diagnostics diags;
+        disk::CheckOneFolder(args[1], diags);
+        int rc = Report(diags);
+        if (rc == 0) {
+            std::printf("one folder: no errors\n");
+        }
+        return rc;
+    }
     if (args.size() > 1 && args[0] == "--capacity") {
         capacity = std::strtoull(args[1].c_str(), nullptr, 10);
         args.erase(args.begin(), args.begin() + 2);

@@ -2,6 +2,7 @@
 // in that set or in the project, is reported on the line it is on.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <functional>
@@ -16,6 +17,8 @@
 
 #include "disk/disk.h"
 #include "disk/platform.h"
+#include "receipt/identity.h"
+#include "receipt/whole_set.h"
 
 namespace {
 
@@ -174,10 +177,11 @@ std::vector<Fault> Faults() {
          "no such disk"},
         {"prompt", [](Disks&, auto& d) { std::remove((d[1] + "/DATA2.lzh").c_str()); },
          "info.txt:44", "looks for DATA2.lzh"},
+        // The prompt looks for a plain file by its own name (M.DAT.lzh is no stand-in).
         {"plain file elsewhere", [](Disks& t, auto& d) {
-             Write(d[1] + "/M.DAT", "master");
+             Write(d[1] + "/M.DAT.lzh", "not the entry's file");
              t.SetLineFor(43, "2,2,M.DAT,21\\");
-         }, "info.txt:43", "looks for M.DAT.lzh"},
+         }, "info.txt:43", "looks for M.DAT, which that disk does not hold"},
         {"missing file", [](Disks&, auto& d) { std::remove((d[0] + "/M.DAT").c_str()); },
          "info.txt:43", "not on disk 1"},
         {"crc", [](Disks&, auto& d) { Flip(d[1] + "/DATA2.lzh", 3); }, "info.txt:44", "DATA2.lzh: "},
@@ -258,6 +262,109 @@ TEST_F(Disks, MoreThanAHundredEntriesAreRefused) {
     }
     std::string report = Make(project, disks_).Format();
     EXPECT_NE(report.find("p.ini:123: more than 100 entries"), std::string::npos) << report;
+}
+
+std::vector<std::string> Names(const std::string& dir) {
+    std::vector<std::string> names = disk::ListFolder(dir).value_or(std::vector<std::string>{});
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// The same layout in one folder: every disk's files, the same manifest, so the same receipt.
+TEST_F(Disks, OneFolderHoldsEveryDisksFilesAndTheSameManifest) {
+    ASSERT_FALSE(Make(kProject, disks_).HasErrors());
+    disk::Project p;
+    disk::Diagnostics d;
+    ASSERT_TRUE(disk::ParseProject(kRoot + "/p.ini", p, d));
+    const std::string one = kRoot + "/one";
+    ASSERT_TRUE(disk::MakeOneFolder(p, one, d)) << d.Format();
+    std::vector<std::string> both = Names(disks_[0]);
+    for (const std::string& n : Names(disks_[1])) {
+        both.push_back(n);
+    }
+    std::sort(both.begin(), both.end());
+    EXPECT_EQ(Names(one), both);
+    EXPECT_EQ(Read(one + "/info.txt"), Read(disks_[0] + "/info.txt"));
+    disk::Diagnostics check;
+    disk::CheckOneFolder(one, check);
+    EXPECT_FALSE(check.HasErrors()) << check.Format();
+
+    auto rule = disk::DetectionRuleFor(one);
+    ASSERT_TRUE(rule);
+    EXPECT_EQ(rule, disk::DetectionRuleFor(disks_[0]));
+    EXPECT_NE(rule->find("Updates\\TOVAKA Test\\" + receipt::UpdateIdOf(Read(one + "/info.txt")) +
+                         "\n"),
+              std::string::npos)
+        << *rule;
+
+    // What the run will decide on removable media, on the real layouts.
+    const std::vector<receipt::SetEntry> entries = {{1, "START"}, {2, "M.DAT"}, {1, "DATA2"}};
+    EXPECT_TRUE(receipt::HoldsWholeSet(entries, 1, Names(one)));
+    EXPECT_FALSE(receipt::HoldsWholeSet(entries, 1, Names(disks_[0])));
+}
+
+TEST_F(Disks, OneFolderCheckFindsWhatIsMissingButNoCapacity) {
+    struct Case {
+        const char* name;
+        const char* file;      // removed, or (when `grow`) made larger than the capacity
+        bool grow;
+        std::string what;      // empty: no error
+    } cases[] = {
+        {"an archive of disk 2", "DATA2.lzh", false, "info.txt:44: DATA2.lzh is not on disk 2"},
+        {"a plain file", "M.DAT", false, "info.txt:43: M.DAT is not on disk 1"},
+        {"the program", "RENOVO.EXE", false, "Renovo.exe is missing from disk 1"},
+        {"no floppy's capacity", "EXTRA.BIN", true, ""},
+    };
+    ASSERT_FALSE(Make(kProject, disks_).HasErrors());
+    disk::Project p;
+    disk::Diagnostics made;
+    ASSERT_TRUE(disk::ParseProject(kRoot + "/p.ini", p, made));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string one = kRoot + "/one";
+        RemoveTree(one);
+        ASSERT_TRUE(disk::MakeOneFolder(p, one, made)) << made.Format();
+        if (c.grow) {
+            Write(one + "/" + c.file, std::string(50000, 'x'));
+        } else {
+            std::remove((one + "/" + c.file).c_str());
+        }
+        disk::Diagnostics d;
+        disk::CheckOneFolder(one, d);
+        EXPECT_EQ(d.HasErrors(), !c.what.empty()) << d.Format();
+        EXPECT_NE(d.Format().find(c.what), std::string::npos) << d.Format();
+    }
+}
+
+// Floppies may hold one name on two disks; one folder cannot.
+TEST_F(Disks, OneFolderRefusesNamesThatCollide) {
+    std::string project = kProject;
+    const std::string last = "archive = DATA2, DATA\\, data\n";
+    project.replace(project.find(last), last.size(), "file = m.dat, 22\\, M.DAT\n");
+    disk::Diagnostics floppies = Make(project, disks_);
+    ASSERT_FALSE(floppies.HasErrors()) << floppies.Format();
+    disk::Project p;
+    disk::Diagnostics d;
+    ASSERT_TRUE(disk::ParseProject(kRoot + "/p.ini", p, d));
+    EXPECT_FALSE(disk::MakeOneFolder(p, kRoot + "/one", d));
+    EXPECT_NE(d.Format().find("p.ini:25: m.dat on disk 2 has the name of a file on disk 1"),
+              std::string::npos)
+        << d.Format();
+}
+
+// Two archives of one name for two disks each keep their own members.
+TEST_F(Disks, ArchivesOfOneNameOnTwoDisksKeepTheirOwnContent) {
+    disk::MakeFolder(kRoot + "/other");
+    Write(kRoot + "/other/C.TXT", "other content");
+    std::string project = kProject;
+    const std::string master = "file = M.DAT, 21\\, M.DAT\n";
+    project.replace(project.find(master), master.size(), master + "archive = DATA2, OTHER\\, other\n");
+    disk::Diagnostics d = Make(project, disks_);
+    ASSERT_FALSE(d.HasErrors()) << d.Format();
+    ASSERT_EQ(disks_.size(), 2u);
+    EXPECT_NE(Read(disks_[0] + "/DATA2.lzh"), Read(disks_[1] + "/DATA2.lzh"));
+    EXPECT_NE(Read(disks_[0] + "/DATA2.lzh").find("C.TXT"), std::string::npos);
+    EXPECT_NE(Read(disks_[1] + "/DATA2.lzh").find("A.TXT"), std::string::npos);
 }
 
 }  // namespace
