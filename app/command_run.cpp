@@ -74,10 +74,11 @@ const char* QuietName(Quiet quiet) {
 
 int RunUnattended(const engine::CommandLine& cl) {
     UnattendedSeam seam(cl.quiet);
-    engine::UpdateContext ctx;
-    engine::ReadManifestLogged(ctx);
-    ctx.destFolder = cl.hasDir ? cl.dir : ProposedFolder(ctx);
-    return engine::ExitCodeOf(engine::RunUpdateOutcome(ctx, seam));
+    engine::UpdateContext manifest;
+    engine::ReadManifestLogged(manifest);
+    const std::string folder =
+        cl.hasDir ? cl.dir : wizard::ProposedFolder(manifest.uninstallKeys, manifest.destFolder);
+    return engine::ExitCodeOf(engine::RunUpdateOutcome(manifest, folder, seam));
 }
 
 int Refuse(const engine::CommandLine& cl, const std::string& text) {
@@ -100,27 +101,12 @@ int Dispatch(HINSTANCE instance, const engine::CommandLine& cl) {
 
 }  // namespace
 
-std::string ProposedFolder(const engine::UpdateContext& ctx) {
-    if (auto folder = wizard::FindInstalledFolder(ctx.uninstallKeys)) {
-        return *folder;
-    }
-    return ctx.destFolder;
-}
-
-int ShowOrLog(Quiet quiet, const std::string& text, const char* caption, UINT buttons) {
-    const int answer =
-        quiet == Quiet::kNone ? ::MessageBoxA(nullptr, text.c_str(), caption, buttons) : IDOK;
-    engine::LogLine(std::string("message [") + caption + "] " + text + " -> " +
-                    (answer == IDOK ? "OK" : "Cancel"));
-    return answer;
-}
-
 int RunCommandLine(HINSTANCE instance, std::string_view line) {
     const engine::CommandLine cl = engine::ParseCommandLine(line);
     if (!cl.error.empty()) {
         return Refuse(cl, cl.error);
     }
-    engine::SetProgramFolder(ProgramFolderFromPath(ModuleFileName()));
+    engine::SetProgramFolder(ProgramFolderFromPath(ModuleFileName()));  // for every mode
     if (!cl.log.empty() && !engine::OpenInstallLog(cl.log)) {
         return Refuse(cl, engine::kCannotOpenLog + cl.log);
     }

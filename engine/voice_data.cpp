@@ -8,8 +8,9 @@
 #include "archiver/command.h"
 #include "engine/install_log.h"
 #include "engine/texts.h"
+#include "framework/files.h"
 #include "settings/folder_checks.h"
-#include "settings/profile.h"
+#include "settings/masters.h"
 
 namespace engine {
 
@@ -32,9 +33,8 @@ std::string WindowsFolder() {
 }
 
 std::string VoiceFolder(const std::string& folder, const std::string& settingsFile) {
-    const std::string voice =
-        settings::ReadWholeProfileString(folder + settingsFile, kSectionDir, kKeyWav);
-    return !voice.empty() && settings::PathExists(voice) ? voice : std::string();
+    const std::string voice = settings::VoiceFolderSetting(folder + settingsFile);
+    return !voice.empty() && framework::PathExists(voice) ? voice : std::string();
 }
 
 std::string VoiceArchiveFile(const std::string& folder) {
@@ -44,7 +44,6 @@ std::string VoiceArchiveFile(const std::string& folder) {
 bool InstallVoiceData(MessageSeam& seam, const std::string& folder,
                       const std::string& settingsFile) {
     const std::string windows = WindowsFolder();
-    archiver::PrepareArchiver();
     const std::string voice = VoiceFolder(folder, settingsFile);
     if (voice.empty()) {
         return true;

@@ -92,21 +92,18 @@ bool ConvertMasterFile(const std::string& folder, const std::string& name, LineR
     return work.Commit(size);
 }
 
-int ConvertReported(const std::string& folder, LineRule rule, ConversionReport* report) {
+bool ConvertReported(const std::string& folder, LineRule rule, ConversionReport* report) {
     int converted = 0;
-    const int result = ConvertMasterFolder(folder, rule, &converted);
+    const bool result = ConvertMasterFolder(folder, rule, &converted);
     if (report != nullptr) {
         report->push_back({folder, converted});
     }
     return result;
 }
 
-int ConvertBothFolders(const std::string& settingsPath, LineRule rule, ConversionReport* report) {
+bool ConvertBothFolders(const std::string& settingsPath, LineRule rule, ConversionReport* report) {
     const std::vector<std::string> folders = MasterFolders(settingsPath);
-    if (ConvertReported(folders[0], rule, report) != 1) {
-        return 0;
-    }
-    return ConvertReported(folders[1], rule, report);
+    return ConvertReported(folders[0], rule, report) && ConvertReported(folders[1], rule, report);
 }
 
 // The backups learn of the whole folder at once: one flush for all its files.
@@ -141,31 +138,31 @@ int ListMasterFiles(const std::string& pattern, std::vector<std::string>& names)
     return static_cast<int>(names.size());
 }
 
-int ConvertMasterFolder(const std::string& folder, LineRule rule, int* converted) {
+bool ConvertMasterFolder(const std::string& folder, LineRule rule, int* converted) {
     // A pattern that Windows cannot take cannot be searched; the folder is reported as not
     // converted rather than passed over in silence. (The update run refuses such a product
     // before it changes anything.)
     if (!PathFits(folder + kMasterPattern)) {
-        return 0;
+        return false;
     }
     try {
         std::vector<std::string> names;
         names.reserve(kMaxMasterNames);
         ListMasterFiles(folder + kMasterPattern, names);
         if (!AnnounceFolder(folder, names)) {
-            return 0;
+            return false;
         }
         for (const std::string& name : names) {
             if (!ConvertMasterFile(folder, name, rule)) {
-                return 0;
+                return false;
             }
             if (converted != nullptr) {
                 ++*converted;
             }
         }
-        return 1;
+        return true;
     } catch (const std::exception&) {
-        return 0;  // out of memory: the work file has been removed on the way out
+        return false;  // out of memory: the work file has been removed on the way out
     }
 }
 
@@ -174,11 +171,15 @@ std::vector<std::string> MasterFolders(const std::string& settingsPath) {
     return {prefix + kFirstMasterFolder, prefix + kSecondMasterFolder};
 }
 
-int ConvertMaterialSize(const std::string& settingsPath, ConversionReport* report) {
+std::string VoiceFolderSetting(const std::string& settingsPath) {
+    return ReadWholeProfileString(settingsPath, kDirSection, kVoiceKey);
+}
+
+bool ConvertMaterialSize(const std::string& settingsPath, ConversionReport* report) {
     return ConvertBothFolders(settingsPath, LineRule::kSize, report);
 }
 
-int ConvertMaterialType(const std::string& settingsPath, ConversionReport* report) {
+bool ConvertMaterialType(const std::string& settingsPath, ConversionReport* report) {
     return ConvertBothFolders(settingsPath, LineRule::kType, report);
 }
 

@@ -121,13 +121,13 @@ engine::UpdateContext MakeContext(const std::string& product,
     ctx.systemNames[0] = "BENCH";
     for (const std::string& a : archives) {
         ctx.entryDisk[ctx.entryCount] = 1;
-        ctx.entryKind[ctx.entryCount] = 1;
+        ctx.entryKind[ctx.entryCount] = engine::EntryKind::kArchive;
         ctx.entryName[ctx.entryCount] = a;
         ctx.entrySubFolder[ctx.entryCount++] = "SYS\\";
     }
     for (const std::string& f : files) {
         ctx.entryDisk[ctx.entryCount] = 1;
-        ctx.entryKind[ctx.entryCount] = 2;
+        ctx.entryKind[ctx.entryCount] = engine::EntryKind::kPlainFile;
         ctx.entryName[ctx.entryCount] = f;
         ctx.entrySubFolder[ctx.entryCount++] = "DAT\\";
     }
@@ -150,9 +150,9 @@ double TimeRun(const std::string& product, const std::vector<std::string>& archi
     Seam seam;
     Sleep(kPageRead);
     const double start = Now();
-    const int result = engine::RunUpdate(ctx, seam, backups, checks);
+    const bool ended = engine::RunUpdate(ctx, ctx.destFolder, seam, backups, checks);
     const double took = Now() - start;
-    if (result != 1 || seam.count != 1 || seam.last != engine::kUpdated) {
+    if (!ended || seam.count != 1 || seam.last != engine::kUpdated) {
         std::fprintf(stderr, "update run failed: %s\n", seam.last.c_str());
         std::exit(1);
     }
