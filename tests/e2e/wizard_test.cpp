@@ -823,7 +823,7 @@ TEST_F(CdUpdate, AsksForTheSecondCd) {
 // ---- Each run its own plan, whole before the first change -----------------------------------
 
 // The demo's update with its file list cut to disk 1's start archive (no conversions, no
-// digitizer), and the manifest's variants 1 ("TYPE-C") and 3 ("TYPE-A").
+// digitizer), and the manifest's variants 1 ("TYPE-C") and 2 ("TYPE-A").
 class Plans : public Checks {
 protected:
     const std::string kSecond = "C:\\TOVAKA2\\";
@@ -835,7 +835,7 @@ protected:
         SetTitle(product_, "TYPE-C");
         SetTitle(kSecond, "TYPE-A");
         for (const std::string& folder : {drive_, kShare}) {
-            EditManifest(folder, {{18, "0"}, {20, "0"}, {27, "TYPE-C"}, {29, "TYPE-A"}},
+            EditManifest(folder, {{18, "0"}, {20, "0"}, {27, "TYPE-C"}, {28, "TYPE-A"}},
                          "1,1,START,SYSTEM\\\r\n");
         }
         before_ = Snapshot(product_);
@@ -866,8 +866,8 @@ protected:
         }
         testing_support::WriteFile(folder + "info.txt", edited + fileList);
     }
-    // The start archive of variant 3: its program says which variant it is.
-    static bool WriteVariantThree(const std::string& path) {
+    // The start archive of variant 2: its program says which variant it is.
+    static bool WriteVariantTwo(const std::string& path) {
         lzh::FileArchiveSink sink(path);
         lzh::Writer writer(sink, lzh::WriteOptions{});
         lzh::FileMemberSource source(path + ".member");
@@ -882,18 +882,19 @@ protected:
     Files secondBefore_;
 };
 
-const std::string kVariantThree = "TOVAKA program (variant 3)\r\n";
+const std::string kVariantTwo = "TOVAKA program (variant 2)\r\n";
 
 // Two installations of different variants; the first is in use and the user cancels, then
 // picks the second: it receives its own variant's program, the first stays as it was.
 TEST_F(Plans, SecondTryInstallsTheVariantOfTheFolderChosenThen) {
-    testing_support::WriteFile(drive_ + "START3.lzh.member", kVariantThree);
-    ASSERT_TRUE(WriteVariantThree(drive_ + "START3.lzh"));
-    ::DeleteFileA((drive_ + "START3.lzh.member").c_str());
+    testing_support::WriteFile(drive_ + "START2.lzh.member", kVariantTwo);
+    ASSERT_TRUE(WriteVariantTwo(drive_ + "START2.lzh"));
+    ::DeleteFileA((drive_ + "START2.lzh.member").c_str());
     HeldFile exe(product_ + kHeldExe);
     ASSERT_TRUE(exe.held());
     ASSERT_NO_FATAL_FAILURE(Start());
-    ConfirmFolder(WalkToDestination(), "C:\\TOVAKA");
+    Press(ExpectPage("アップデート"), IDOK);  // no master adjustment in this start page's caption
+    ConfirmFolder(ExpectPage("アップデート"), "C:\\TOVAKA");
     Press(ExpectHeldMessage(product_ + kHeldExe), IDCANCEL);
     ConfirmFolder(ExpectPage("アップデート"), "C:\\TOVAKA2");
     Press(ExpectMessage("システムは正常に更新されました。", "確認"), IDOK);
@@ -901,7 +902,7 @@ TEST_F(Plans, SecondTryInstallsTheVariantOfTheFolderChosenThen) {
     exe.Release();
     ExpectNothingChanged();
     Files expected = secondBefore_;
-    expected["SYSTEM\\TOVAKA.EXE"] = kVariantThree;
+    expected["SYSTEM\\TOVAKA.EXE"] = kVariantTwo;
     EXPECT_EQ(Snapshot(kSecond), expected);
 }
 
@@ -912,10 +913,10 @@ TEST_F(Plans, DiskWithoutTheVariantsStartArchiveIsRefused) {
         RunQuietly(kShare, "/VERYSILENT /DIR=C:\\TOVAKA2 /LOG=" + kLog, 1));
     EXPECT_EQ(Snapshot(kSecond), secondBefore_);
     EXPECT_EQ(::GetFileAttributesA((kSecond + "RENOVO.BAK").c_str()), INVALID_FILE_ATTRIBUTES);
-    ExpectLogHas({"check system: 3", "check files on the update disk: missing: " + kShare +
-                                         "START3.lzh",
+    ExpectLogHas({"check system: 2", "check files on the update disk: missing: " + kShare +
+                                         "START2.lzh",
                   Utf8(u8"message [エラー] ｱｯﾌﾟﾃﾞｲﾄFDにﾌｧｲﾙ ") + kShare +
-                      Utf8(u8"START3.lzh がないため、更新できません。 -> OK"),
+                      Utf8(u8"START2.lzh がないため、更新できません。 -> OK"),
                   "result: refused before installing", "exit code 1"});
 }
 
