@@ -296,7 +296,6 @@ double TimeBare(const std::string& disk, const std::string& dest,
     Sleep(kPageRead);
     const double start = Now();
     GetWindowsDirectoryA(windows, sizeof windows);
-    archiver::PrepareArchiver();
     const std::string sys = dest + "SYS\\";
     const std::string dat = dest + "DAT\\";
     CreateDirectoryA(sys.c_str(), nullptr);
