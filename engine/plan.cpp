@@ -77,7 +77,10 @@ std::optional<Plan> MakePlan(const UpdateContext& manifest, const std::string& c
         return Refuse(seam, text::Format(kSubFolderOutside, manifest.entrySubFolder[escaping]));
     }
     const std::optional<Located> located = LocateSettingsFile(chosenFolder, manifest.settingsFile);
-    LogLine("check settings file " + (located ? located->name : manifest.settingsFile) + " in " +
+    // "NULL" tries tovaka1.ini, then vestima1.ini: the log names the last name tried.
+    const std::string tried =
+        manifest.settingsFile == settings::kAnyName ? settings::kVestimaIni : manifest.settingsFile;
+    LogLine("check settings file " + (located ? located->name : tried) + " in " +
             (located ? located->folder : chosenFolder) + ": " + Passed(located.has_value()));
     if (!located) {
         return Refuse(seam, kWrongFolder);

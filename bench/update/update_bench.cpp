@@ -280,8 +280,8 @@ double TimeConversion(const std::string& product, bool backups) {
         observer.emplace(set);
     }
     const double start = Now();
-    if (settings::ConvertMaterialSize(settings) != 1 ||
-        settings::ConvertMaterialType(settings) != 1) {
+    if (!settings::ConvertMaterialSize(settings) ||
+        !settings::ConvertMaterialType(settings)) {
         std::fprintf(stderr, "master conversion failed\n");
         std::exit(1);
     }
