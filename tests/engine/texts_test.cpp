@@ -74,7 +74,6 @@ const SystemText kTexts[] = {
     {"kOn", engine::kOn, "1"},
     // 音声\wave
     {"kVoiceArchive", engine::kVoiceArchive, "\x89\xb9\x90\xba\x5c\x77\x61\x76\x65"},
-    {"kDirSection", settings::kDirSection, "DIR"},
     {"kVoiceKey", settings::kVoiceKey, "WAV"},
     // ｱｯﾌﾟﾃﾞｲﾄFDにﾌｧｲﾙ %s がないため、更新できません。
     {"kSourceMissing", engine::kSourceMissing,
