@@ -76,13 +76,14 @@ const char* QuietName(Quiet quiet) {
 // The run on a worker thread, as in the wizard; this thread owns the progress window.
 int RunUnattended(const engine::CommandLine& cl) {
     UnattendedSeam seam(cl.quiet);
-    engine::UpdateContext ctx;
-    engine::ReadManifestLogged(ctx);
-    ctx.destFolder = cl.hasDir ? cl.dir : ProposedFolder(ctx);
+    engine::UpdateContext manifest;
+    engine::ReadManifestLogged(manifest);
+    const std::string folder =
+        cl.hasDir ? cl.dir : wizard::ProposedFolder(manifest.uninstallKeys, manifest.destFolder);
     wizard::CAnsweringRun answering;
     wizard::CWindowThreadSeam relayed(answering, seam);
     engine::RunOutcome outcome = engine::RunOutcome::kRefused;
-    answering.Run([&] { outcome = engine::RunUpdateOutcome(ctx, relayed); });
+    answering.Run([&] { outcome = engine::RunUpdateOutcome(manifest, folder, relayed); });
     return engine::ExitCodeOf(outcome);
 }
 
@@ -106,27 +107,12 @@ int Dispatch(HINSTANCE instance, const engine::CommandLine& cl) {
 
 }  // namespace
 
-std::string ProposedFolder(const engine::UpdateContext& ctx) {
-    if (auto folder = wizard::FindInstalledFolder(ctx.uninstallKeys)) {
-        return *folder;
-    }
-    return ctx.destFolder;
-}
-
-int ShowOrLog(Quiet quiet, const std::string& text, const char* caption, UINT buttons) {
-    const int answer =
-        quiet == Quiet::kNone ? ::MessageBoxA(nullptr, text.c_str(), caption, buttons) : IDOK;
-    engine::LogLine(std::string("message [") + caption + "] " + text + " -> " +
-                    (answer == IDOK ? "OK" : "Cancel"));
-    return answer;
-}
-
 int RunCommandLine(HINSTANCE instance, std::string_view line) {
     const engine::CommandLine cl = engine::ParseCommandLine(line);
     if (!cl.error.empty()) {
         return Refuse(cl, cl.error);
     }
-    engine::SetProgramFolder(ProgramFolderFromPath(ModuleFileName()));
+    engine::SetProgramFolder(ProgramFolderFromPath(ModuleFileName()));  // for every mode
     if (!cl.log.empty() && !engine::OpenInstallLog(cl.log)) {
         return Refuse(cl, engine::kCannotOpenLog + cl.log);
     }

@@ -1,6 +1,7 @@
 #include "app/main_frame.h"
 
 #include "app/texts.h"
+#include "engine/manifest.h"
 #include "engine/program_folder.h"
 #include "framework/files.h"
 #include "ids/resource.h"
@@ -70,7 +71,7 @@ bool CMainFrame::OnCommand(int id, int code, HWND control) {
 std::string CMainFrame::ReadTitle() {
     framework::TextFile file;
     std::string line;
-    if (!file.Open(engine::ProgramFolder() + app::kManifestName) || !file.ReadString(line)) {
+    if (!file.Open(engine::ProgramFolder() + engine::kManifestFile) || !file.ReadString(line)) {
         return {};
     }
     return line;

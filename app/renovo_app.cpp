@@ -3,8 +3,6 @@
 #include <commctrl.h>
 
 #include "app/about_box.h"
-#include "app/program_folder_setup.h"
-#include "engine/program_folder.h"
 #include "ids/resource.h"
 
 namespace {
@@ -19,8 +17,7 @@ void LoadCommonControls() {
 
 bool CRenovoApp::InitInstance() {
     LoadCommonControls();
-    engine::SetProgramFolder(app::ProgramFolderFromPath(app::ModuleFileName()));
-    if (!doc_.OnNewDocument() || !CreateMainFrame()) {
+    if (!CreateMainFrame()) {
         return false;
     }
     ShowMainFrame();
@@ -46,10 +43,6 @@ bool CRenovoApp::OnCommand(int id) {
     switch (id) {
         case ID_APP_ABOUT:
             ShowAboutBox();
-            return true;
-        case ID_FILE_NEW:
-            // The document is never modified, so New only starts it afresh.
-            doc_.OnNewDocument();
             return true;
     }
     return false;

@@ -1,10 +1,9 @@
-// The application object: sets the program folder, creates the document, the frame and the
-// view, shows the frame and lets the message loop run the wizard.
+// The application object: creates the frame and the view, shows the frame and lets the
+// message loop run the wizard (the program folder is set before, for every mode).
 #pragma once
 
 #include <memory>
 
-#include "app/doc.h"
 #include "app/main_frame.h"
 #include "framework/application.h"
 
@@ -12,8 +11,7 @@ class CRenovoApp : public framework::Application {
 public:
     using Application::Application;
 
-    // The application's commands: the about box and New. Open is not offered, since the
-    // document can hold nothing that a file could give it.
+    // The application's one command: the about box.
     bool OnCommand(int id);
     void ShowAboutBox();
 
@@ -27,6 +25,5 @@ private:
     bool CreateMainFrame();
     void ShowMainFrame() const;
 
-    CRenovoDoc doc_;
     std::unique_ptr<CMainFrame> frame_;
 };

@@ -2,16 +2,15 @@
 
 #include <windows.h>
 
-#include <cstdio>
-
-#include "app/command_run.h"
 #include "backup/backup_set.h"
 #include "backup/restore.h"
 #include "backup/set_security.h"
 #include "backup/texts.h"
-#include "engine/manifest.h"
 #include "engine/install_log.h"
-#include "text/cp932.h"
+#include "engine/manifest.h"
+#include "text/format.h"
+#include "text/path.h"
+#include "wizard/installed_folder.h"
 
 namespace app {
 
@@ -19,23 +18,9 @@ namespace {
 
 // What the destination page would show: the product's Uninstall entry, else the manifest.
 std::string ProposedByManifest() {
-    engine::UpdateContext ctx;
-    engine::ReadManifestLogged(ctx);
-    return app::ProposedFolder(ctx);
-}
-
-std::string WithSeparator(const std::string& folder) {
-    const text::PathParts parts = text::SplitPath(folder);
-    const bool ends = parts.fname.empty() && parts.ext.empty() && !parts.dir.empty();
-    return ends ? folder : folder + "\\";
-}
-
-template <typename... Values>
-std::string Format(const char* format, const Values&... values) {
-    std::string out(std::snprintf(nullptr, 0, format, values.c_str()...) + 1, '\0');
-    std::snprintf(out.data(), out.size(), format, values.c_str()...);
-    out.pop_back();
-    return out;
+    engine::UpdateContext manifest;
+    engine::ReadManifestLogged(manifest);
+    return wizard::ProposedFolder(manifest.uninstallKeys, manifest.destFolder);
 }
 
 const char* RefusalText(backup::Refusal refusal) {
@@ -67,16 +52,21 @@ const char* RefusalName(backup::Refusal refusal) {
 }  // namespace
 
 int RunRestore(const std::string& folder, engine::Quiet quiet) {
+    // Shown unless the run is silent, and logged.
     const auto Show = [quiet](const std::string& text, const char* caption, UINT buttons) {
-        return ShowOrLog(quiet, text, caption, buttons);
+        const int answer = quiet == engine::Quiet::kNone
+                               ? ::MessageBoxA(nullptr, text.c_str(), caption, buttons)
+                               : IDOK;
+        engine::LogMessage(caption, text, answer);
+        return answer;
     };
     const std::string shown = folder.empty() ? ProposedByManifest() : folder;
-    const std::string product = WithSeparator(shown);
+    const std::string product = text::WithSeparator(shown);
     if (shown.empty() || backup::NewestSet(product).empty()) {
         Show(backup::kNothingToRestore, backup::kCaptionError, MB_OK);
         return 1;
     }
-    if (Show(Format(backup::kAskRestore, shown), backup::kCaptionConfirm, MB_OKCANCEL) != IDOK) {
+    if (Show(text::Format(backup::kAskRestore, shown), backup::kCaptionConfirm, MB_OKCANCEL) != IDOK) {
         return 1;
     }
     engine::LogLine("restoring " + product + " from " + backup::NewestSet(product) +
@@ -85,15 +75,15 @@ int RunRestore(const std::string& folder, engine::Quiet quiet) {
     if (outcome.refusal != backup::Refusal::kNone) {
         engine::LogLine("restore refused, nothing changed: " + outcome.refused + ": " +
                         RefusalName(outcome.refusal) + ": " + outcome.why);
-        Show(Format(RefusalText(outcome.refusal), outcome.refused), backup::kCaptionError, MB_OK);
+        Show(text::Format(RefusalText(outcome.refusal), outcome.refused), backup::kCaptionError, MB_OK);
         return 1;
     }
     for (const backup::KeptChange& kept : outcome.kept) {
         engine::LogLine("changed since the update: " + kept.path + " kept as " + kept.keptAs);
-        Show(Format(backup::kKeptChange, kept.path, kept.keptAs), backup::kCaptionConfirm, MB_OK);
+        Show(text::Format(backup::kKeptChange, kept.path, kept.keptAs), backup::kCaptionConfirm, MB_OK);
     }
     for (const std::string& file : outcome.failed) {
-        Show(Format(backup::kCannotRestore, file), backup::kCaptionError, MB_OK);
+        Show(text::Format(backup::kCannotRestore, file), backup::kCaptionError, MB_OK);
     }
     if (!outcome.failed.empty()) {
         return 2;

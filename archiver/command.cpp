@@ -1,6 +1,5 @@
 #include "archiver/command.h"
 
-#include <array>
 #include <vector>
 
 #include "archiver/texts.h"
@@ -115,43 +114,6 @@ bool ParseKind(std::string_view word, CommandKind& kind, std::string& error) {
     return true;
 }
 
-bool IsSeparator(char c) {
-    return c == '\\' || c == '/';
-}
-
-// True when the last character of `s` (stepping over double-byte characters) satisfies `pred`.
-template <typename Pred>
-bool LastCharIs(std::string_view s, Pred pred) {
-    size_t pos = 0;
-    size_t last = std::string_view::npos;
-    while (pos < s.size()) {
-        last = pos;
-        pos += text::CharLength(s, pos);
-    }
-    return last != std::string_view::npos && pos - last == 1 && pred(s[last]);
-}
-
-bool IsTrailByte(char byte) {
-    unsigned char c = static_cast<unsigned char>(byte);
-    return c >= 0x40 && c <= 0xFC && c != 0x7F;
-}
-
-bool IsDeviceName(std::string_view name) {
-    std::string base = text::ToUpperAscii(name.substr(0, name.find('.')));
-    while (!base.empty() && base.back() == ' ') {
-        base.pop_back();  // "NUL .txt" still opens the device
-    }
-    static constexpr std::array<std::string_view, 6> kPlain = {"CON", "PRN",    "AUX",
-                                                               "NUL", "CONIN$", "CONOUT$"};
-    for (std::string_view device : kPlain) {
-        if (base == device) {
-            return true;
-        }
-    }
-    bool numbered = base.size() == 4 && (base.starts_with("COM") || base.starts_with("LPT"));
-    return numbered && base[3] >= '1' && base[3] <= '9';
-}
-
 }  // namespace
 
 bool ParseCommand(std::string_view text, const FileExists& exists, Command& command,
@@ -200,43 +162,6 @@ std::string ArchiveFileName(std::string_view path, const FileExists& exists) {
         return withLzh;
     }
     return std::string(path);
-}
-
-bool EndsWithSeparator(std::string_view path) {
-    return LastCharIs(path, IsSeparator);
-}
-
-std::string JoinPath(std::string_view folder, std::string_view name) {
-    std::string path(folder);
-    bool bareDrive = folder.size() == 2 && folder[1] == ':';
-    if (!folder.empty() && !bareDrive && !EndsWithSeparator(folder)) {
-        path += '\\';
-    }
-    path += name;
-    return path;
-}
-
-bool IsSafeBareName(std::string_view name) {
-    if (name.empty() || name == "." || name == "..") {
-        return false;
-    }
-    for (size_t pos = 0; pos < name.size(); pos += text::CharLength(name, pos)) {
-        unsigned char c = static_cast<unsigned char>(name[pos]);
-        if (text::IsLeadByte(c)) {
-            // Half a character or a bad trail byte has no Windows file name to map to.
-            if (text::CharLength(name, pos) != 2 || !IsTrailByte(name[pos + 1])) {
-                return false;
-            }
-            continue;
-        }
-        if (c < 0x20 || c == 0x7F || std::string_view("\\/:*?\"<>|").find(c) != name.npos) {
-            return false;
-        }
-    }
-    if (LastCharIs(name, [](char c) { return c == '.' || c == ' '; })) {
-        return false;
-    }
-    return !IsDeviceName(name);
 }
 
 std::string_view SkipProgramName(std::string_view line) {

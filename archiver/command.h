@@ -11,6 +11,8 @@
 #include <string>
 #include <string_view>
 
+#include "text/path.h"
+
 namespace archiver {
 
 enum class CommandKind { kExtract, kList };
@@ -36,17 +38,10 @@ bool ParseCommand(std::string_view text, const FileExists& exists, Command& comm
 // path itself.
 std::string ArchiveFileName(std::string_view path, const FileExists& exists);
 
-// True when the last character of `path` is '\\' or '/' (a 0x5C trail byte is not).
-bool EndsWithSeparator(std::string_view path);
-
-// `folder` followed by `name`, with a separator between them unless `folder` is empty, a
-// bare drive ("C:") or already ends in one.
-std::string JoinPath(std::string_view folder, std::string_view name);
-
-// A name that Windows stores as a plain file in the folder it is written to: not empty, not
-// "." or "..", no device name (CON, NUL, COM1...) with or without extension, no separator,
-// ':', wildcard, quote, '<', '>', '|' or control character, no trailing dot or blank.
-bool IsSafeBareName(std::string_view name);
+// The path helpers live in text/path.h.
+using text::EndsWithSeparator;
+using text::IsSafeBareName;
+using text::JoinPath;
 
 // The command line after the program's own name (quoted or not) and the blanks after it.
 std::string_view SkipProgramName(std::string_view commandLine);

@@ -10,8 +10,10 @@
 #include "backup/set_security.h"
 #include "backup/texts.h"
 #include "framework/directory.h"
+#include "framework/files.h"
 #include "replace/crc32.h"
 #include "text/cp932.h"
+#include "text/path.h"
 
 namespace backup {
 
@@ -20,18 +22,8 @@ namespace {
 constexpr size_t kSetsKept = 3;
 constexpr int kLastSetNumber = 9999;
 
-bool Exists(const std::string& path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-// "C:\\A\\B\\" and "C:\\A\\B" both give "C:\\A\\B"; a trail byte 0x5C is no separator.
-std::string WithoutSeparator(const std::string& folder) {
-    const text::PathParts parts = text::SplitPath(folder);
-    if (parts.fname.empty() && parts.ext.empty() && parts.dir.size() > 1) {
-        return parts.drive + parts.dir.substr(0, parts.dir.size() - 1);
-    }
-    return folder;
-}
+using framework::PathExists;
+using text::WithoutSeparator;
 
 // The folder above `folder` (given without separator); empty at a root.
 std::string Parent(const std::string& folder) {
@@ -348,7 +340,7 @@ bool BackupSet::AddFile(const std::string& path, bool linkAllowed, When when,
 bool BackupSet::AddFolder(const std::string& folder, Pending& pending) {
     std::vector<std::string> missing;
     for (std::string level = WithoutSeparator(framework::FullPath(folder));
-         !level.empty() && !Exists(level) && !Known(text::ToUpperAscii(level), pending);
+         !level.empty() && !PathExists(level) && !Known(text::ToUpperAscii(level), pending);
          level = Parent(level)) {
         missing.push_back(level);
     }

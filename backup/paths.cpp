@@ -1,8 +1,8 @@
 #include "backup/paths.h"
 
-#include "archiver/command.h"
 #include "backup/texts.h"
 #include "text/cp932.h"
+#include "text/path.h"
 
 namespace backup {
 
@@ -26,11 +26,7 @@ std::vector<std::string_view> Names(std::string_view path) {
 
 // A backslash that is a character of its own ends `path` (a 0x5C trail byte does not).
 bool EndsWithSeparator(std::string_view path) {
-    size_t last = std::string_view::npos;
-    for (size_t pos = 0; pos < path.size(); pos += text::CharLength(path, pos)) {
-        last = pos;
-    }
-    return last != std::string_view::npos && last + 1 == path.size() && path[last] == '\\';
+    return text::EndsWithSeparator(path) && path.back() == '\\';
 }
 
 // `path` equals `folder` or lies below it, ASCII case ignored; both plain and without
@@ -54,7 +50,7 @@ bool IsPlainFullPath(std::string_view path) {
         rest.remove_suffix(1);
     }
     for (std::string_view name : Names(rest)) {
-        if (!archiver::IsSafeBareName(name) || text::EqualsIgnoreCase(name, kBackupFolder)) {
+        if (!text::IsSafeBareName(name) || text::EqualsIgnoreCase(name, kBackupFolder)) {
             return false;
         }
     }

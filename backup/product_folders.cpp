@@ -1,27 +1,13 @@
 #include "backup/product_folders.h"
 
-#include <windows.h>
-
-#include "backup/texts.h"
 #include "framework/directory.h"
+#include "settings/masters.h"
 #include "settings/texts.h"
+#include "text/path.h"
 
 namespace backup {
 
 namespace {
-
-// The whole value, however long: a folder is never taken cut short.
-std::string ReadValue(const std::string& file, const char* section, const char* key) {
-    for (DWORD size = 256;; size *= 2) {
-        std::string value(size, '\0');
-        const DWORD got =
-            GetPrivateProfileStringA(section, key, "", value.data(), size, file.c_str());
-        if (got + 1 < size) {
-            value.resize(got);
-            return value;
-        }
-    }
-}
 
 bool OnADrive(const std::string& value) {
     return value.size() >= 3 && value[1] == ':' && (value[2] == '\\' || value[2] == '/');
@@ -43,18 +29,16 @@ Confinement ProductFolders(const std::string& productFolder, const std::string& 
     Confinement folders;
     const std::string product = FullFormOf(productFolder);
     folders.AddRoot(product);
-    const std::string base = WithoutTrailingSeparator(product) + "\\";
+    const std::string base = text::WithSeparator(product);
     if (!settingsFile.empty()) {
-        AddFolder(folders, ReadValue(base + settingsFile, settings::kDirSection, kVoiceKey));
+        AddFolder(folders, settings::VoiceFolderSetting(base + settingsFile));
     } else {
         for (const char* name : {settings::kTovakaIni, settings::kVestimaIni}) {
-            AddFolder(folders, ReadValue(base + name, settings::kDirSection, kVoiceKey));
+            AddFolder(folders, settings::VoiceFolderSetting(base + name));
         }
     }
-    const std::string masters =
-        ReadValue(base + settings::kTovakaIni, settings::kDirSection, settings::kMasterKey);
-    for (const char* folder : {settings::kFirstMasterFolder, settings::kSecondMasterFolder}) {
-        AddFolder(folders, masters + folder);
+    for (const std::string& folder : settings::MasterFolders(base + settings::kTovakaIni)) {
+        AddFolder(folders, folder);
     }
     return folders;
 }

@@ -7,17 +7,18 @@
 #include <set>
 #include <string_view>
 
-#include "archiver/command.h"
 #include "backup/backup_set.h"
 #include "backup/journal.h"
 #include "backup/paths.h"
 #include "backup/product_folders.h"
 #include "backup/set_security.h"
 #include "backup/texts.h"
+#include "framework/files.h"
 #include "framework/handles.h"
 #include "replace/crc32.h"
 #include "replace/replace_file.h"
 #include "text/cp932.h"
+#include "text/path.h"
 
 namespace backup {
 
@@ -37,10 +38,6 @@ bool ReadAll(HANDLE file, std::string& text) {
         text.append(buffer, got);
     }
     return true;
-}
-
-bool Exists(const std::string& path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 // Size and CRC-32 of a file as it is now; false when it cannot be read.
@@ -94,7 +91,7 @@ template <typename Make>
 std::string KeepUnderFreeName(const std::string& path, Make make) {
     for (int n = 1; n <= kKeptNames; ++n) {
         const std::string name = path + kKeptSuffix + (n == 1 ? std::string() : std::to_string(n));
-        if (!Exists(name) && make(name)) {
+        if (!framework::PathExists(name) && make(name)) {
             return name;
         }
     }
@@ -143,7 +140,7 @@ bool PutBack(const std::string& saved, const std::string& target) {
 }
 
 bool RemoveCreated(const std::string& path) {
-    if (!Exists(path) || DeleteFileA(path.c_str())) {
+    if (!framework::PathExists(path) || DeleteFileA(path.c_str())) {
         return true;
     }
     const DWORD attributes = GetFileAttributesA(path.c_str());
@@ -317,7 +314,7 @@ private:
         if (!journal_.damaged.empty()) {
             return Damaged(journalPath, journal_.damaged.front(), "names no change");
         }
-        if (!journal_.settings.empty() && !archiver::IsSafeBareName(journal_.settings)) {
+        if (!journal_.settings.empty() && !text::IsSafeBareName(journal_.settings)) {
             return Damaged(journalPath, journal_.settingsLine, "names no settings file");
         }
         folders_ = ProductFolders(product_, journal_.settings);
@@ -400,7 +397,7 @@ bool Undo(const Plan& plan, const std::string& set, const Change& change, Restor
     const bool changed = since == Since::kChanged;
     switch (change.kind) {
         case ChangeKind::kSaved: {
-            if (changed && Exists(set + "\\" + change.saved)) {
+            if (changed && framework::PathExists(set + "\\" + change.saved)) {
                 const std::string kept = KeepCopy(change.path);
                 if (kept.empty()) {
                     return false;

@@ -9,9 +9,6 @@ inline constexpr char kBackupFolder[] = "RENOVO.BAK";
 inline constexpr char kJournalName[] = "JOURNAL.TXT";
 // A set being retired is renamed first, so that it never counts as a set again.
 inline constexpr char kRetiredSuffix[] = ".OLD";
-// The key of the settings file's [DIR] section that names the voice folder, as the voice data
-// installation reads it.
-inline constexpr char kVoiceKey[] = "WAV";
 // A file the update wrote and the user changed since is kept beside it under its name and
 // this ("TOVAKA.EXE.KEPT", then ".KEPT2", ...) when the restore puts the old one back.
 inline constexpr char kKeptSuffix[] = ".KEPT";

@@ -3,15 +3,16 @@
 #include <windows.h>
 #include <restartmanager.h>
 
-#include <cstdio>
 #include <unordered_set>
 
-#include "archiver/command.h"
 #include "engine/install_log.h"
 #include "engine/texts.h"
+#include "framework/files.h"
 #include "framework/handles.h"
 #include "settings/folder_checks.h"
 #include "text/cp932.h"
+#include "text/format.h"
+#include "text/path.h"
 
 namespace engine {
 
@@ -35,27 +36,8 @@ std::vector<std::string> Unique(const std::vector<std::string>& paths) {
     return unique;
 }
 
-std::string WithSeparator(const std::string& folder) {
-    return archiver::EndsWithSeparator(folder) || folder.empty() ? folder : folder + "\\";
-}
-
-// A folder as the user reads it: without its last separator, unless it is a drive's root.
-std::string Shown(const std::string& folder) {
-    if (folder.size() > 3 && archiver::EndsWithSeparator(folder)) {
-        return folder.substr(0, folder.size() - 1);
-    }
-    return folder;
-}
-
-// printf-style formatting into a string of whatever length the result needs.
-template <typename... Args>
-std::string Format(const char* format, Args... args) {
-    const int n = std::snprintf(nullptr, 0, format, args...);
-    std::string out(n > 0 ? static_cast<size_t>(n) + 1 : 1, '\0');
-    std::snprintf(out.data(), out.size(), format, args...);
-    out.pop_back();
-    return out;
-}
+using text::Format;
+using text::WithSeparator;
 
 // The first path of the list that Windows cannot take; empty when all fit.
 std::string FirstPathTooLong(const ChangeList& changes) {
@@ -76,9 +58,9 @@ std::string FirstPathTooLong(const ChangeList& changes) {
 
 // The folder itself when it exists, else the nearest one above it that does; empty when none.
 std::string ExistingFolder(std::string folder) {
-    while (!folder.empty() && !settings::PathExists(folder)) {
+    while (!folder.empty() && !framework::PathExists(folder)) {
         std::string bare = folder;
-        while (bare.size() > 1 && archiver::EndsWithSeparator(bare)) {
+        while (bare.size() > 1 && text::EndsWithSeparator(bare)) {
             bare.pop_back();
         }
         const text::PathParts parts = text::SplitPath(bare);
@@ -251,7 +233,7 @@ bool FolderTakesFiles(const std::string& folder) {
         return false;
     }
     const std::string stem =
-        archiver::JoinPath(existing, "~rnv" + std::to_string(GetCurrentProcessId()) + "-");
+        text::JoinPath(existing, "~rnv" + std::to_string(GetCurrentProcessId()) + "-");
     for (int n = 0; n < 100; ++n) {
         const std::string probe = stem + std::to_string(n) + ".tmp";
         // Removed by the system as the handle closes.
@@ -304,7 +286,7 @@ std::string HeldFilesMessage(const std::vector<HeldFile>& held) {
         const HeldFile& file = held[i];
         text += "\n" + (file.programs.empty()
                             ? file.path
-                            : Format(kHeldBy, file.path.c_str(), file.programs.c_str()));
+                            : Format(kHeldBy, file.path, file.programs));
     }
     if (held.size() > kHeldFilesShown) {
         text += "\n" + Format(kMoreFilesInUse, static_cast<int>(held.size() - kHeldFilesShown));
@@ -317,14 +299,14 @@ CheckResult CheckBeforeChanges(const ChangeList& changes, MessageSeam& seam, con
     LogLine("check path lengths: " +
             (tooLong.empty() ? std::string("passed") : "too long: " + tooLong));
     if (!tooLong.empty()) {
-        seam.ShowMessage(Format(kPathTooLong, tooLong.c_str()), caption, Buttons::kOk);
+        seam.ShowMessage(Format(kPathTooLong, tooLong), caption, Buttons::kOk);
         return CheckResult::kRefused;
     }
     DWORD error = 0;
     const std::string unwritable = FirstUnwritableFolder(changes.folders, error);
     if (!unwritable.empty()) {
         LogFailure("check folder " + unwritable + ": no file can be made there", error);
-        seam.ShowMessage(Format(kCannotWriteFolder, Shown(unwritable).c_str()), caption,
+        seam.ShowMessage(Format(kCannotWriteFolder, text::WithoutSeparator(unwritable)), caption,
                          Buttons::kOk);
         return CheckResult::kRefused;
     }

@@ -4,6 +4,7 @@
 
 #include "engine/texts.h"
 #include "text/cp932.h"
+#include "text/format.h"
 
 namespace engine {
 
@@ -41,12 +42,6 @@ std::vector<std::string> Words(std::string_view line) {
     return words;
 }
 
-std::string WithWord(const char* format, const std::string& word) {
-    const std::string_view f(format);
-    const size_t at = f.find("%s");
-    return std::string(f.substr(0, at)) + word + std::string(f.substr(at + 2));
-}
-
 // The switch's value when `word` is `name=value` (false when it is another switch).
 bool ValueOf(const std::string& word, std::string_view name, std::string& value) {
     if (word.size() < name.size() || !text::EqualsIgnoreCase(word.substr(0, name.size()), name)) {
@@ -59,11 +54,11 @@ bool ValueOf(const std::string& word, std::string_view name, std::string& value)
 bool SetValue(CommandLine& cl, bool& has, std::string& field, const std::string& value,
               const std::string& word) {
     if (value.empty()) {
-        cl.error = WithWord(kSwitchNeedsValue, word);
+        cl.error = text::Format(kSwitchNeedsValue, word);
         return false;
     }
     if (has && field != value) {
-        cl.error = WithWord(kSwitchTwice, word);
+        cl.error = text::Format(kSwitchTwice, word);
         return false;
     }
     has = true;
@@ -88,7 +83,7 @@ bool Take(CommandLine& cl, const std::string& word, bool& hasLog, bool afterRest
     } else if (afterRestore && word.front() != '/') {
         return SetValue(cl, cl.hasDir, cl.dir, word, word);
     } else {
-        cl.error = WithWord(kUnknownSwitch, word);
+        cl.error = text::Format(kUnknownSwitch, word);
         return false;
     }
     return true;

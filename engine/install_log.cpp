@@ -2,12 +2,11 @@
 
 #include <windows.h>
 
-#include <cstdio>
-
 #include "engine/manifest.h"
 #include "engine/program_folder.h"
 #include "engine/update_context.h"
 #include "framework/handles.h"
+#include "text/format.h"
 
 namespace engine {
 
@@ -18,10 +17,8 @@ framework::File g_log;
 std::string LocalTime() {
     SYSTEMTIME t{};
     GetLocalTime(&t);
-    char buffer[32];
-    std::snprintf(buffer, sizeof(buffer), "%04u-%02u-%02u %02u:%02u:%02u.%03u ", t.wYear, t.wMonth,
-                  t.wDay, t.wHour, t.wMinute, t.wSecond, t.wMilliseconds);
-    return buffer;
+    return text::Format("%04u-%02u-%02u %02u:%02u:%02u.%03u ", t.wYear, t.wMonth, t.wDay, t.wHour,
+                        t.wMinute, t.wSecond, t.wMilliseconds);
 }
 
 }  // namespace
@@ -114,19 +111,32 @@ std::string SystemErrorText(unsigned long error) {
     return textOf;
 }
 
+void LogMessage(const std::string& caption, const std::string& text, int answer) {
+    const char* name = answer == IDOK       ? "OK"
+                       : answer == IDCANCEL ? "Cancel"
+                       : answer == IDRETRY  ? "Retry"
+                                            : "none";
+    LogLine("message [" + caption + "] " + OneLine(text) + " -> " + name);
+}
+
+std::string OneLine(std::string text) {
+    for (size_t at = 0; (at = text.find('\n', at)) != std::string::npos;) {
+        text.replace(at, 1, " / ");
+    }
+    return text;
+}
+
 void LogFailure(const std::string& what, unsigned long error) {
     if (!g_log) {
         return;
     }
-    char code[16];
-    std::snprintf(code, sizeof(code), " (%lu)", error);
-    LogLine(what + ": " + SystemErrorText(error) + code);
+    LogLine(what + ": " + SystemErrorText(error) + text::Format(" (%lu)", error));
 }
 
-int ReadManifestLogged(UpdateContext& ctx) {
-    const int read = ReadManifest(ctx);
+bool ReadManifestLogged(UpdateContext& ctx) {
+    const bool read = ReadManifest(ctx);
     LogLine("manifest " + ProgramFolder() + kManifestFile + ": " +
-            (read == 1 ? std::to_string(ctx.entryCount) + " entries" : "not found"));
+            (read ? std::to_string(ctx.entryCount) + " entries" : "not found"));
     return read;
 }
 

@@ -19,12 +19,19 @@ void LogLine(const std::string& text);
 // control picture (CR ␍, LF ␊, TAB ␉, U+2400 to U+241F, DEL ␡), C1 controls and U+2028/2029
 // become U+FFFD.
 std::string EscapeForLog(const std::string& text);
+// A message shown (or, unattended, taken as answered) and its answer, on one line:
+// "message [<caption>] <text> -> <answer>" (answers IDOK, IDCANCEL, IDRETRY; others "none").
+void LogMessage(const std::string& caption, const std::string& text, int answer);
+
+// A message of several lines, on one line of the log.
+std::string OneLine(std::string text);
+
 // "<what> failed: <system's error text> (<code>)" for the calling thread's last error.
 void LogFailure(const std::string& what, unsigned long error);
 
 struct UpdateContext;
 // Reads the manifest beside the program into `ctx` (ReadManifest) and logs what it found.
-int ReadManifestLogged(UpdateContext& ctx);
+bool ReadManifestLogged(UpdateContext& ctx);
 
 // The system's own text for an error code, without its line end (cp932).
 std::string SystemErrorText(unsigned long error);

@@ -41,7 +41,7 @@ std::string_view UpToNul(std::string_view line) {
 void AddEntry(UpdateContext& ctx, const FileListFields& f) {
     int i = ctx.entryCount;
     ctx.entryDisk[i] = text::AtoiRule(f.disk);
-    ctx.entryKind[i] = text::AtoiRule(f.kind);
+    ctx.entryKind[i] = text::AtoiRule(f.kind) == 1 ? EntryKind::kArchive : EntryKind::kPlainFile;
     ctx.entryName[i] = text::ToUpperAscii(f.name);
     ctx.entrySubFolder[i] = f.subFolder;
     ++ctx.entryCount;
@@ -119,16 +119,16 @@ void TabsToLineBreaks(std::string& s) {
     }
 }
 
-int ReadManifestFile(const std::string& path, UpdateContext& ctx) {
+bool ReadManifestFile(const std::string& path, UpdateContext& ctx) {
     ResetForReading(ctx);
     text::LineReader reader;
     if (!reader.Open(path)) {
-        return 0;
+        return false;
     }
     return ReadManifestLines(reader, ctx);
 }
 
-int ReadManifestLines(text::LineReader& reader, UpdateContext& ctx) {
+bool ReadManifestLines(text::LineReader& reader, UpdateContext& ctx) {
     ResetForReading(ctx);
     std::string line;
     text::LineReader::Status status = text::LineReader::Status::kLine;
@@ -136,7 +136,7 @@ int ReadManifestLines(text::LineReader& reader, UpdateContext& ctx) {
         status = reader.ReadLine(line);
         if (status == text::LineReader::Status::kError) {
             ResetForReading(ctx);
-            return 0;
+            return false;
         }
         *FixedLine(ctx, i) = status == text::LineReader::Status::kLine ? UpToNul(line) : "";
     }
@@ -148,16 +148,16 @@ int ReadManifestLines(text::LineReader& reader, UpdateContext& ctx) {
         }
         if (status == text::LineReader::Status::kError) {
             ResetForReading(ctx);
-            return 0;
+            return false;
         }
         ScanFileListLine(line, fields);
         AddEntry(ctx, fields);
     }
     TabsToLineBreaks(ctx.startNotes);
     TabsToLineBreaks(ctx.destNotes);
-    return 1;
+    return true;
 }
 
-int ReadManifest(UpdateContext& ctx) { return ReadManifestFile(ProgramFolder() + kManifestFile, ctx); }
+bool ReadManifest(UpdateContext& ctx) { return ReadManifestFile(ProgramFolder() + kManifestFile, ctx); }
 
 }  // namespace engine

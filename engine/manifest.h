@@ -13,15 +13,15 @@ namespace engine {
 // boundary and the rest of it up to the next comma is dropped.
 constexpr size_t kFieldLimit = 31;
 
-// Reads the program folder's "info.txt" into `ctx`: 1 when it was opened and read, 0 when it
-// cannot be opened or a read error stops it part-way (the context is then left as a fresh one,
+// Reads the program folder's "info.txt" into `ctx`: true when it was opened and read, false
+// when it cannot be opened or a read error stops it part-way (the context is then left fresh,
 // so that a half-read file list can never be installed). File-list lines past the 100th are
 // ignored.
 inline constexpr char kManifestFile[] = "info.txt";
-int ReadManifest(UpdateContext& ctx);
-int ReadManifestFile(const std::string& path, UpdateContext& ctx);
+bool ReadManifest(UpdateContext& ctx);
+bool ReadManifestFile(const std::string& path, UpdateContext& ctx);
 // The same over an opened reader (the fuzz target feeds whole files from memory).
-int ReadManifestLines(text::LineReader& reader, UpdateContext& ctx);
+bool ReadManifestLines(text::LineReader& reader, UpdateContext& ctx);
 
 // The four text fields of a file-list line. They live across the whole list: a field that a
 // line does not supply keeps the previous line's value.

@@ -20,6 +20,9 @@ inline constexpr char kUpdated[] = "システムは正常に更新されまし�
 inline constexpr char kSubFolderOutside[] =
     "ｱｯﾌﾟﾃﾞｲﾄFDのﾌｧｲﾙ一覧のﾌｫﾙﾀﾞ %s はｲﾝｽﾄｰﾙ先ﾌｫﾙﾀﾞの外を指しているため、更新できません。";
 
+// A file the file list names that the update disk does not carry (refused before it changes).
+inline constexpr char kSourceMissing[] = "ｱｯﾌﾟﾃﾞｲﾄFDにﾌｧｲﾙ %s がないため、更新できません。";
+
 inline constexpr char kArchiveExtension[] = ".lzh";
 inline constexpr char kStartArchive[] = "START";  // takes the system number as suffix
 inline constexpr char kMaster21Prefix[] = "MASTER21";
@@ -33,11 +36,9 @@ inline constexpr char kTitleMark[] = "ﾎﾟﾙﾀﾝ";
 inline constexpr char kTitleSuffix[] = " with ﾎﾟﾙﾀﾝ";
 inline constexpr char kOn[] = "1";
 
-// Voice data: the archive below the destination folder (named without ".lzh") and the key of
-// the product's settings file that names the folder for the wave files.
+// Voice data: the archive below the destination folder (named without ".lzh"); its folder is
+// named by the product's settings file (settings/masters.h).
 inline constexpr char kVoiceArchive[] = "音声\\wave";
-inline constexpr char kSectionDir[] = "DIR";
-inline constexpr char kKeyWav[] = "WAV";
 
 // Found when a disk is in, before anything of it changes (with disk 1, before anything at
 // all): files held by other programs (Retry and Cancel), a folder that may not be written, a

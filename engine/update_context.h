@@ -1,5 +1,5 @@
-// The record of one update: what the manifest says, the chosen destination folder and the
-// file list. The view holds it for the program's whole life; every step reads it from here.
+// What the manifest of one update says: read once, then only read. Each run makes its own
+// plan from it (engine/plan.h); nothing a run finds is written back here.
 #pragma once
 
 #include <array>
@@ -10,17 +10,12 @@ namespace engine {
 constexpr int kMaxEntries = 100;
 constexpr int kKeyCount = 15;
 
-// One file-list entry, gathered from the context's parallel arrays.
-struct FileEntry {
-    int disk = 0;
-    int kind = 0;  // 1 = LZH archive to extract, anything else = plain file to copy
-    std::string name;
-    std::string subFolder;
-};
+// A file-list entry's kind number 1 is an LZH archive to extract; any other, a plain file.
+enum class EntryKind { kPlainFile, kArchive };
 
 struct UpdateContext {
-    std::string destFolder;
-    std::string settingsFile;
+    std::string destFolder;    // the default the destination page proposes
+    std::string settingsFile;  // "NULL": tovaka1.ini, else vestima1.ini
     std::array<std::string, kKeyCount> uninstallKeys;
     std::string requiredVersion;
     std::string masterAdjust;     // flag as text
@@ -34,14 +29,9 @@ struct UpdateContext {
     std::array<std::string, kMaxEntries> entryName;
     std::array<std::string, kMaxEntries> entrySubFolder;
     std::array<int, kMaxEntries> entryDisk{};
-    std::array<int, kMaxEntries> entryKind{};
+    std::array<EntryKind, kMaxEntries> entryKind{};
     int entryCount = 0;
     std::array<std::string, kKeyCount> systemNames;
-    int systemNumber = 0;
-
-    FileEntry Entry(int i) const {
-        return {entryDisk[i], entryKind[i], entryName[i], entrySubFolder[i]};
-    }
 };
 
 }  // namespace engine

@@ -13,27 +13,29 @@
 #include "engine/change_checks.h"
 #include "engine/command_line.h"
 #include "engine/install_log.h"
-#include "engine/manifest.h"
+#include "engine/plan.h"
 #include "engine/program_folder.h"
 #include "engine/texts.h"
 #include "engine/voice_data.h"
+#include "framework/files.h"
 #include "replace/replace_file.h"
 #include "settings/folder_checks.h"
 #include "settings/masters.h"
 #include "settings/profile.h"
 #include "settings/texts.h"
-#include "settings/version_checks.h"
 #include "text/cp932.h"
+#include "text/format.h"
+#include "text/path.h"
 
 namespace engine {
 
 namespace {
 
-// What one run holds besides the context.
+// What one run holds besides its plan.
 struct Run {
-    UpdateContext& ctx;
+    const Plan& plan;
     MessageSeam& seam;
-    std::string folder;  // working copy of destFolder, completed by the settings lookup
+    const std::string& folder;  // the plan's
     Checks checks = Checks::kMade;
     int currentDisk = 1;
     bool master21Copied = false;
@@ -45,28 +47,13 @@ struct Run {
     std::vector<std::string> failedSteps{};  // conversions and voice data that failed
 };
 
-const char* AnswerName(int answer) {
-    return answer == kAnswerOk       ? "OK"
-           : answer == kAnswerCancel ? "Cancel"
-           : answer == kAnswerRetry  ? "Retry"
-                                     : "none";
-}
-
-// A message of several lines, on one line of the log.
-std::string OneLine(std::string text) {
-    for (size_t at = 0; (at = text.find('\n', at)) != std::string::npos;) {
-        text.replace(at, 1, " / ");
-    }
-    return text;
-}
-
 // Every message the run shows (or, unattended, would show) goes into the log with its answer.
 class LoggedSeam : public MessageSeam {
 public:
     explicit LoggedSeam(MessageSeam& inner) : inner_(inner) {}
     int ShowMessage(const std::string& text, const std::string& caption, Buttons buttons) override {
         const int answer = inner_.ShowMessage(text, caption, buttons);
-        LogLine("message [" + caption + "] " + OneLine(text) + " -> " + AnswerName(answer));
+        LogMessage(caption, text, answer);
         return answer;
     }
     void BeginWaitCursor() override { inner_.BeginWaitCursor(); }
@@ -133,75 +120,8 @@ bool KeepSettings(Run& run, const std::string& path) {
     return run.backup == nullptr || run.backup->BeforeWriteInPlace(path);
 }
 
-// printf-style formatting into a string of whatever length the result needs.
-template <typename... Args>
-std::string Format(const char* format, Args... args) {
-    const int n = std::snprintf(nullptr, 0, format, args...);
-    if (n <= 0) {
-        return {};
-    }
-    std::string out(static_cast<size_t>(n) + 1, '\0');
-    std::snprintf(out.data(), out.size(), format, args...);
-    out.pop_back();
-    return out;
-}
-
-int Refuse(Run& run, const char* text) {
-    run.stop = RunOutcome::kRefused;
-    run.seam.ShowMessage(text, kCaptionError, Buttons::kOk);
-    return 0;
-}
-
 void Report(Run& run, const std::string& text) {
     run.seam.ShowMessage(text, kCaptionConfirm, Buttons::kOk);
-}
-
-// "NULL" leaves the name open: tovaka1.ini, then vestima1.ini; the last name tried stays.
-bool LocateSettingsFile(Run& run) {
-    std::string& name = run.ctx.settingsFile;
-    if (name != settings::kAnyName) {
-        return settings::FindSettingsFile(run.folder, name) == 1;
-    }
-    name = settings::kTovakaIni;
-    if (settings::FindSettingsFile(run.folder, name) == 1) {
-        return true;
-    }
-    name = settings::kVestimaIni;
-    return settings::FindSettingsFile(run.folder, name) == 1;
-}
-
-// Nothing on disk changes here; every refusal returns 0.
-int Preflight(Run& run) {
-    UpdateContext& ctx = run.ctx;
-    if (const int escaping = FirstEscapingEntry(ctx); escaping >= 0) {
-        LogLine("check subfolders: failed, entry " + std::to_string(escaping + 1) + " names " +
-                ctx.entrySubFolder[escaping]);
-        Refuse(run, Format(kSubFolderOutside, ctx.entrySubFolder[escaping].c_str()).c_str());
-        return 0;
-    }
-    const bool located = LocateSettingsFile(run);
-    LogLine("check settings file " + ctx.settingsFile + " in " + run.folder + ": " +
-            Passed(located));
-    if (!located) {
-        return Refuse(run, kWrongFolder);
-    }
-    const bool menus = settings::CheckMenuSettings(run.folder, ctx.settingsFile) == 1;
-    LogLine(std::string("check menu files: ") + Passed(menus));
-    const bool version =
-        menus && settings::CheckInstalledVersion(ctx.requiredVersion, run.folder) == 1;
-    if (menus) {
-        LogLine("check version " + ctx.requiredVersion + ": " + Passed(version));
-    }
-    if (!version) {
-        return Refuse(run, kCannotUpdate);
-    }
-    ctx.systemNumber = settings::GetSystemNumber(ctx.systemNames, run.folder, ctx.settingsFile);
-    LogLine("check system: " + (ctx.systemNumber == -1 ? std::string("not identified")
-                                                       : std::to_string(ctx.systemNumber)));
-    if (ctx.systemNumber == -1) {
-        return Refuse(run, kCannotUpdate);
-    }
-    return 1;
 }
 
 // The root of the folder's drive ("A:" and "A:\UPD\" both give "A:\"); empty when the
@@ -223,26 +143,28 @@ bool ProgramOnRemovableMedia() {
     return type == DRIVE_REMOVABLE || type == DRIVE_CDROM;
 }
 
-// The file whose presence shows that the entry's disk is in the drive: the very file the
-// entry installs (a "START" archive already carries its system number).
-std::string SourceOnDisk(const UpdateContext& ctx, int i) {
-    std::string source = ProgramFolder() + ctx.entryName[i];
-    if (ctx.entryKind[i] == 1) {
-        source += kArchiveExtension;
+// The entries from `i` on that lie on the same disk; on a fixed drive, where no disk is ever
+// asked for, all of them from `i` on.
+std::vector<PlannedEntry> DiskEntries(const Run& run, int i) {
+    const std::vector<PlannedEntry>& entries = run.plan.entries;
+    size_t end = static_cast<size_t>(i);
+    const bool removable = ProgramOnRemovableMedia();
+    while (end < entries.size() && (!removable || entries[end].disk == entries[i].disk)) {
+        ++end;
     }
-    return source;
+    return {entries.begin() + i, entries.begin() + static_cast<std::ptrdiff_t>(end)};
 }
 
-// false: the user cancelled (already told so).
+// false: the user cancelled (already told so). The disk counts as in the drive once every
+// file its entries need is there (a "START" archive's with the variant's number).
 bool AskForDisk(Run& run, int i) {
-    const int disk = run.ctx.entryDisk[i];
+    const int disk = run.plan.entries[i].disk;
     if (disk == 1 || disk == run.currentDisk || !ProgramOnRemovableMedia()) {
         return true;
     }
-    const std::string prompt = Format(kInsertDisk, disk);
-    const std::string source = SourceOnDisk(run.ctx, i);
+    const std::string prompt = text::Format(kInsertDisk, disk);
     while (run.seam.ShowMessage(prompt, kCaptionConfirm, Buttons::kOkCancel) == kAnswerOk) {
-        if (settings::PathExists(source)) {
+        if (!FirstMissingSource(DiskEntries(run, i))) {
             run.currentDisk = disk;
             return true;
         }
@@ -254,15 +176,8 @@ bool AskForDisk(Run& run, int i) {
 
 // One level only; a failure shows up in the extraction or copy that follows.
 void EnsureFolder(const std::string& folder) {
-    if (!settings::PathExists(folder)) {
+    if (!framework::PathExists(folder)) {
         CreateDirectoryA(folder.c_str(), nullptr);
-    }
-}
-
-// Archive "START" (in any folder of the disk) exists once per system variant.
-void ApplyStartRule(UpdateContext& ctx, int i) {
-    if (text::SplitPath(ctx.entryName[i]).fname == kStartArchive) {
-        ctx.entryName[i] += std::to_string(ctx.systemNumber);
     }
 }
 
@@ -279,7 +194,7 @@ private:
 };
 
 bool ExtractArchive(Run& run, int i, const std::string& entryFolder) {
-    const std::string archive = SourceOnDisk(run.ctx, i);
+    const std::string& archive = run.plan.entries[i].source;
     ArchiveProgress progress(run.seam);
     const archiver::Outcome outcome =
         archiver::Extract(archive, entryFolder, {&progress, run.observer});
@@ -300,40 +215,37 @@ bool ClearAttributes(const std::string& path) {
     return SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL) != 0;
 }
 
-std::string PlainTarget(const Run& run, int i) {
-    const text::PathParts parts = text::SplitPath(run.ctx.entryName[i]);
-    return run.folder + run.ctx.entrySubFolder[i] + parts.fname + parts.ext;
-}
-
-bool CopyPlainFile(Run& run, int i, const std::string& entryFolder) {
-    const std::string source = ProgramFolder() + run.ctx.entryName[i];
+bool CopyPlainFile(Run& run, const PlannedEntry& entry) {
+    const std::string& source = entry.source;
+    const std::string& target = entry.target;
     const text::PathParts parts = text::SplitPath(source);
     if (parts.fname.starts_with(kMaster21Prefix)) {
         run.master21Copied = true;
     }
-    const std::string target = entryFolder + parts.fname + parts.ext;
     run.seam.ShowFile(parts.fname + parts.ext, 0, 1);
     if (!replace::ReplaceWithCopy(source, target, run.observer)) {
         LogFailure("copy of " + source + " to " + target + " failed", GetLastError());
-        Report(run, Format(kUpdateFailed, target.c_str()));
+        Report(run, text::Format(kUpdateFailed, target.c_str()));
         return false;
     }
     run.seam.ShowFile(parts.fname + parts.ext, 1, 1);
     if (!ClearAttributes(target)) {
         LogFailure("attributes of " + target + " not set", GetLastError());
-        Report(run, Format(kAttributeFailed, source.c_str()));
+        Report(run, text::Format(kAttributeFailed, source.c_str()));
         return false;
     }
     return true;
 }
 
 // Told before the disk prompt, so that the prompt stands in front of the entry it is for.
-void AnnounceEntry(Run& run, int i, const std::string& entryFolder) {
-    const UpdateContext& ctx = run.ctx;
-    LogLine("entry " + std::to_string(i + 1) + "/" + std::to_string(ctx.entryCount) + ": disk " +
-            std::to_string(ctx.entryDisk[i]) + ", kind " + std::to_string(ctx.entryKind[i]) +
-            ", source " + SourceOnDisk(ctx, i) + ", folder " + entryFolder);
-    run.seam.ShowEntry(i + 1, ctx.entryCount, ctx.entryDisk[i], ctx.entryName[i]);
+void AnnounceEntry(Run& run, int i) {
+    const PlannedEntry& entry = run.plan.entries[i];
+    const int count = static_cast<int>(run.plan.entries.size());
+    LogLine("entry " + std::to_string(i + 1) + "/" + std::to_string(count) + ": disk " +
+            std::to_string(entry.disk) + ", " +
+            (entry.kind == EntryKind::kArchive ? "archive" : "plain file") + ", source " +
+            entry.source + ", folder " + entry.folder);
+    run.seam.ShowEntry(i + 1, count, entry.disk, entry.name);
 }
 
 // What the entries from `i` on that lie on the same disk create and replace: their folders,
@@ -348,58 +260,53 @@ struct DiskChanges {
 };
 
 DiskChanges ListDisk(Run& run, int i) {
-    const UpdateContext& ctx = run.ctx;
+    const std::vector<PlannedEntry>& entries = run.plan.entries;
+    const int count = static_cast<int>(entries.size());
     DiskChanges disk;
-    run.entryTargets.resize(static_cast<size_t>(ctx.entryCount));
-    for (disk.end = i; disk.end < ctx.entryCount && ctx.entryDisk[disk.end] == ctx.entryDisk[i];
-         ++disk.end) {
-        const int e = disk.end;
-        const std::string entryFolder = run.folder + ctx.entrySubFolder[e];
-        disk.folders.push_back(entryFolder);
-        std::vector<std::string>& targets = run.entryTargets[static_cast<size_t>(e)];
-        if (ctx.entryKind[e] == 1) {
-            if (!archiver::ListTargets(SourceOnDisk(ctx, e), entryFolder, targets, &disk.refusal) &&
+    run.entryTargets.resize(entries.size());
+    for (disk.end = i; disk.end < count && entries[disk.end].disk == entries[i].disk; ++disk.end) {
+        const PlannedEntry& entry = entries[disk.end];
+        disk.folders.push_back(entry.folder);
+        std::vector<std::string>& targets = run.entryTargets[static_cast<size_t>(disk.end)];
+        if (entry.kind == EntryKind::kArchive) {
+            if (!archiver::ListTargets(entry.source, entry.folder, targets, &disk.refusal) &&
                 !disk.refusal.empty()) {
-                disk.refused = SourceOnDisk(ctx, e);
+                disk.refused = entry.source;
                 break;
             }
         } else {
-            targets.push_back(PlainTarget(run, e));
+            targets.push_back(entry.target);
         }
         disk.files.insert(disk.files.end(), targets.begin(), targets.end());
     }
     return disk;
 }
 
-std::string WithSeparator(const std::string& folder) {
-    return folder.empty() || archiver::EndsWithSeparator(folder) ? folder : folder + "\\";
-}
-
 // With the first disk, what the rest of the run writes that is known before its disks are in:
 // the product folder (the backup set goes there), every entry's folder and plain file, the
 // settings file written in place, the voice data and the master files.
 void AddRestOfRun(const Run& run, ChangeList& changes) {
-    const UpdateContext& ctx = run.ctx;
+    const Plan& plan = run.plan;
     changes.folders.push_back(run.folder);
     changes.made.push_back(run.folder + backup::kBackupFolder + "\\0000\\" + backup::kJournalName);
-    for (int i = 0; i < ctx.entryCount; ++i) {
-        changes.folders.push_back(run.folder + ctx.entrySubFolder[i]);
-        if (ctx.entryKind[i] != 1) {
-            changes.made.push_back(PlainTarget(run, i));
+    for (const PlannedEntry& entry : plan.entries) {
+        changes.folders.push_back(entry.folder);
+        if (entry.kind == EntryKind::kPlainFile) {
+            changes.made.push_back(entry.target);
         }
     }
-    if (text::FlagIsOn(ctx.digitizerOption)) {
-        changes.files.push_back(run.folder + ctx.settingsFile);
-        const std::string voice = VoiceFolder(run.folder, ctx.settingsFile);
+    if (plan.digitizer) {
+        changes.files.push_back(run.folder + plan.settingsFile);
+        const std::string voice = VoiceFolder(run.folder, plan.settingsFile);
         if (!voice.empty()) {
-            changes.folders.push_back(WithSeparator(voice));
+            changes.folders.push_back(text::WithSeparator(voice));
             archiver::ListTargets(VoiceArchiveFile(run.folder), voice, changes.files);
         }
     }
-    if (text::FlagIsOn(ctx.masterAdjust)) {
+    if (plan.masterAdjust) {
         for (const std::string& folder :
              settings::MasterFolders(run.folder + settings::kTovakaIni)) {
-            if (!settings::PathExists(folder)) {
+            if (!framework::PathExists(folder)) {
                 continue;  // nothing to convert there
             }
             changes.folders.push_back(folder);
@@ -411,6 +318,21 @@ void AddRestOfRun(const Run& run, ChangeList& changes) {
             }
         }
     }
+}
+
+// Every file the disk's entries need is there before anything of it changes. A prompted disk
+// was taken only with all of them; at the first disk a missing one refuses the update.
+bool SourcesOnDisk(Run& run, int i, bool first) {
+    const std::optional<std::string> missing = FirstMissingSource(DiskEntries(run, i));
+    LogLine("check files on the update disk: " +
+            (missing ? "missing: " + *missing : std::string("passed")));
+    if (!missing) {
+        return true;
+    }
+    run.seam.ShowMessage(text::Format(kSourceMissing, *missing),
+                         first ? kCaptionError : kCaptionConfirm, Buttons::kOk);
+    run.stop = first ? RunOutcome::kRefused : RunOutcome::kStopped;
+    return false;
 }
 
 // Before anything of the disk changes (with the first disk, before anything at all): a path
@@ -442,14 +364,17 @@ bool CheckDisk(Run& run, const DiskChanges& disk, bool first) {
 // go, so that the journal costs one flush a disk rather than one a file; with the first disk,
 // the settings file the run writes at its end, which nothing before changes.
 bool PrepareDisk(Run& run, int i) {
-    const UpdateContext& ctx = run.ctx;
+    const Plan& plan = run.plan;
     if (i <= run.announcedThrough) {
         return true;
     }
     const bool first = run.announcedThrough < 0;
+    if (!SourcesOnDisk(run, i, first)) {
+        return false;
+    }
     const bool checked = run.checks == Checks::kMade;
     if (!checked && run.backup == nullptr) {
-        run.announcedThrough = ctx.entryCount - 1;
+        run.announcedThrough = static_cast<int>(plan.entries.size()) - 1;
         return true;
     }
     const DiskChanges disk = ListDisk(run, i);
@@ -467,46 +392,41 @@ bool PrepareDisk(Run& run, int i) {
         return true;
     }
     std::vector<std::string> inPlace;
-    if (first && text::FlagIsOn(ctx.digitizerOption)) {
-        inPlace.push_back(run.folder + ctx.settingsFile);
+    if (first && plan.digitizer) {
+        inPlace.push_back(run.folder + plan.settingsFile);
     }
     if (!run.backup->BeforeInstalling(disk.folders, disk.files, inPlace)) {
-        LogFailure("backup of disk " + std::to_string(ctx.entryDisk[i]) + " failed",
+        LogFailure("backup of disk " + std::to_string(plan.entries[i].disk) + " failed",
                    GetLastError());
-        Report(run, Format(kUpdateFailed, (run.folder + ctx.entrySubFolder[i]).c_str()));
+        Report(run, text::Format(kUpdateFailed, plan.entries[i].folder));
         return false;
     }
     return true;
 }
 
 bool InstallEntry(Run& run, int i) {
-    const std::string entryFolder = run.folder + run.ctx.entrySubFolder[i];
-    AnnounceEntry(run, i, entryFolder);
+    const PlannedEntry& entry = run.plan.entries[i];
+    AnnounceEntry(run, i);
     if (!AskForDisk(run, i) || !PrepareDisk(run, i)) {
         return false;
     }
-    if (!KeepEntry(run, i, entryFolder)) {
-        LogFailure("backup of folder " + entryFolder + " failed", GetLastError());
-        Report(run, Format(kUpdateFailed, entryFolder.c_str()));
+    if (!KeepEntry(run, i, entry.folder)) {
+        LogFailure("backup of folder " + entry.folder + " failed", GetLastError());
+        Report(run, text::Format(kUpdateFailed, entry.folder));
         return false;
     }
-    EnsureFolder(entryFolder);
-    if (run.ctx.entryKind[i] == 1) {
-        return ExtractArchive(run, i, entryFolder);
+    EnsureFolder(entry.folder);
+    if (entry.kind == EntryKind::kArchive) {
+        return ExtractArchive(run, i, entry.folder);
     }
-    return CopyPlainFile(run, i, entryFolder);
+    return CopyPlainFile(run, entry);
 }
 
 bool InstallEntries(Run& run) {
-    for (int i = 0; i < run.ctx.entryCount; ++i) {
-        if (run.ctx.entryKind[i] == 1) {
-            ApplyStartRule(run.ctx, i);
-        }
-    }
-    if (run.ctx.entryCount == 0 && run.checks == Checks::kMade) {
+    if (run.plan.entries.empty() && run.checks == Checks::kMade) {
         return CheckDisk(run, DiskChanges{}, true);  // the rest of the run all the same
     }
-    for (int i = 0; i < run.ctx.entryCount; ++i) {
+    for (int i = 0; i < static_cast<int>(run.plan.entries.size()); ++i) {
         if (!InstallEntry(run, i)) {
             return false;
         }
@@ -514,13 +434,8 @@ bool InstallEntries(Run& run) {
     return true;
 }
 
-// A read-only settings file is refused as Windows refuses it; Wine run as root would write it.
 bool WriteSystemKey(const std::string& path, const char* key, const std::string& value) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
-        return false;
-    }
-    return WritePrivateProfileStringA(kSectionSystem, key, value.c_str(), path.c_str()) != 0;
+    return settings::WriteProfileValue(path, kSectionSystem, key, value);
 }
 
 // The suffix goes on once only, however often the option is installed.
@@ -535,17 +450,17 @@ bool ExtendTitle(const std::string& path) {
 
 // false: a write failed (already reported).
 bool RecordDigitizer(Run& run) {
-    const std::string path = run.folder + run.ctx.settingsFile;
+    const std::string path = run.folder + run.plan.settingsFile;
     const bool written = KeepSettings(run, path) && WriteSystemKey(path, kKeyDigitizer, kOn) &&
                          (!run.master21Copied || WriteSystemKey(path, kKeyDigitizerMaster, kOn)) &&
                          ExtendTitle(path);
     LogLine("digitizer option recorded in " + path + ": " + Passed(written));
     if (!written) {
         LogFailure("settings write failed", GetLastError());
-        Report(run, Format(kUpdateFailed, path.c_str()));
+        Report(run, text::Format(kUpdateFailed, path.c_str()));
         return false;
     }
-    if (!InstallVoiceData(run.seam, run.folder, run.ctx.settingsFile, run.observer)) {
+    if (!InstallVoiceData(run.seam, run.folder, run.plan.settingsFile, run.observer)) {
         run.failedSteps.push_back("voice data");
     }
     return true;
@@ -566,7 +481,7 @@ void ConvertMasters(Run& run) {
     const std::string path = run.folder + settings::kTovakaIni;
     run.seam.ShowConversion(kSizeConversionName);
     settings::ConversionReport report;
-    const bool size = settings::ConvertMaterialSize(path, &report, run.observer) != 0;
+    const bool size = settings::ConvertMaterialSize(path, &report, run.observer);
     LogConversion("material size", path, size, report);
     if (!size) {
         run.failedSteps.push_back("material size conversion");
@@ -574,7 +489,7 @@ void ConvertMasters(Run& run) {
     }
     run.seam.ShowConversion(kTypeConversionName);
     report.clear();
-    const bool type = settings::ConvertMaterialType(path, &report, run.observer) != 0;
+    const bool type = settings::ConvertMaterialType(path, &report, run.observer);
     LogConversion("material type", path, type, report);
     if (!type) {
         run.failedSteps.push_back("material type conversion");
@@ -582,7 +497,7 @@ void ConvertMasters(Run& run) {
     }
 }
 
-std::string OutcomeName(const Run& run, RunOutcome outcome) {
+std::string OutcomeName(const std::vector<std::string>& failedSteps, RunOutcome outcome) {
     switch (outcome) {
         case RunOutcome::kUpdated:
             return "updated";
@@ -598,7 +513,7 @@ std::string OutcomeName(const Run& run, RunOutcome outcome) {
             return "files in use, nothing of this disk changed";
         case RunOutcome::kStepsFailed: {
             std::string steps;
-            for (const std::string& step : run.failedSteps) {
+            for (const std::string& step : failedSteps) {
                 steps += (steps.empty() ? "" : ", ") + step;
             }
             return "updated, but failed: " + steps;
@@ -608,15 +523,15 @@ std::string OutcomeName(const Run& run, RunOutcome outcome) {
 }
 
 RunOutcome Install(Run& run, Backups backups) {
-    backup::BackupSet backup(run.folder, backup::Saving::kLinkWherePossible, run.ctx.settingsFile);
+    backup::BackupSet backup(run.folder, backup::Saving::kLinkWherePossible, run.plan.settingsFile);
     LoggedReplace observer(backups == Backups::kKept ? &backup : nullptr);
     run.observer = &observer;
     if (backups == Backups::kKept) {
         run.backup = &backup;
     }
     const bool installed =
-        InstallEntries(run) && (!text::FlagIsOn(run.ctx.digitizerOption) || RecordDigitizer(run));
-    if (installed && text::FlagIsOn(run.ctx.masterAdjust)) {
+        InstallEntries(run) && (!run.plan.digitizer || RecordDigitizer(run));
+    if (installed && run.plan.masterAdjust) {
         ConvertMasters(run);
     }
     LogLine("backup set: " +
@@ -629,28 +544,33 @@ RunOutcome Install(Run& run, Backups backups) {
 
 }  // namespace
 
-RunOutcome RunUpdateOutcome(UpdateContext& ctx, MessageSeam& seam, Backups backups, Checks checks) {
+RunOutcome RunUpdateOutcome(const UpdateContext& manifest, const std::string& chosenFolder,
+                            MessageSeam& seam, Backups backups, Checks checks) {
     LoggedSeam logged(seam);
     WaitCursor wait(logged);
-    Run run{ctx, logged, ctx.destFolder, checks};
-    LogLine("destination folder " + ctx.destFolder);
+    LogLine("destination folder " + chosenFolder);
     RunOutcome outcome = RunOutcome::kRefused;
-    if (Preflight(run) != 0) {
+    const std::optional<Plan> plan = MakePlan(manifest, chosenFolder, logged);
+    std::vector<std::string> failedSteps;
+    if (plan) {
+        Run run{*plan, logged, plan->folder, checks};
         outcome = Install(run, backups);
         logged.EndProgress();
-        // A failed conversion or voice data was reported as the Parts say; the run still ends
-        // so, and only its exit code tells the fleet.
+        // A failed conversion or voice data was reported on its own; the run still ends so,
+        // and only its exit code tells the fleet.
         if (outcome == RunOutcome::kUpdated || outcome == RunOutcome::kStepsFailed) {
             Report(run, kUpdated);
         }
+        failedSteps = run.failedSteps;
     }
-    LogLine("result: " + OutcomeName(run, outcome));
+    LogLine("result: " + OutcomeName(failedSteps, outcome));
     return outcome;
 }
 
-int RunUpdate(UpdateContext& ctx, MessageSeam& seam, Backups backups, Checks checks) {
-    const RunOutcome outcome = RunUpdateOutcome(ctx, seam, backups, checks);
-    return outcome == RunOutcome::kRefused || outcome == RunOutcome::kInUse ? 0 : 1;
+bool RunUpdate(const UpdateContext& manifest, const std::string& chosenFolder, MessageSeam& seam,
+               Backups backups, Checks checks) {
+    const RunOutcome outcome = RunUpdateOutcome(manifest, chosenFolder, seam, backups, checks);
+    return outcome != RunOutcome::kRefused && outcome != RunOutcome::kInUse;
 }
 
 int ExitCodeOf(RunOutcome outcome) {

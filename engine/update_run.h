@@ -3,6 +3,8 @@
 // the material master conversions, and the final report. Every message goes through `seam`.
 #pragma once
 
+#include <string>
+
 #include "engine/message_seam.h"
 #include "engine/update_context.h"
 
@@ -24,17 +26,19 @@ enum class RunOutcome {
     kStepsFailed,  // every entry installed, but a conversion or the voice data failed
 };
 
-// The whole run, as the wizard and the unattended mode share it.
-RunOutcome RunUpdateOutcome(UpdateContext& ctx, MessageSeam& seam, Backups backups = Backups::kKept,
+// The whole run into the folder the user chose, as the wizard and the unattended mode share
+// it. It makes its own plan (engine/plan.h); the manifest is only read.
+RunOutcome RunUpdateOutcome(const UpdateContext& manifest, const std::string& chosenFolder,
+                            MessageSeam& seam, Backups backups = Backups::kKept,
                             Checks checks = Checks::kMade);
 
 // The exit code of an unattended run that ended so (see engine/command_line.h).
 int ExitCodeOf(RunOutcome outcome);
 
-// 1: the run has ended (completed, or stopped after installing began); the caller closes the
-// program. 0: refused, or files in use cancelled, before anything was touched; the caller shows
-// the destination page again.
-int RunUpdate(UpdateContext& ctx, MessageSeam& seam, Backups backups = Backups::kKept,
-              Checks checks = Checks::kMade);
+// true: the run has ended (completed, or stopped after installing began); the caller closes
+// the program. false: refused, or files in use cancelled, before anything was touched; the
+// caller shows the destination page again.
+bool RunUpdate(const UpdateContext& manifest, const std::string& chosenFolder, MessageSeam& seam,
+               Backups backups = Backups::kKept, Checks checks = Checks::kMade);
 
 }  // namespace engine

@@ -3,15 +3,15 @@
 #include "archiver/archiver.h"
 #include "engine/install_log.h"
 #include "engine/texts.h"
+#include "framework/files.h"
 #include "settings/folder_checks.h"
-#include "settings/profile.h"
+#include "settings/masters.h"
 
 namespace engine {
 
 std::string VoiceFolder(const std::string& folder, const std::string& settingsFile) {
-    const std::string voice =
-        settings::ReadWholeProfileString(folder + settingsFile, kSectionDir, kKeyWav);
-    return !voice.empty() && settings::PathExists(voice) ? voice : std::string();
+    const std::string voice = settings::VoiceFolderSetting(folder + settingsFile);
+    return !voice.empty() && framework::PathExists(voice) ? voice : std::string();
 }
 
 std::string VoiceArchiveFile(const std::string& folder) {

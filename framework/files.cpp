@@ -4,6 +4,10 @@
 
 namespace framework {
 
+bool PathExists(const std::string& path) {
+    return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
 bool FileFind::FindFile(const std::string& pattern) {
     handle_.Reset(::FindFirstFileA(pattern.c_str(), &data_));
     return static_cast<bool>(handle_);

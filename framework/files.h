@@ -10,6 +10,9 @@
 
 namespace framework {
 
+// True when a file or folder of that path exists.
+bool PathExists(const std::string& path);
+
 // Walks the entries that match a pattern such as "c:\*.*". After a successful FindFile the
 // first entry is current; Next moves on and is false after the last one.
 class FileFind {

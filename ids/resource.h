@@ -22,7 +22,6 @@
 #define IDC_PICTURE 1007
 #define IDC_BACK 1008
 
-#define ID_FILE_NEW 57600
 #define ID_FILE_OPEN 57601
 #define ID_FILE_SAVE 57603
 #define ID_EDIT_COPY 57634

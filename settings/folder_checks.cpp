@@ -1,14 +1,14 @@
 #include "settings/folder_checks.h"
 
 #include <windows.h>
-#include <io.h>
 
+#include "framework/files.h"
 #include "settings/texts.h"
 #include "text/cp932.h"
 
 namespace settings {
 
-bool PathExists(const std::string& path) { return _access(path.c_str(), 0) == 0; }
+using framework::PathExists;
 
 size_t WholePathLength(const std::string& path) {
     const int units =
@@ -27,49 +27,52 @@ bool PathFits(const std::string& path) {
     return length > 0 && length < MAX_PATH;
 }
 
-bool ProbeSettingsFile(std::string& folder, const std::string& name) {
+namespace {
+
+// One probe: `name` in `folder` as given, else with "\" appended.
+std::optional<std::string> Probe(const std::string& folder, const std::string& name) {
     if (!PathExists(folder)) {
-        return false;
+        return std::nullopt;
     }
     if (PathExists(folder + name)) {
-        return true;
+        return folder;
     }
-    folder += "\\";
-    return PathExists(folder + name);
+    if (PathExists(folder + "\\" + name)) {
+        return folder + "\\";
+    }
+    return std::nullopt;
 }
 
-int FindSettingsFile(std::string& folder, const std::string& name) {
-    const std::string received = folder;
-    if (ProbeSettingsFile(folder, name)) {
-        return 1;
-    }
-    folder += ":\\";
-    if (ProbeSettingsFile(folder, name)) {
-        return 1;
-    }
-    folder = received;
-    return 0;
-}
-
-namespace {
 bool HasMenuFile(const std::string& folder) {
     return PathExists(folder + kMenuIni2) || PathExists(folder + kMenuIni1);
 }
+
 }  // namespace
 
-int CheckMenuSettings(std::string& folder, const std::string& name) {
+std::optional<std::string> FindSettingsFile(const std::string& folder, const std::string& name) {
+    if (auto found = Probe(folder, name)) {
+        return found;
+    }
+    // A bare drive letter is tried as its root (after the "\" of a folder that exists).
+    const std::string tried = PathExists(folder) ? folder + "\\" : folder;
+    return Probe(tried + ":\\", name);
+}
+
+std::optional<std::string> CheckMenuSettings(const std::string& folder, const std::string& name) {
     const std::string upper = text::ToUpperAscii(name);
     if (upper != kTovakaIniUpper && upper != kPallumIniUpper) {
-        return 1;
+        return folder;
     }
     if (!PathExists(folder)) {
-        return 0;
+        return std::nullopt;
     }
     if (HasMenuFile(folder)) {
-        return 1;
+        return folder;
     }
-    folder += "\\";
-    return HasMenuFile(folder) ? 1 : 0;
+    if (HasMenuFile(folder + "\\")) {
+        return folder + "\\";
+    }
+    return std::nullopt;
 }
 
 }  // namespace settings

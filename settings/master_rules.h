@@ -6,9 +6,9 @@
 #include <string>
 #include <string_view>
 
-#include "settings/masters.h"
-
 namespace settings {
+
+enum class LineRule { kSize, kType };
 
 // The name table holds at most this many names of at most this many bytes; a longer name is
 // skipped, never cut. The search pattern has no limit of its own: Windows' is MAX_PATH.

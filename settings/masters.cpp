@@ -93,23 +93,21 @@ bool ConvertMasterFile(const std::string& folder, const std::string& name, LineR
     return work.Commit(size, observer);
 }
 
-int ConvertReported(const std::string& folder, LineRule rule, ConversionReport* report,
-                    replace::Observer* observer) {
+bool ConvertReported(const std::string& folder, LineRule rule, ConversionReport* report,
+                     replace::Observer* observer) {
     int converted = 0;
-    const int result = ConvertMasterFolder(folder, rule, &converted, observer);
+    const bool result = ConvertMasterFolder(folder, rule, &converted, observer);
     if (report != nullptr) {
         report->push_back({folder, converted});
     }
     return result;
 }
 
-int ConvertBothFolders(const std::string& settingsPath, LineRule rule, ConversionReport* report,
-                       replace::Observer* observer) {
+bool ConvertBothFolders(const std::string& settingsPath, LineRule rule, ConversionReport* report,
+                        replace::Observer* observer) {
     const std::vector<std::string> folders = MasterFolders(settingsPath);
-    if (ConvertReported(folders[0], rule, report, observer) != 1) {
-        return 0;
-    }
-    return ConvertReported(folders[1], rule, report, observer);
+    return ConvertReported(folders[0], rule, report, observer) &&
+           ConvertReported(folders[1], rule, report, observer);
 }
 
 // The backups learn of the whole folder at once: one flush for all its files.
@@ -145,32 +143,32 @@ int ListMasterFiles(const std::string& pattern, std::vector<std::string>& names)
     return static_cast<int>(names.size());
 }
 
-int ConvertMasterFolder(const std::string& folder, LineRule rule, int* converted,
-                        replace::Observer* observer) {
+bool ConvertMasterFolder(const std::string& folder, LineRule rule, int* converted,
+                         replace::Observer* observer) {
     // A pattern that Windows cannot take cannot be searched; the folder is reported as not
     // converted rather than passed over in silence. (The update run refuses such a product
     // before it changes anything.)
     if (!PathFits(folder + kMasterPattern)) {
-        return 0;
+        return false;
     }
     try {
         std::vector<std::string> names;
         names.reserve(kMaxMasterNames);
         ListMasterFiles(folder + kMasterPattern, names);
         if (!AnnounceFolder(folder, names, observer)) {
-            return 0;
+            return false;
         }
         for (const std::string& name : names) {
             if (!ConvertMasterFile(folder, name, rule, observer)) {
-                return 0;
+                return false;
             }
             if (converted != nullptr) {
                 ++*converted;
             }
         }
-        return 1;
+        return true;
     } catch (const std::exception&) {
-        return 0;  // out of memory: the work file has been removed on the way out
+        return false;  // out of memory: the work file has been removed on the way out
     }
 }
 
@@ -179,13 +177,17 @@ std::vector<std::string> MasterFolders(const std::string& settingsPath) {
     return {prefix + kFirstMasterFolder, prefix + kSecondMasterFolder};
 }
 
-int ConvertMaterialSize(const std::string& settingsPath, ConversionReport* report,
-                        replace::Observer* observer) {
+std::string VoiceFolderSetting(const std::string& settingsPath) {
+    return ReadWholeProfileString(settingsPath, kDirSection, kVoiceKey);
+}
+
+bool ConvertMaterialSize(const std::string& settingsPath, ConversionReport* report,
+                         replace::Observer* observer) {
     return ConvertBothFolders(settingsPath, LineRule::kSize, report, observer);
 }
 
-int ConvertMaterialType(const std::string& settingsPath, ConversionReport* report,
-                        replace::Observer* observer) {
+bool ConvertMaterialType(const std::string& settingsPath, ConversionReport* report,
+                         replace::Observer* observer) {
     return ConvertBothFolders(settingsPath, LineRule::kType, report, observer);
 }
 

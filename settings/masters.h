@@ -4,13 +4,14 @@
 #include <string>
 #include <vector>
 
+#include "settings/master_rules.h"
+
 namespace replace {
 class Observer;
 }
 
 namespace settings {
 
-enum class LineRule { kSize, kType };
 
 // How many master files a pass rewrote in each folder it searched, for the installation log.
 struct FolderCount {
@@ -20,23 +21,28 @@ struct FolderCount {
 using ConversionReport = std::vector<FolderCount>;
 
 // Both master folders (prefix + "1\", then prefix + "21\" only when the first passed), the
-// prefix read from key "MASTER" of section "DIR" of `settingsPath`. 1 when every master file
-// found was rewritten (also when there was none), 0 otherwise. `report`, when given, gets a
-// line for each folder searched. `observer`, when given, is told of every master file replaced
-// (the run's backups).
-int ConvertMaterialSize(const std::string& settingsPath, ConversionReport* report = nullptr,
-                        replace::Observer* observer = nullptr);
-int ConvertMaterialType(const std::string& settingsPath, ConversionReport* report = nullptr,
-                        replace::Observer* observer = nullptr);
+// prefix read from key "MASTER" of section "DIR" of `settingsPath`. True when every master
+// file found was rewritten (also when there was none). `report`, when given, gets a line for
+// each folder searched. `observer`, when given, is told of every master file replaced (the
+// run's backups).
+bool ConvertMaterialSize(const std::string& settingsPath, ConversionReport* report = nullptr,
+                         replace::Observer* observer = nullptr);
+bool ConvertMaterialType(const std::string& settingsPath, ConversionReport* report = nullptr,
+                         replace::Observer* observer = nullptr);
 
 // The two master folders, prefix + "1\" and prefix + "21\", the prefix read whole from key
 // "MASTER" of section "DIR" of `settingsPath`.
+// The one place they are derived (the update run, its checks and the backups' confinement).
 std::vector<std::string> MasterFolders(const std::string& settingsPath);
+
+// The voice data's folder as key "WAV" of section "DIR" of `settingsPath` names it, read
+// whole, nothing added; empty when it names none. The one place it is derived.
+std::string VoiceFolderSetting(const std::string& settingsPath);
 
 // One pass over one master folder (ending in a backslash); `converted` counts the files
 // rewritten, also when a later one fails.
-int ConvertMasterFolder(const std::string& folder, LineRule rule, int* converted = nullptr,
-                        replace::Observer* observer = nullptr);
+bool ConvertMasterFolder(const std::string& folder, LineRule rule, int* converted = nullptr,
+                         replace::Observer* observer = nullptr);
 
 // The names (no folder) matching `pattern`, at most 1000; returns how many. A pattern that
 // Windows cannot take finds nothing.

@@ -70,7 +70,7 @@ std::string ReadWholeProfileString(const std::string& path, const char* section,
     return value ? *value : std::string();
 }
 
-bool WriteProfileString(const std::string& path, const char* section, const char* key,
+bool WriteProfileValue(const std::string& path, const char* section, const char* key,
                         const std::string& value) {
     const DWORD attributes = GetFileAttributesA(path.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {

@@ -19,7 +19,7 @@ std::string ReadWholeProfileString(const std::string& path, const char* section,
 // Sets one value, creating the file or section where missing; every other byte of the file
 // stays as it was. A read-only file is refused, as Windows refuses it; room for the new
 // content is taken before any byte changes, so a full disk leaves the file as it was.
-bool WriteProfileString(const std::string& path, const char* section, const char* key,
+bool WriteProfileValue(const std::string& path, const char* section, const char* key,
                         const std::string& value);
 
 }  // namespace settings

@@ -24,6 +24,7 @@ inline constexpr char kDefaultMaker[] = "1";
 // Material master conversion.
 inline constexpr char kDirSection[] = "DIR";
 inline constexpr char kMasterKey[] = "MASTER";
+inline constexpr char kVoiceKey[] = "WAV";
 inline constexpr char kFirstMasterFolder[] = "1\\";
 inline constexpr char kSecondMasterFolder[] = "21\\";
 // Split so that no "??-" trigraph warning arises.

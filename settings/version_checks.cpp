@@ -13,13 +13,13 @@ constexpr int kNoVersionNumber = 9999;  // what a missing VERSION reads as: vers
 constexpr int kFirstPallumVersion = 4;
 }  // namespace
 
-int CheckInstalledVersion(const std::string& requiredVersion, const std::string& folder) {
+bool CheckInstalledVersion(const std::string& requiredVersion, const std::string& folder) {
     const int required = text::AtoiRule(requiredVersion);
     const char* file = required < kFirstPallumVersion ? kTovakaIni : kPallumIni;
     const int read = text::AtoiRule(ReadProfileString(folder + file, kSystemSection, kVersionKey,
                                                       kDefaultVersion, kVersionBuffer));
     const int installed = read == kNoVersionNumber ? 2 : read;
-    return required == installed ? 1 : 0;
+    return required == installed;
 }
 
 int GetSystemNumber(const std::array<std::string, 15>& systemNames, const std::string& folder,

@@ -7,9 +7,9 @@
 
 namespace settings {
 
-// 1 when the installed version (section "SYSTEM", key "VERSION" of the version file in
-// `folder`) equals `requiredVersion` read as a number; otherwise 0.
-int CheckInstalledVersion(const std::string& requiredVersion, const std::string& folder);
+// True when the installed version (section "SYSTEM", key "VERSION" of the version file in
+// `folder`) equals `requiredVersion` read as a number.
+bool CheckInstalledVersion(const std::string& requiredVersion, const std::string& folder);
 
 // The installed variant: 0 or 99 for vestima1.ini products (told apart by their maker),
 // 1 to 15 by the first of `systemNames` found in the product's title, -1 when not identified.

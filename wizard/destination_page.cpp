@@ -6,7 +6,6 @@
 #include "framework/application.h"
 #include "framework/directory.h"
 #include "ids/resource.h"
-#include "wizard/installed_folder.h"
 #include "wizard/page_picture.h"
 #include "wizard/subfolders.h"
 #include "wizard/texts.h"
@@ -52,9 +51,6 @@ bool CDestinationPage::OnInitDialog() {
     ::DlgDirListA(Handle(), pattern.data(), IDC_DRIVE_LIST, 0, DDL_DRIVES | DDL_EXCLUSIVE);
     SetItemText(IDC_PATH, destFolder);
     SetItemText(IDC_NOTES, notes);
-    if (auto folder = wizard::FindInstalledFolder(uninstallKeys)) {
-        SetItemText(IDC_PATH, *folder);
-    }
     return true;
 }
 

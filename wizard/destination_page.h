@@ -1,12 +1,10 @@
-// The second page: proposes the product's folder (from the manifest, then from its Uninstall
-// entry) and lets the user pick another one by drive and folder lists or type it.
+// The second page: shows the folder proposed (wizard/installed_folder.h) or chosen before
+// and lets the user pick another one by drive and folder lists or type it.
 #pragma once
 
-#include <array>
 #include <optional>
 #include <string>
 
-#include "engine/update_context.h"
 #include "framework/dialog.h"
 #include "framework/directory.h"
 #include "framework/list_box.h"
@@ -21,7 +19,6 @@ public:
     std::string destFolder;  // in: the proposal; out (result 1): the path edit's text
     std::string notes;       // CR LF line breaks
     std::string bitmap;      // relative to the program folder
-    std::array<std::string, engine::kKeyCount> uninstallKeys;
 
 protected:
     bool OnInitDialog() override;

@@ -50,13 +50,18 @@ std::optional<std::string> FindInstalledFolder(const std::array<std::string, 15>
             break;
         }
     }
-    if (FolderFromUninstallString(value) == 0) {
+    if (!FolderFromUninstallString(value)) {
         return std::nullopt;
     }
     if (!value.empty() && value.back() == '\\') {
         value.pop_back();
     }
     return value;
+}
+
+std::string ProposedFolder(const std::array<std::string, 15>& keys,
+                           const std::string& manifestFolder) {
+    return FindInstalledFolder(keys).value_or(manifestFolder);
 }
 
 }  // namespace wizard

@@ -12,12 +12,17 @@ namespace wizard {
 // would have to be cut, which proposes a folder that is not the product's: it gives none.
 constexpr size_t kTailLimit = 63;
 
-// 1 with the drive and directory of the path after " -f" written over `text` (the tail ends
-// before a later " -"); 0 with `text` unchanged when there is no " -f" or the path is too long.
-int FolderFromUninstallString(std::string& text);
+// true with the drive and directory of the path after " -f" written over `text` (the tail ends
+// before a later " -"); false with `text` unchanged when there is no " -f" or it is too long.
+bool FolderFromUninstallString(std::string& text);
 
 // The folder proposed by the first of `keys` (up to the first empty one) whose Uninstall key
 // opens, without its trailing "\"; nothing when no key opens or its value gives no folder.
 std::optional<std::string> FindInstalledFolder(const std::array<std::string, 15>& keys);
+
+// The folder proposed to the user, and taken by a run without the wizard that names none: the
+// Uninstall entry's, else `manifestFolder` (the manifest's default).
+std::string ProposedFolder(const std::array<std::string, 15>& keys,
+                           const std::string& manifestFolder);
 
 }  // namespace wizard

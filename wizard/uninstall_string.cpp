@@ -3,10 +3,10 @@
 
 namespace wizard {
 
-int FolderFromUninstallString(std::string& value) {
+bool FolderFromUninstallString(std::string& value) {
     size_t option = text::FindOnBoundary(value, " -f");
     if (option == std::string::npos) {
-        return 0;
+        return false;
     }
     std::string tail = value.substr(option + 3);
     size_t next = text::FindOnBoundary(tail, " -");
@@ -14,11 +14,11 @@ int FolderFromUninstallString(std::string& value) {
         tail.resize(next);
     }
     if (tail.size() > kTailLimit) {
-        return 0;
+        return false;
     }
     text::PathParts parts = text::SplitPath(tail);
     value = parts.drive + parts.dir;
-    return 1;
+    return true;
 }
 
 }  // namespace wizard

@@ -11,6 +11,7 @@
 #include "wizard/answering_run.h"
 #include "wizard/confirm_page.h"
 #include "wizard/destination_page.h"
+#include "wizard/installed_folder.h"
 #include "wizard/start_page.h"
 
 bool CRenovoView::Register(HINSTANCE instance) {
@@ -18,8 +19,8 @@ bool CRenovoView::Register(HINSTANCE instance) {
 }
 
 bool CRenovoView::OnCreate(CREATESTRUCTA&) {
-    engine::ReadManifestLogged(context_);
-    manifestSettingsFile_ = context_.settingsFile;
+    engine::ReadManifestLogged(manifest_);
+    chosenFolder_ = manifest_.destFolder;
     PostCommand(ID_START_PAGE);
     return true;
 }
@@ -44,9 +45,9 @@ bool CRenovoView::OnCommand(int id, int code, HWND control) {
 
 void CRenovoView::OnStartPage() {
     CStartPage page;
-    page.masterAdjust = context_.masterAdjust;
-    page.notes = context_.startNotes;
-    page.bitmap = context_.startBitmap;
+    page.masterAdjust = manifest_.masterAdjust;
+    page.notes = manifest_.startNotes;
+    page.bitmap = manifest_.startBitmap;
     if (page.DoModal() == IDOK) {
         PostCommand(ID_DESTINATION_PAGE);
     } else {
@@ -56,13 +57,13 @@ void CRenovoView::OnStartPage() {
 
 void CRenovoView::OnDestinationPage() {
     CDestinationPage page;
-    page.uninstallKeys = context_.uninstallKeys;
-    page.notes = context_.destNotes;
-    page.destFolder = context_.destFolder;
-    page.bitmap = context_.destBitmap;
+    page.notes = manifest_.destNotes;
+    // The Uninstall entry's folder, else the manifest's default or the one chosen last.
+    page.destFolder = wizard::ProposedFolder(manifest_.uninstallKeys, chosenFolder_);
+    page.bitmap = manifest_.destBitmap;
     switch (page.DoModal()) {
         case IDOK:
-            context_.destFolder = page.destFolder;
+            chosenFolder_ = page.destFolder;
             PostCommand(ID_CONFIRM_PAGE);
             break;
         case IDC_BACK:
@@ -80,12 +81,11 @@ void CRenovoView::OnConfirmPage() {
         progress_->Prepare();
     }
     CConfirmPage page;
-    page.destFolder = context_.destFolder;
-    page.bitmap = context_.confirmBitmap;
+    page.destFolder = chosenFolder_;
+    page.bitmap = manifest_.confirmBitmap;
     switch (page.DoModal()) {
         case IDOK:
-            context_.settingsFile = manifestSettingsFile_;
-            if (RunUpdate() == 1) {
+            if (RunUpdate()) {
                 CloseFrame();
             } else {
                 PostCommand(ID_DESTINATION_PAGE);
@@ -104,7 +104,7 @@ void CRenovoView::OnConfirmPage() {
 // The run on a thread of its own, every call it makes on this seam made on this thread, the
 // progress posted: the frame goes on answering Windows while a long step runs (see
 // wizard/answering_run.h).
-int CRenovoView::RunUpdate() {
+bool CRenovoView::RunUpdate() {
     struct Running {
         bool& flag;
         explicit Running(bool& f) : flag(f) { flag = true; }
@@ -112,8 +112,8 @@ int CRenovoView::RunUpdate() {
     } running(running_);
     wizard::CAnsweringRun run;
     wizard::CWindowThreadSeam seam(run, *this);
-    int result = 0;
-    run.Run([&] { result = engine::RunUpdate(context_, seam); });
+    bool result = false;
+    run.Run([&] { result = engine::RunUpdate(manifest_, chosenFolder_, seam); });
     return result;
 }
 
@@ -132,7 +132,7 @@ bool CRenovoView::OnPaint() {
 }
 
 void CRenovoView::PaintContent(HDC dc, const RECT& client) const {
-    display::DrawDibFile(dc, &client, engine::ProgramFolder() + context_.viewBitmap, SRCCOPY);
+    display::DrawDibFile(dc, &client, engine::ProgramFolder() + manifest_.viewBitmap, SRCCOPY);
 }
 
 int CRenovoView::ShowMessage(const std::string& text, const std::string& caption,

@@ -1,5 +1,5 @@
-// The one view: it fills the main frame, owns the update context for the program's whole
-// life, paints the update's picture and talks to the user for the update run. The wizard's
+// The one view: it fills the main frame, holds the manifest read at its creation and the
+// folder the user chose, paints the update's picture and talks to the user for the update run. The wizard's
 // page commands (101 to 103, posted to itself) reach OnCommand like any other command.
 #pragma once
 
@@ -19,8 +19,7 @@ public:
         return View::CreateIn(instance, kClassName, frame);
     }
 
-    engine::UpdateContext& Context() { return context_; }
-    const engine::UpdateContext& Context() const { return context_; }
+    const engine::UpdateContext& Manifest() const { return manifest_; }
 
     int ShowMessage(const std::string& text, const std::string& caption,
                     engine::Buttons buttons) override;
@@ -33,27 +32,24 @@ public:
     void EndProgress() override;
 
 protected:
-    // Reads the manifest (a missing one leaves the context fresh) and queues the start page.
+    // Reads the manifest (a missing one leaves it fresh) and queues the start page.
     bool OnCreate(CREATESTRUCTA& cs) override;
     bool OnCommand(int id, int code, HWND control) override;
     bool OnPaint() override;
 
 private:
-    // Each page is built afresh for one visit and sees copies of the context's fields; the
+    // Each page is built afresh for one visit and sees copies of the manifest's fields; the
     // next step is posted, so this handler and its page are gone before the next page opens.
     void OnStartPage();
     void OnDestinationPage();
     void OnConfirmPage();
-    int RunUpdate();
+    bool RunUpdate();
     void CloseFrame() const;
     void PaintContent(HDC dc, const RECT& client) const;
 
-    engine::UpdateContext context_;
+    engine::UpdateContext manifest_;  // read once, then only read: each run plans for itself
+    std::string chosenFolder_;        // the manifest's default until the user confirms one
     // From the confirmation page until the run ends.
     std::unique_ptr<wizard::CProgressWindow> progress_;
-    // The manifest's settings file name. A refused run leaves the name it tried last in the
-    // context; each run starts again from this one, so that a folder typed wrong once does not
-    // make the product's own settings file unfindable afterwards.
-    std::string manifestSettingsFile_;
     bool running_ = false;  // an update run is under way
 };

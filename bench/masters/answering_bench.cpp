@@ -67,9 +67,9 @@ bool WriteMaster(const std::string& path) {
 bool ConvertBoth(engine::MessageSeam& seam, const std::string& settings) {
     engine::WaitCursor wait(seam);
     seam.ShowConversion("size");
-    const bool size = settings::ConvertMaterialSize(settings) == 1;
+    const bool size = settings::ConvertMaterialSize(settings);
     seam.ShowConversion("type");
-    return settings::ConvertMaterialType(settings) == 1 && size;
+    return settings::ConvertMaterialType(settings) && size;
 }
 
 struct Result {

@@ -177,10 +177,10 @@ double TimedCopyAndReplace() {
     return Seconds() - start;
 }
 
-double Timed(int (*convert)(const std::string&, settings::ConversionReport*, replace::Observer*),
+double Timed(bool (*convert)(const std::string&, settings::ConversionReport*, replace::Observer*),
              const std::string& settingsPath, int& result) {
     const double start = Seconds();
-    result = convert(settingsPath, nullptr, nullptr);
+    result = convert(settingsPath, nullptr, nullptr) ? 1 : 0;
     return Seconds() - start;
 }
 

@@ -122,13 +122,13 @@ engine::UpdateContext MakeContext(const std::string& product,
     ctx.systemNames[0] = "BENCH";
     for (const std::string& a : archives) {
         ctx.entryDisk[ctx.entryCount] = 1;
-        ctx.entryKind[ctx.entryCount] = 1;
+        ctx.entryKind[ctx.entryCount] = engine::EntryKind::kArchive;
         ctx.entryName[ctx.entryCount] = a;
         ctx.entrySubFolder[ctx.entryCount++] = "SYS\\";
     }
     for (const std::string& f : files) {
         ctx.entryDisk[ctx.entryCount] = 1;
-        ctx.entryKind[ctx.entryCount] = 2;
+        ctx.entryKind[ctx.entryCount] = engine::EntryKind::kPlainFile;
         ctx.entryName[ctx.entryCount] = f;
         ctx.entrySubFolder[ctx.entryCount++] = "DAT\\";
     }
@@ -154,10 +154,10 @@ double TimeRun(const std::string& product, const std::vector<std::string>& archi
     const double start = Now();
     wizard::CAnsweringRun answering;
     wizard::CWindowThreadSeam relayed(answering, seam);
-    int result = 0;
-    answering.Run([&] { result = engine::RunUpdate(ctx, relayed, backups, checks); });
+    bool ended = false;
+    answering.Run([&] { ended = engine::RunUpdate(ctx, ctx.destFolder, relayed, backups, checks); });
     const double took = Now() - start;
-    if (result != 1 || seam.count != 1 || seam.last != engine::kUpdated) {
+    if (!ended || seam.count != 1 || seam.last != engine::kUpdated) {
         std::fprintf(stderr, "update run failed: %s\n", seam.last.c_str());
         std::exit(1);
     }
@@ -285,8 +285,8 @@ double TimeConversion(const std::string& product, bool backups) {
         observer = &set;
     }
     const double start = Now();
-    if (settings::ConvertMaterialSize(settings, nullptr, observer) != 1 ||
-        settings::ConvertMaterialType(settings, nullptr, observer) != 1) {
+    if (!settings::ConvertMaterialSize(settings, nullptr, observer) ||
+        !settings::ConvertMaterialType(settings, nullptr, observer)) {
         std::fprintf(stderr, "master conversion failed\n");
         std::exit(1);
     }

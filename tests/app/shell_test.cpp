@@ -78,7 +78,7 @@ TEST_F(Title, FrameCaptionFollowsQueuedCommands) {
     ASSERT_TRUE(frame.LoadFrame(::GetModuleHandleA(nullptr), nullptr));
     EXPECT_EQ(frame.GetText(), "Renovo");
     EXPECT_EQ(::GetMenu(frame.Handle()), nullptr);
-    EXPECT_EQ(frame.View().Context().uninstallKeys[0], " first line ");
+    EXPECT_EQ(frame.View().Manifest().uninstallKeys[0], " first line ");
 
     MSG first{}, second{};
     ASSERT_TRUE(::PeekMessageA(&first, nullptr, WM_COMMAND, WM_COMMAND, PM_REMOVE));

@@ -92,7 +92,7 @@ TEST_F(RunThenRestore, EveryChangeOfACompleteUpdateIsPutBack) {
     Add(2, "WAVE.LZH", "音声\\");
     update_test::ScriptedSeam seam;
 
-    ASSERT_EQ(engine::RunUpdate(ctx_, seam), 1);
+    ASSERT_TRUE(engine::RunUpdate(ctx_, ctx_.destFolder, seam));
     ASSERT_EQ(seam.Texts(), std::vector<std::string>{engine::kUpdated});
     ASSERT_NE(Snapshot(product_.path()), before_);
     ASSERT_NE(Snapshot(voice_.path()), voiceBefore_);

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "lzh/encode.h"
+#include "lzh/encode_file.h"
 #include "tests/e2e/driver.h"
 #include "tests/support/test_support.h"
 
@@ -505,8 +507,8 @@ TEST_F(Unattended, VerySilentUpdatesFromAFixedDriveAndLogsIt) {
         "check menu files: passed",
         "check version 3: passed",
         "check system: 1",
-        "entry 1/3: disk 1, kind 1, source " + kShare + "START1.lzh, folder C:\\TOVAKA\\SYSTEM\\",
-        "entry 3/3: disk 2, kind 1, source " + kShare + "DATA2.lzh, folder C:\\TOVAKA\\DATA\\",
+        "entry 1/3: disk 1, archive, source " + kShare + "START1.lzh, folder C:\\TOVAKA\\SYSTEM\\",
+        "entry 3/3: disk 2, archive, source " + kShare + "DATA2.lzh, folder C:\\TOVAKA\\DATA\\",
         "written C:\\TOVAKA\\21\\MASTER21.DAT (20 bytes)",
         "written C:\\TOVAKA\\DATA\\COLOR.DAT (" + std::to_string(Member("色見本 2026年版").size()) +
             " bytes)",
@@ -816,6 +818,106 @@ TEST_F(CdUpdate, AsksForTheSecondCd) {
     ConfirmFolder(WalkToDestination(), "C:\\TOVAKA");
     FinishAfterDiskTwo();
     ExpectFullyUpdated();
+}
+
+// ---- Each run its own plan, whole before the first change -----------------------------------
+
+// The demo's update with its file list cut to disk 1's start archive (no conversions, no
+// digitizer), and the manifest's variants 1 ("TYPE-C") and 2 ("TYPE-A").
+class Plans : public Checks {
+protected:
+    const std::string kSecond = "C:\\TOVAKA2\\";
+
+    void SetUp() override {
+        Checks::SetUp();
+        testing_support::RemoveTree(kSecond);
+        e2e::CopyTree(kDemo + "product\\", kSecond);
+        SetTitle(product_, "TYPE-C");
+        SetTitle(kSecond, "TYPE-A");
+        for (const std::string& folder : {drive_, kShare}) {
+            EditManifest(folder, {{18, "0"}, {20, "0"}, {27, "TYPE-C"}, {28, "TYPE-A"}},
+                         "1,1,START,SYSTEM\\\r\n");
+        }
+        before_ = Snapshot(product_);
+        secondBefore_ = Snapshot(kSecond);
+    }
+    void TearDown() override {
+        testing_support::RemoveTree(kSecond);
+        Checks::TearDown();
+    }
+    static void SetTitle(const std::string& product, const std::string& variant) {
+        std::string settings = ReadFile(product + "tovaka1.ini");
+        const std::string title = "TITLE=ﾃﾞﾓ工房 TOVAKA";
+        settings.insert(settings.find(title) + title.size(), " " + variant);
+        testing_support::WriteFile(product + "tovaka1.ini", settings);
+    }
+    // Lines of the 41 numbered from 1 replaced, and the file list after them.
+    static void EditManifest(const std::string& folder, const std::map<int, std::string>& lines,
+                             const std::string& fileList) {
+        const std::string manifest = ReadFile(folder + "info.txt");
+        std::string edited;
+        size_t at = 0;
+        for (int line = 1; line <= 41; ++line) {
+            const size_t end = manifest.find("\r\n", at);
+            const auto replaced = lines.find(line);
+            edited += (replaced != lines.end() ? replaced->second : manifest.substr(at, end - at));
+            edited += "\r\n";
+            at = end + 2;
+        }
+        testing_support::WriteFile(folder + "info.txt", edited + fileList);
+    }
+    // The start archive of variant 2: its program says which variant it is.
+    static bool WriteVariantTwo(const std::string& path) {
+        lzh::FileArchiveSink sink(path);
+        lzh::Writer writer(sink, lzh::WriteOptions{});
+        lzh::FileMemberSource source(path + ".member");
+        lzh::MemberEntry entry;
+        entry.path = "TOVAKA.EXE";
+        entry.unixTime = 1767225600;  // 2026-01-01
+        entry.dosTime = lzh::DosTime(2026, 1, 1, 0, 0, 0);
+        return sink.Ok() && source.Ok() && writer.AddFile(entry, source) == lzh::Status::kOk &&
+               writer.Finish() == lzh::Status::kOk && sink.Close();
+    }
+
+    Files secondBefore_;
+};
+
+const std::string kVariantTwo = "TOVAKA program (variant 2)\r\n";
+
+// Two installations of different variants; the first is in use and the user cancels, then
+// picks the second: it receives its own variant's program, the first stays as it was.
+TEST_F(Plans, SecondTryInstallsTheVariantOfTheFolderChosenThen) {
+    testing_support::WriteFile(drive_ + "START2.lzh.member", kVariantTwo);
+    ASSERT_TRUE(WriteVariantTwo(drive_ + "START2.lzh"));
+    ::DeleteFileA((drive_ + "START2.lzh.member").c_str());
+    HeldFile exe(product_ + kHeldExe);
+    ASSERT_TRUE(exe.held());
+    ASSERT_NO_FATAL_FAILURE(Start());
+    Press(ExpectPage("アップデート"), IDOK);  // no master adjustment in this start page's caption
+    ConfirmFolder(ExpectPage("アップデート"), "C:\\TOVAKA");
+    Press(ExpectHeldMessage(product_ + kHeldExe), IDCANCEL);
+    ConfirmFolder(ExpectPage("アップデート"), "C:\\TOVAKA2");
+    Press(ExpectMessage("システムは正常に更新されました。", "確認"), IDOK);
+    ExpectEndsCleanly();
+    exe.Release();
+    ExpectNothingChanged();
+    Files expected = secondBefore_;
+    expected["SYSTEM\\TOVAKA.EXE"] = kVariantTwo;
+    EXPECT_EQ(Snapshot(kSecond), expected);
+}
+
+// Disk 1 without the start archive of the variant found: refused before anything changes,
+// the file named, exit code 1.
+TEST_F(Plans, DiskWithoutTheVariantsStartArchiveIsRefused) {
+    ASSERT_NO_FATAL_FAILURE(
+        RunQuietly(kShare, "/VERYSILENT /DIR=C:\\TOVAKA2 /LOG=" + kLog, 1));
+    EXPECT_EQ(Snapshot(kSecond), secondBefore_);
+    EXPECT_EQ(::GetFileAttributesA((kSecond + "RENOVO.BAK").c_str()), INVALID_FILE_ATTRIBUTES);
+    ExpectLogHas({"check system: 2", "check files on the update disk: missing: " + kShare +
+                                         "START2.lzh",
+                  Utf8(u8"message [エラー] ｱｯﾌﾟﾃﾞｲﾄFDにﾌｧｲﾙ ") + kShare +
+                      Utf8(u8"START2.lzh がないため、更新できません。 -> OK"),
+                  "result: refused before installing", "exit code 1"});
 }
 
 }  // namespace

@@ -103,11 +103,10 @@ struct Entry {
 void ExpectEntries(const UpdateContext& ctx, const std::vector<Entry>& want) {
     ASSERT_EQ(ctx.entryCount, static_cast<int>(want.size()));
     for (size_t i = 0; i < want.size(); ++i) {
-        engine::FileEntry e = ctx.Entry(static_cast<int>(i));
-        EXPECT_EQ(e.disk, want[i].disk) << i;
-        EXPECT_EQ(e.kind, want[i].kind) << i;
-        EXPECT_EQ(e.name, want[i].name) << i;
-        EXPECT_EQ(e.subFolder, want[i].sub) << i;
+        EXPECT_EQ(ctx.entryDisk[i], want[i].disk) << i;
+        EXPECT_EQ(ctx.entryKind[i] == engine::EntryKind::kArchive, want[i].kind == 1) << i;
+        EXPECT_EQ(ctx.entryName[i], want[i].name) << i;
+        EXPECT_EQ(ctx.entrySubFolder[i], want[i].sub) << i;
     }
 }
 

@@ -74,8 +74,12 @@ const SystemText kTexts[] = {
     {"kOn", engine::kOn, "1"},
     // 音声\wave
     {"kVoiceArchive", engine::kVoiceArchive, "\x89\xb9\x90\xba\x5c\x77\x61\x76\x65"},
-    {"kSectionDir", engine::kSectionDir, "DIR"},
-    {"kKeyWav", engine::kKeyWav, "WAV"},
+    {"kVoiceKey", settings::kVoiceKey, "WAV"},
+    // ｱｯﾌﾟﾃﾞｲﾄFDにﾌｧｲﾙ %s がないため、更新できません。
+    {"kSourceMissing", engine::kSourceMissing,
+     "\xb1\xaf\xcc\xdf\xc3\xde\xb2\xc4\x46\x44\x82\xc9\xcc\xa7\xb2\xd9\x20\x25\x73\x20\x82\xaa"
+     "\x82\xc8\x82\xa2\x82\xbd\x82\xdf\x81\x41\x8d\x58\x90\x56\x82\xc5\x82\xab\x82\xdc\x82\xb9"
+     "\x82\xf1\x81\x42"},
     // 次のﾌｧｲﾙは他のﾌﾟﾛｸﾞﾗﾑが使用中のため、更新できません。
     {"kFilesInUse", engine::kFilesInUse,
      "\x8e\x9f\x82\xcc\xcc\xa7\xb2\xd9\x82\xcd\x91\xbc\x82\xcc\xcc\xdf\xdb\xb8\xde\xd7\xd1\x82\xaa"

@@ -77,7 +77,7 @@ TEST_P(EscapingSubFolder, IsRefusedBeforeAnythingChanges) {
     Add(2, "a.txt", "");
     Add(2, "a.txt", GetParam());
     Add(2, "MASTER21.DAT", GetParam());
-    EXPECT_EQ(engine::RunUpdateOutcome(ctx_, seam_), engine::RunOutcome::kRefused);
+    EXPECT_EQ(engine::RunUpdateOutcome(ctx_, ctx_.destFolder, seam_), engine::RunOutcome::kRefused);
     ExpectOnlyMessage(Fill(engine::kSubFolderOutside, GetParam()), engine::kCaptionError);
     EXPECT_EQ(Snapshot(around_.path()), before_);
     EXPECT_TRUE(backup::NewestSet(product_).empty());
@@ -99,7 +99,7 @@ TEST_P(UnsafeMember, IsRefusedByNameBeforeAnythingOpensIt) {
     archive.Add("GOOD.TXT", "good").Add(GetParam(), "bad").Add("LATER.TXT", "later");
     WriteFile(disk_ / "SYS01.lzh", archive.Bytes());
     Add(1, "SYS01", "SYSTEM\\");
-    EXPECT_EQ(engine::RunUpdateOutcome(ctx_, seam_), engine::RunOutcome::kStopped);
+    EXPECT_EQ(engine::RunUpdateOutcome(ctx_, ctx_.destFolder, seam_), engine::RunOutcome::kStopped);
     const std::string text = std::string(archiver::kUnsafeName) + "\n" + archiver::kMemberLabel +
                              GetParam() + "\n" + archiver::kArchiveLabel + disk_.path() +
                              "SYS01.lzh\n" + archiver::kNothingWritten;
@@ -136,7 +136,7 @@ TEST_F(UnsafeInput, ALogTextWithLineBreaksStaysOneLine) {
     Add(1, "SYS01", "SYSTEM\\");
     ASSERT_TRUE(engine::OpenInstallLog(logs / "renovo.log"));
     engine::LogLine("a text\twith\r\nbreaks");
-    engine::RunUpdateOutcome(ctx_, seam_);
+    engine::RunUpdateOutcome(ctx_, ctx_.destFolder, seam_);
     engine::CloseInstallLog();
 
     const std::string log = ReadFile(logs / "renovo.log");

@@ -175,7 +175,7 @@ void AddEntry(engine::UpdateContext& ctx, int disk, int kind, const std::string&
               const std::string& sub) {
     const int i = ctx.entryCount++;
     ctx.entryDisk[i] = disk;
-    ctx.entryKind[i] = kind;
+    ctx.entryKind[i] = kind == 1 ? engine::EntryKind::kArchive : engine::EntryKind::kPlainFile;
     ctx.entryName[i] = name;
     ctx.entrySubFolder[i] = sub;
 }

@@ -10,6 +10,7 @@
 #include "engine/change_checks.h"
 #include "engine/install_log.h"
 #include "engine/command_line.h"
+#include "engine/plan.h"
 #include "engine/program_folder.h"
 #include "engine/texts.h"
 #include "engine/update_run.h"
@@ -73,7 +74,7 @@ protected:
         WriteFile(disk_ / name, content);
         Add(disk, 2, name, sub);
     }
-    int Run() { return engine::RunUpdate(ctx_, seam_); }
+    int Run() { return engine::RunUpdate(ctx_, ctx_.destFolder, seam_) ? 1 : 0; }
     std::string Settings() const { return product_ / "tovaka1.ini"; }
     void ExpectOnlyMessage(const std::string& text, const char* caption) {
         ASSERT_EQ(seam_.messages.size(), 1u) << ::testing::PrintToString(seam_.Texts());
@@ -140,29 +141,73 @@ INSTANTIATE_TEST_SUITE_P(
                                   engine::kCannotUpdate}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(UpdateRun, AnyNameLeavesTheLastNameTriedForTheNextRun) {
+// Each run looks for both names afresh: a refused run leaves the manifest as it was read.
+TEST_F(UpdateRun, AnyNameIsLookedUpAfreshByEachRun) {
     DeleteFileA(Settings().c_str());
     ctx_.settingsFile = "NULL";
     EXPECT_EQ(Run(), 0);
     ExpectOnlyMessage(engine::kWrongFolder, engine::kCaptionError);
-    EXPECT_EQ(ctx_.settingsFile, "vestima1.ini");
+    EXPECT_EQ(ctx_.settingsFile, "NULL");
 
-    // The next run looks for that name only; a vestima1.ini product with maker 1 is system 0.
     WriteFile(product_ / "vestima1.ini", "[SYSTEM]\r\nMAKER=1\r\n");
     seam_.messages.clear();
+    const auto plan = engine::MakePlan(ctx_, ctx_.destFolder, seam_);
+    ASSERT_TRUE(plan);
+    EXPECT_EQ(plan->settingsFile, "vestima1.ini");
+    EXPECT_EQ(plan->systemNumber, 0);  // a vestima1.ini product with maker 1
     EXPECT_EQ(Run(), 1);
     ExpectOnlyMessage(engine::kUpdated, engine::kCaptionConfirm);
-    EXPECT_EQ(ctx_.systemNumber, 0);
 }
 
 TEST_F(UpdateRun, AnyNameFindsTovakaFirst) {
     WriteFile(product_ / "vestima1.ini", "[SYSTEM]\r\nMAKER=2\r\n");
     ctx_.settingsFile = "NULL";
-    ctx_.destFolder.pop_back();  // the lookup completes the folder
-    EXPECT_EQ(Run(), 1);
-    EXPECT_EQ(ctx_.settingsFile, "tovaka1.ini");
-    EXPECT_EQ(ctx_.systemNumber, 7);
-    EXPECT_EQ(ctx_.destFolder + "\\", product_.path());
+    const std::string chosen = ctx_.destFolder.substr(0, ctx_.destFolder.size() - 1);
+    const auto plan = engine::MakePlan(ctx_, chosen, seam_);
+    ASSERT_TRUE(plan);
+    EXPECT_EQ(plan->settingsFile, "tovaka1.ini");
+    EXPECT_EQ(plan->systemNumber, 7);
+    EXPECT_EQ(plan->folder, product_.path());  // the lookup completes the folder
+    EXPECT_TRUE(seam_.messages.empty());
+}
+
+// The run's plan is whole before anything changes: a file the list names that the disk does
+// not carry (here the variant's start archive) refuses the update, naming it.
+TEST_F(UpdateRun, MissingFileOnTheFirstDiskRefusesBeforeAnythingChanges) {
+    AddPlain("A.TXT", "new", "");
+    AddArchive("ONE", "SYS01", "SYSTEM\\");
+    Add(1, 1, "START", "");  // START7.lzh is not on the disk
+    WriteFile(product_ / "A.TXT", "old");
+    const auto before = Snapshot(product_.path());
+
+    const engine::RunOutcome outcome = engine::RunUpdateOutcome(ctx_, ctx_.destFolder, seam_);
+    EXPECT_EQ(outcome, engine::RunOutcome::kRefused);
+    EXPECT_EQ(engine::ExitCodeOf(outcome), engine::kExitRefused);
+    ExpectOnlyMessage(Replace(engine::kSourceMissing, disk_ / "START7.lzh"), engine::kCaptionError);
+    EXPECT_EQ(Snapshot(product_.path()), before);
+}
+
+// Two products of different variants: the first run is cancelled at its files in use, the
+// second run (the same manifest, another folder) installs the second product's own variant.
+TEST_F(UpdateRun, EachRunPlansItsOwnVariant) {
+    testing_support::TempDir second;
+    WriteFile(second / "vestima1.ini", "[SYSTEM]\r\nMAKER=2\r\n");  // system 99
+    ctx_.settingsFile = "NULL";
+    CopyFixture("START7", disk_ / "START7.lzh");
+    CopyFixture("START99", disk_ / "START99.lzh");
+    Add(1, 1, "START", "");
+    WriteFile(product_ / "start.dat", "old");
+    const auto before = Snapshot(product_.path());
+    {
+        framework::File held(CreateFileA((product_ / "start.dat").c_str(), GENERIC_READ,
+                                         FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+        seam_.Script(engine::kAnswerCancel);
+        EXPECT_EQ(engine::RunUpdateOutcome(ctx_, ctx_.destFolder, seam_),
+                  engine::RunOutcome::kInUse);
+    }
+    EXPECT_TRUE(engine::RunUpdate(ctx_, second.path(), seam_));
+    EXPECT_EQ(ReadFile(second / "start.dat"), MemberText("system 99"));
+    EXPECT_EQ(Snapshot(product_.path()), before);
 }
 
 // ---- Installing --------------------------------------------------------------------------
@@ -214,8 +259,6 @@ TEST_P(StartRule, ExtractsTheVariantOfTheInstalledSystem) {
     Add(1, 1, "SUB\\START", "SUB\\");
 
     EXPECT_EQ(Run(), 1);
-    EXPECT_EQ(ctx_.entryName[0], variant);
-    EXPECT_EQ(ctx_.entryName[1], "SUB\\" + variant);
     EXPECT_EQ(ReadFile(product_ / "start.dat"), MemberText("system " + std::to_string(c.system)));
     EXPECT_EQ(ReadFile(product_ / "SUB\\start.dat"), ReadFile(product_ / "start.dat"));
 }
@@ -272,7 +315,7 @@ TEST_F(UpdateRun, FullDiskKeepsTheInstalledFileWhole) {
 struct StopCase {
     const char* name;
     int kind;
-    const char* fixture;  // archive fixture, or nullptr: the plain file is not on the disk
+    const char* fixture;  // archive fixture, or nullptr: the plain file cannot be copied
     const char* sub;
     std::function<std::string(const std::string& product)> text;  // nullptr: the archiver's own
 };
@@ -286,6 +329,7 @@ TEST_P(StopPartWay, KeepsWhatWasInstalledAndNothingAfter) {
     if (c.kind == 1) {
         AddArchive(c.fixture, "SYS02", c.sub);
     } else {
+        testing_support::MakeDir(disk_ / "MISSING.TXT");  // on the disk, but no file to copy
         Add(1, 2, "MISSING.TXT", c.sub);
     }
     AddArchive("THREE", "SYS03", "");
@@ -494,7 +538,7 @@ TEST_F(Masters, ConvertTheMasterFiles) {
 // refuses it is reported; the fleet learns of it by the exit code.
 TEST_F(Masters, FailuresAreReportedAndTheRunGoesOn) {
     SetFileAttributesA(master_.c_str(), FILE_ATTRIBUTE_READONLY);
-    const engine::RunOutcome outcome = engine::RunUpdateOutcome(ctx_, seam_);
+    const engine::RunOutcome outcome = engine::RunUpdateOutcome(ctx_, ctx_.destFolder, seam_);
     SetFileAttributesA(master_.c_str(), FILE_ATTRIBUTE_NORMAL);
     EXPECT_EQ(outcome, engine::RunOutcome::kStepsFailed);
     EXPECT_EQ(engine::ExitCodeOf(outcome), engine::kExitStepFailed);
@@ -582,7 +626,7 @@ TEST_F(FilesInUse, CancelAtTheFirstDiskTouchesNothing) {
     const auto before = Snapshot(product_.path());
     seam_.Script(engine::kAnswerCancel);
 
-    const engine::RunOutcome outcome = engine::RunUpdateOutcome(ctx_, seam_);
+    const engine::RunOutcome outcome = engine::RunUpdateOutcome(ctx_, ctx_.destFolder, seam_);
     EXPECT_EQ(outcome, engine::RunOutcome::kInUse);
     EXPECT_EQ(engine::ExitCodeOf(outcome), engine::kExitInUse);
     EXPECT_EQ(seam_.Texts(), (std::vector<std::string>{HeldMessage({product_ / "A.TXT"})}));
@@ -606,7 +650,7 @@ TEST_F(FilesInUse, CancelAtALaterDiskKeepsTheEarlierDisks) {
     Held plain(product_ / "B.TXT");
     seam_.Script(engine::kAnswerCancel);
 
-    const engine::RunOutcome outcome = engine::RunUpdateOutcome(ctx_, seam_);
+    const engine::RunOutcome outcome = engine::RunUpdateOutcome(ctx_, ctx_.destFolder, seam_);
     EXPECT_EQ(outcome, engine::RunOutcome::kInUseLater);
     EXPECT_EQ(engine::ExitCodeOf(outcome), engine::kExitInUse);
     EXPECT_EQ(seam_.Texts(),
@@ -672,7 +716,7 @@ TEST_F(UpdateRun, FailedVoiceDataEndsWithSix) {
     testing_support::MakeDir(product_ / "音声");
     CopyFixture("BROKEN", product_ / "音声\\wave.lzh");
     ctx_.digitizerOption = "1";
-    const engine::RunOutcome outcome = engine::RunUpdateOutcome(ctx_, seam_);
+    const engine::RunOutcome outcome = engine::RunUpdateOutcome(ctx_, ctx_.destFolder, seam_);
     EXPECT_EQ(outcome, engine::RunOutcome::kStepsFailed);
     EXPECT_EQ(engine::ExitCodeOf(outcome), engine::kExitStepFailed);
     ASSERT_EQ(seam_.messages.size(), 2u);
@@ -770,6 +814,18 @@ TEST_F(FloppyUpdate, StartArchiveOnDiskTwo) {
     EXPECT_EQ(Run(), 1);
     ExpectMessages({Prompt(2), engine::kUpdated});
     EXPECT_EQ(ReadFile(product_ / "start.dat"), MemberText("system 7"));
+}
+
+// Every file of the disk's entries must be there: a disk without one is taken for the wrong one.
+TEST_F(FloppyUpdate, DiskMissingAFileOfItsEntriesAsksAgain) {
+    PutArchive(2, "TWO", "SYS02");
+    Add(2, 1, "SYS02", "");
+    Add(2, 1, "SYS03", "SUB\\");
+    seam_.Script(engine::kAnswerOk, Swap(2));  // SYS03 is not on it yet
+    seam_.Script(engine::kAnswerOk, [this] { PutArchive(2, "THREE", "SYS03"); });
+    EXPECT_EQ(Run(), 1);
+    ExpectMessages({Prompt(2), Prompt(2), engine::kUpdated});
+    EXPECT_EQ(ReadFile(product_ / "SUB\\three.dat"), MemberText("archive three"));
 }
 
 // A plain file is looked for under its own name, not with ".lzh" added.

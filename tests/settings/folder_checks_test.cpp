@@ -38,20 +38,18 @@ TEST(FindSettingsFile, FolderForms) {
         {"", "tovaka1.ini", 0, ""},
     };
     for (const Case& c : cases) {
-        std::string folder = c.given;
-        EXPECT_EQ(settings::FindSettingsFile(folder, c.name), c.result) << c.given << c.name;
-        EXPECT_EQ(folder, c.after) << c.given << c.name;
+        const auto found = settings::FindSettingsFile(c.given, c.name);
+        EXPECT_EQ(found.has_value(), c.result == 1) << c.given << c.name;
+        EXPECT_EQ(found.value_or(c.given), c.after) << c.given << c.name;
     }
 }
 
 TEST(FindSettingsFile, NullFallbackFindsVestimaInTheSameFolder) {
     TempDir dir;
     WriteFile(dir / "vestima1.ini", "");
-    std::string folder = NoTrailingSeparator(dir.path());
-    EXPECT_EQ(settings::FindSettingsFile(folder, "tovaka1.ini"), 0);
-    EXPECT_EQ(folder, NoTrailingSeparator(dir.path()));
-    EXPECT_EQ(settings::FindSettingsFile(folder, "vestima1.ini"), 1);
-    EXPECT_EQ(folder, dir.path());
+    const std::string folder = NoTrailingSeparator(dir.path());
+    EXPECT_FALSE(settings::FindSettingsFile(folder, "tovaka1.ini"));
+    EXPECT_EQ(settings::FindSettingsFile(folder, "vestima1.ini"), dir.path());
 }
 
 TEST(FindSettingsFile, BareDriveLetter) {
@@ -60,13 +58,8 @@ TEST(FindSettingsFile, BareDriveLetter) {
         GTEST_SKIP() << "drive " << root << " is not mapped (the test command maps it)";
     }
     WriteFile(root + "tovaka1.ini", "");
-    std::string folder = kDrive;
-    EXPECT_EQ(settings::FindSettingsFile(folder, "tovaka1.ini"), 1);
-    EXPECT_EQ(folder, root);
-
-    std::string other = kDrive;
-    EXPECT_EQ(settings::FindSettingsFile(other, "vestima1.ini"), 0);
-    EXPECT_EQ(other, kDrive);
+    EXPECT_EQ(settings::FindSettingsFile(kDrive, "tovaka1.ini"), root);
+    EXPECT_FALSE(settings::FindSettingsFile(kDrive, "vestima1.ini"));
     DeleteFileA((root + "tovaka1.ini").c_str());
 }
 
@@ -98,14 +91,14 @@ TEST(CheckMenuSettings, Cases) {
                 WriteFile(dir / f, "");
             }
         }
-        std::string folder = c.trailing ? dir.path() : NoTrailingSeparator(dir.path());
-        EXPECT_EQ(settings::CheckMenuSettings(folder, c.name), c.result);
-        if (c.result == 1 && c.name != "vestima1.ini") {
-            EXPECT_EQ(folder, dir.path());
+        const std::string folder = c.trailing ? dir.path() : NoTrailingSeparator(dir.path());
+        const auto checked = settings::CheckMenuSettings(folder, c.name);
+        EXPECT_EQ(checked.has_value(), c.result == 1);
+        if (c.result == 1) {
+            EXPECT_EQ(*checked, c.name == "vestima1.ini" ? folder : dir.path());
         }
     }
-    std::string missing = "Q:\\no\\such\\folder\\";
-    EXPECT_EQ(settings::CheckMenuSettings(missing, "tovaka1.ini"), 0);
+    EXPECT_FALSE(settings::CheckMenuSettings("Q:\\no\\such\\folder\\", "tovaka1.ini"));
 }
 
 }  // namespace

@@ -51,6 +51,13 @@ TEST_F(UninstallKeys, OnlyThe32BitViewIsRead) {
     EXPECT_EQ(wizard::FindInstalledFolder({Name(2)}), std::optional<std::string>("D:\\PROD"));
 }
 
+// The page, the unattended run and /RESTORE all take this proposal.
+TEST_F(UninstallKeys, ProposalIsTheEntrysFolderElseTheManifests) {
+    Make(Name(2), "C:\\U.EXE -fD:\\PROD\\SETUP.LOG");
+    EXPECT_EQ(wizard::ProposedFolder({Name(2)}, "C:\\DEFAULT"), "D:\\PROD");
+    EXPECT_EQ(wizard::ProposedFolder({Name(1)}, "C:\\DEFAULT"), "C:\\DEFAULT");
+}
+
 TEST_F(UninstallKeys, FirstKeyThatOpensIsTheOnlyOneRead) {
     Make(Name(3), "C:\\U.EXE -fD:\\THIRD\\SETUP.LOG");
     Make(Name(4), "C:\\U.EXE -fD:\\FOURTH\\SETUP.LOG");

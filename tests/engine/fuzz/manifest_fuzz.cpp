@@ -76,7 +76,7 @@ void CheckFileList(const engine::UpdateContext& ctx, const std::vector<std::stri
         Require(FieldIsSound(ctx.entryName[i]) && FieldIsSound(ctx.entrySubFolder[i]));
     }
     for (int i = ctx.entryCount; i < engine::kMaxEntries; ++i) {
-        Require(ctx.entrySubFolder[i].empty() && ctx.entryKind[i] == 0);
+        Require(ctx.entrySubFolder[i].empty() && ctx.entryKind[i] == engine::EntryKind::kPlainFile);
     }
 }
 
