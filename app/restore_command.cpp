@@ -12,6 +12,7 @@
 #include "engine/manifest.h"
 #include "engine/install_log.h"
 #include "text/cp932.h"
+#include "trust/texts.h"
 
 namespace app {
 
@@ -82,6 +83,10 @@ int RunRestore(const std::string& folder, engine::Quiet quiet) {
     engine::LogLine("restoring " + product + " from " + backup::NewestSet(product) +
                     (backup::RunIsElevated() ? " (elevated)" : ""));
     const backup::RestoreOutcome outcome = backup::RestoreNewestSet(product);
+    if (outcome.busy) {
+        Show(trust::kAnotherRun, backup::kCaptionError, MB_OK);
+        return trust::kExitAnotherRun;
+    }
     if (outcome.refusal != backup::Refusal::kNone) {
         engine::LogLine("restore refused, nothing changed: " + outcome.refused + ": " +
                         RefusalName(outcome.refusal) + ": " + outcome.why);

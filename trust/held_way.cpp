@@ -99,9 +99,10 @@ bool HeldWay::HoldOne(const std::string& folder) {
 }
 
 bool HeldWay::Hold(const std::string& root, const std::string& folder) {
-    if (!HoldOne(root)) {
-        return false;
-    }
+    return HoldOne(root) && HoldBelow(root, folder);
+}
+
+bool HeldWay::HoldBelow(const std::string& root, const std::string& folder) {
     if (folder.size() <= root.size() || !text::EqualsIgnoreCase(folder.substr(0, root.size()), root)) {
         return true;
     }

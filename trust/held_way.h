@@ -20,6 +20,8 @@ public:
     // false: one is a junction or symbolic link, is no folder, or cannot be opened; refused()
     // names it and why() says which. What was held before stays held.
     bool Hold(const std::string& root, const std::string& folder);
+    // The same for the folders below `root` alone (the folder the user named is taken as named).
+    bool HoldBelow(const std::string& root, const std::string& folder);
     // Lets go of one folder (before the run removes it itself).
     void Release(const std::string& folder);
     void ReleaseAll() { held_.clear(); }
