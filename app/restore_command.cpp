@@ -10,6 +10,7 @@
 #include "engine/manifest.h"
 #include "text/format.h"
 #include "text/path.h"
+#include "trust/texts.h"
 #include "wizard/installed_folder.h"
 
 namespace app {
@@ -72,6 +73,10 @@ int RunRestore(const std::string& folder, engine::Quiet quiet) {
     engine::LogLine("restoring " + product + " from " + backup::NewestSet(product) +
                     (backup::RunIsElevated() ? " (elevated)" : ""));
     const backup::RestoreOutcome outcome = backup::RestoreNewestSet(product);
+    if (outcome.busy) {
+        Show(trust::kAnotherRun, backup::kCaptionError, MB_OK);
+        return trust::kExitAnotherRun;
+    }
     if (outcome.refusal != backup::Refusal::kNone) {
         engine::LogLine("restore refused, nothing changed: " + outcome.refused + ": " +
                         RefusalName(outcome.refusal) + ": " + outcome.why);

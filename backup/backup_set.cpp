@@ -57,19 +57,38 @@ std::vector<Entry> List(const std::string& folder) {
     return names;
 }
 
-// Numbered folders only; a link named like a set is no set, nor is anything in a RENOVO.BAK
-// that is itself a link.
+// A numbered plain folder that holds its journal as a plain file: an empty folder, a file, a
+// link named like a set, or a name out of range is none, and never counts for numbering, the
+// newest set or pruning. Nor is anything in a RENOVO.BAK that is itself a link.
 std::vector<int> SetNumbers(const std::string& root) {
     std::vector<int> numbers;
     if (!IsPlainFolder(root)) {
         return numbers;
     }
     for (const Entry& entry : List(root)) {
-        if (entry.IsFolder() && !IsLink(entry.attributes) && SetNumber(entry.name) > 0) {
+        if (!entry.IsFolder() || IsLink(entry.attributes) || SetNumber(entry.name) <= 0) {
+            continue;
+        }
+        const DWORD journal =
+            GetFileAttributesA((root + "\\" + entry.name + "\\" + kJournalName).c_str());
+        if (journal != INVALID_FILE_ATTRIBUTES && !(journal & FILE_ATTRIBUTE_DIRECTORY) &&
+            !IsLink(journal)) {
             numbers.push_back(SetNumber(entry.name));
         }
     }
     return numbers;
+}
+
+// After the newest set, the first number whose name nothing holds; 0 when none is left.
+int NextSetNumber(const std::string& root) {
+    int number = 1;
+    for (int n : SetNumbers(root)) {
+        number = n >= number ? n + 1 : number;
+    }
+    while (number <= kLastSetNumber && PathExists(root + "\\" + SetName(number))) {
+        ++number;
+    }
+    return number <= kLastSetNumber ? number : 0;
 }
 
 // Read-only: its bit is cleared through a handle held on the very file listed, which no one
@@ -231,12 +250,13 @@ bool BackupSet::Open() {
     }
     SetFileAttributesA(root.c_str(), FILE_ATTRIBUTE_HIDDEN);
     folders_ = ProductFolders(product_, settingsFile_);
-    int number = 1;
-    for (int n : SetNumbers(root)) {
-        number = n >= number ? n + 1 : number;
+    const int number = NextSetNumber(root);
+    if (number == 0) {
+        SetLastError(ERROR_CANNOT_MAKE);
+        return false;
     }
     const std::string set = root + "\\" + SetName(number);
-    if (number > kLastSetNumber || !CreateDirectoryA(set.c_str(), descriptor.ForThisRun())) {
+    if (!CreateDirectoryA(set.c_str(), descriptor.ForThisRun())) {
         return false;
     }
     journal_.Reset(CreateFileA((set + "\\" + kJournalName).c_str(), GENERIC_WRITE, FILE_SHARE_READ,
@@ -246,6 +266,10 @@ bool BackupSet::Open() {
         FormatBegun(begun_) + FormatProduct(WithoutTrailingSeparator(FullFormOf(product_)));
     if (!settingsFile_.empty()) {
         head += FormatSettings(settingsFile_);
+    }
+    // Its restore confines itself to these, whatever the settings say by then.
+    for (const std::string& folder : folders_.roots()) {
+        head += FormatRoot(folder);
     }
     DWORD written = 0;
     if (!journal_ || !WriteFile(journal_.Get(), head.data(), static_cast<DWORD>(head.size()),
@@ -285,14 +309,27 @@ void BackupSet::AfterPutInPlace(const std::string& target, uint64_t size, uint32
         return;
     }
     const std::string full = framework::FullPath(target);
-    if (seen_.count(text::ToUpperAscii(full)) == 0) {
+    const std::string key = text::ToUpperAscii(full);
+    if (seen_.count(key) == 0) {
         return;
     }
+    ProtectKept(key);
     const std::string line = FormatWritten({full, size, crc});
     DWORD written = 0;
     unflushed_ = WriteFile(journal_.Get(), line.data(), static_cast<DWORD>(line.size()), &written,
                            nullptr) ||
                  unflushed_;
+}
+
+// A kept second name shares its access list with the file it was, often one users may write.
+// Once the product's name holds the new file, the old one is the set's alone: it gets the
+// set's protection (only an elevated run's set has any).
+void BackupSet::ProtectKept(const std::string& key) {
+    const auto saved = savedAs_.find(key);
+    if (saved != savedAs_.end() && RunIsElevated() && WaitUntilKept({saved->second.first})) {
+        Protect(saved->second.second);
+        savedAs_.erase(saved);
+    }
 }
 
 bool BackupSet::Known(const std::string& key, const Pending& pending) const {
@@ -366,6 +403,7 @@ bool BackupSet::Commit(const Pending& pending) {
     seen_.insert(pending.keys.begin(), pending.keys.end());
     for (const Keep& keep : pending.keeps) {
         keepOf_[keep.key] = keeper_.Add(keep.from, keep.to, keep.linkAllowed);
+        savedAs_[keep.key] = {keep.from, keep.to};
     }
     keeper_.Start();
     return true;

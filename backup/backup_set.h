@@ -87,6 +87,7 @@ private:
     bool AddFolder(const std::string& folder, Pending& pending);
     bool Commit(const Pending& pending);
     void NoteWrittenInPlace(const std::string& file);
+    void ProtectKept(const std::string& key);
 
     std::string product_;
     Saving saving_;
@@ -100,6 +101,8 @@ private:
     std::vector<std::string> writtenInPlace_;         // journalled by BeforeWriteInPlace
     bool unflushed_ = false;                          // WRITTEN lines wait for the next flush
     std::unordered_map<std::string, size_t> keepOf_;  // key: its old file's place in `keeper_`
+    // key: the product file and its kept name, until the kept one is protected
+    std::unordered_map<std::string, std::pair<std::string, std::string>> savedAs_;
     KeepQueue keeper_;  // last: its thread ends before the rest goes
 };
 

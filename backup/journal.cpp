@@ -16,6 +16,7 @@ constexpr std::string_view kReadOnlyTag = "READONLY";
 constexpr std::string_view kBegunTag = "BEGUN";
 constexpr std::string_view kProductTag = "PRODUCT";
 constexpr std::string_view kSettingsTag = "SETTINGS";
+constexpr std::string_view kRootTag = "ROOT";
 constexpr std::string_view kWrittenTag = "WRITTEN";
 constexpr std::string_view kLineEnd = "\r\n";
 constexpr std::string_view kTempPrefix = "RPL";
@@ -137,6 +138,10 @@ std::string FormatSettings(const std::string& fileName) {
     return std::string(kSettingsTag) + "\t" + fileName + std::string(kLineEnd);
 }
 
+std::string FormatRoot(const std::string& folder) {
+    return std::string(kRootTag) + "\t" + folder + std::string(kLineEnd);
+}
+
 std::string FormatWritten(const Written& written) {
     return std::string(kWrittenTag) + "\t" + std::to_string(written.size) + "\t" +
            Hex(written.crc, 8) + "\t" + written.path + std::string(kLineEnd);
@@ -162,6 +167,15 @@ Journal ParseJournal(std::string_view text) {
         if (!f.empty() && f[0] == kSettingsTag) {
             journal.settingsLine = number;
             if (!ParseOnce(f, kSettingsTag, journal.settings)) {
+                journal.damaged.push_back(number);
+            }
+            continue;
+        }
+        if (!f.empty() && f[0] == kRootTag) {
+            if (f.size() == 2 && !f[1].empty()) {
+                journal.roots.emplace_back(f[1]);
+                journal.rootLines.push_back(number);
+            } else {
                 journal.damaged.push_back(number);
             }
             continue;

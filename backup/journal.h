@@ -5,6 +5,8 @@
 //   BEGUN<TAB>01DB4A1F2C3D4E5F      when the run began (a FILETIME, hex), the first line
 //   PRODUCT<TAB>C:\PRODUCT          the product folder as the run named it
 //   SETTINGS<TAB>tovaka1.ini        the settings file whose voice folder the run used
+//   ROOT<TAB>D:\VOICE               a folder the run's paths may lie in (the product folder,
+//                                   its voice and master folders), one line each
 //   SAVED<TAB>00001<TAB>C:\PRODUCT\SYSTEM\TOVAKA.EXE   the old file is kept as 00001 in the set
 //   NEW<TAB>C:\PRODUCT\SYSTEM\NEW.DLL                   the file did not exist before
 //   FOLDER<TAB>C:\PRODUCT\NEWDIR                        the folder did not exist before
@@ -15,7 +17,7 @@
 //                                   what the run left in the file: its size and CRC-32 (hex);
 //                                   written once it is in place, so a file without this line
 //                                   was never reached or its run was killed around it
-// Sets written before PRODUCT, SETTINGS and WRITTEN existed read as sets without them.
+// Sets written before PRODUCT, SETTINGS, ROOT and WRITTEN existed read as sets without them.
 #pragma once
 
 #include <cstdint>
@@ -54,6 +56,8 @@ struct Journal {
     size_t productLine = 0;        // where it stands (1-based)
     std::string settings;          // SETTINGS; empty when the run named none
     size_t settingsLine = 0;       // where it stands (1-based)
+    std::vector<std::string> roots;  // ROOT lines; empty in sets made before them
+    std::vector<size_t> rootLines;   // where each stands (1-based)
     std::vector<Change> changes;   // in the order they were made
     std::vector<Written> written;  // in the order the files were put in place
     std::vector<size_t> damaged;   // 1-based numbers of whole lines that name no change
@@ -63,6 +67,7 @@ std::string FormatChange(const Change& change);
 std::string FormatBegun(uint64_t fileTime);
 std::string FormatProduct(const std::string& folder);
 std::string FormatSettings(const std::string& fileName);
+std::string FormatRoot(const std::string& folder);
 std::string FormatWritten(const Written& written);
 
 // A last line without its CR LF was cut off while it was written: its change never began

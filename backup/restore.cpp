@@ -19,6 +19,8 @@
 #include "replace/replace_file.h"
 #include "text/cp932.h"
 #include "text/path.h"
+#include "trust/held_way.h"
+#include "trust/run_lock.h"
 
 namespace backup {
 
@@ -36,6 +38,17 @@ bool ReadAll(HANDLE file, std::string& text) {
             return false;
         }
         text.append(buffer, got);
+    }
+    return true;
+}
+
+// Just before a path is changed: where Windows can say, it still lies where it was checked
+// (its folders are held; this also catches what holding cannot stop, such as a swap Wine lets
+// through). false: not acted on.
+bool StillThere(const std::string& path) {
+    if (trust::WhereIs(path, path) == trust::Where::kElsewhere) {
+        SetLastError(ERROR_CANT_RESOLVE_FILENAME);
+        return false;
     }
     return true;
 }
@@ -102,15 +115,17 @@ std::string KeepUnderFreeName(const std::string& path, Make make) {
 // links are missing. The file itself stays, for the old one to be put over it in one step.
 std::string KeepCopy(const std::string& path) {
     return KeepUnderFreeName(path, [&](const std::string& name) {
-        return CreateHardLinkA(name.c_str(), path.c_str(), nullptr) ||
-               replace::ReplaceWithCopy(path, name, nullptr);
+        return StillThere(path) && (CreateHardLinkA(name.c_str(), path.c_str(), nullptr) ||
+                                    replace::ReplaceWithCopy(path, name, nullptr));
     });
 }
 
 // A file the update created: renamed rather than removed.
 std::string KeepByRenaming(const std::string& path) {
     return KeepUnderFreeName(
-        path, [&](const std::string& name) { return MoveFileA(path.c_str(), name.c_str()) != 0; });
+        path, [&](const std::string& name) {
+            return StillThere(path) && MoveFileA(path.c_str(), name.c_str()) != 0;
+        });
 }
 
 // The saved file keeps its name in the set until the set is retired, so that a restore that
@@ -123,9 +138,12 @@ bool PutBack(const std::string& saved, const std::string& target) {
         return true;
     }
     const std::string temp = target + kRestoreTemp;
+    if (!StillThere(target)) {
+        return false;
+    }
     DeleteFileA(temp.c_str());  // an earlier attempt's, or a link: never followed
     if (CreateHardLinkA(temp.c_str(), saved.c_str(), nullptr)) {
-        const bool moved = replace::MoveOver(temp, target);
+        const bool moved = replace::MoveOver(temp, target, target);
         // A rename between two names of one file does nothing (a second attempt after a
         // partial restore meets exactly that): the temporary name must go all the same.
         DeleteFileA(temp.c_str());
@@ -140,7 +158,13 @@ bool PutBack(const std::string& saved, const std::string& target) {
 }
 
 bool RemoveCreated(const std::string& path) {
-    if (!framework::PathExists(path) || DeleteFileA(path.c_str())) {
+    if (!framework::PathExists(path)) {
+        return true;
+    }
+    if (!StillThere(path)) {
+        return false;
+    }
+    if (DeleteFileA(path.c_str())) {
         return true;
     }
     const DWORD attributes = GetFileAttributesA(path.c_str());
@@ -295,7 +319,12 @@ public:
         return ChangedSince(*written->second, saved);
     }
     // Let go before the set is renamed.
-    void Release() { set_.Reset(); }
+    void Release() {
+        set_.Reset();
+        way_.ReleaseAll();
+    }
+    // Before the run removes a folder it made.
+    void LetGo(const std::string& folder) { way_.Release(folder); }
 
 private:
     bool Refuse(Refusal refusal, const std::string& what, const std::string& why) {
@@ -317,9 +346,8 @@ private:
         if (!journal_.settings.empty() && !text::IsSafeBareName(journal_.settings)) {
             return Damaged(journalPath, journal_.settingsLine, "names no settings file");
         }
-        folders_ = ProductFolders(product_, journal_.settings);
-        if (!folders_.roots().empty()) {
-            productRoots_.push_back(folders_.roots().front());
+        if (!ConfineTo(journalPath)) {
+            return false;
         }
         if (!journal_.product.empty()) {
             if (!IsPlainFullPath(journal_.product)) {
@@ -358,21 +386,54 @@ private:
         return true;
     }
 
+    // A set that records its folders is confined to them, whatever the settings say today;
+    // an older one to the folders the settings name now.
+    bool ConfineTo(const std::string& journalPath) {
+        if (journal_.roots.empty()) {
+            folders_ = ProductFolders(product_, journal_.settings);
+            if (!folders_.roots().empty()) {
+                productRoots_.push_back(folders_.roots().front());
+            }
+            return true;
+        }
+        folders_ = Confinement();
+        folders_.AddRoot(FullFormOf(product_));
+        productRoots_.push_back(folders_.roots().front());
+        for (size_t i = 0; i < journal_.roots.size(); ++i) {
+            const std::string& root = journal_.roots[i];
+            if (!IsPlainFullPath(root)) {
+                return Damaged(journalPath, journal_.rootLines[i], "names no folder");
+            }
+            // The product folder as the run named it counts only as the PRODUCT line does.
+            if (!text::EqualsIgnoreCase(WithoutTrailingSeparator(root),
+                                        WithoutTrailingSeparator(journal_.product))) {
+                folders_.AddRoot(root);
+            }
+        }
+        return true;
+    }
+
     // Below the product folder, every folder under it up to the path, and the path itself; in
-    // a voice or master folder elsewhere, that folder too.
+    // a voice or master folder elsewhere, that folder too. Each folder is held from here to
+    // the last change, so that the folders checked are the folders acted in.
     bool NoLinkOnTheWay(const Change& change) {
         const std::string root = folders_.RootOf(change.path);
-        std::vector<std::string> way = FoldersBetween(root, change.path);
-        if (std::none_of(productRoots_.begin(), productRoots_.end(),
-                         [&](const std::string& p) { return text::EqualsIgnoreCase(p, root); })) {
-            way.insert(way.begin(), root);
+        const bool productRoot =
+            std::any_of(productRoots_.begin(), productRoots_.end(),
+                        [&](const std::string& p) { return text::EqualsIgnoreCase(p, root); });
+        const std::string deepest = change.kind == ChangeKind::kFolder
+                                        ? change.path
+                                        : WithoutTrailingSeparator(FolderOf(change));
+        const bool held =
+            productRoot ? way_.HoldBelow(root, deepest) : way_.Hold(root, deepest);
+        if (!held && way_.refusedAsLink()) {
+            return Refuse(Refusal::kLink, way_.refused(),
+                          "a junction or symbolic link on the way to " + change.path);
         }
-        way.push_back(change.path);
-        for (const std::string& folder : way) {
-            if (IsLink(GetFileAttributesA(folder.c_str()))) {
-                return Refuse(Refusal::kLink, folder,
-                              "a junction or symbolic link on the way to " + change.path);
-            }
+        // A folder that is gone was removed before, or never made: nothing to act in there.
+        if (IsLink(GetFileAttributesA(change.path.c_str()))) {
+            return Refuse(Refusal::kLink, change.path,
+                          "a junction or symbolic link on the way to " + change.path);
         }
         return true;
     }
@@ -384,11 +445,12 @@ private:
     Journal journal_;
     Confinement folders_;
     std::vector<std::string> productRoots_;  // the product folder as named here and by the run
+    trust::HeldWay way_;
     std::map<std::string, const Written*> lastWritten_;
 };
 
 // Keeps a changed file's content, then undoes the change. false: not undone.
-bool Undo(const Plan& plan, const std::string& set, const Change& change, RestoreOutcome& outcome) {
+bool Undo(Plan& plan, const std::string& set, const Change& change, RestoreOutcome& outcome) {
     const bool replaced = change.kind == ChangeKind::kSaved || change.kind == ChangeKind::kCreated;
     const Since since = replaced ? plan.Changed(change) : Since::kUnchanged;
     if (since == Since::kUnreadable) {
@@ -418,7 +480,10 @@ bool Undo(const Plan& plan, const std::string& set, const Change& change, Restor
         }
         case ChangeKind::kFolder:
             // Removed only when empty: what else is in it was not the update's.
-            RemoveDirectoryA(change.path.c_str());
+            plan.LetGo(change.path);
+            if (StillThere(change.path)) {
+                RemoveDirectoryA(change.path.c_str());
+            }
             return true;
         case ChangeKind::kReadOnly:
             return true;  // see MarkReadOnly
@@ -435,6 +500,11 @@ RestoreOutcome RestoreNewestSet(const std::string& productFolder) {
         return outcome;
     }
     outcome.found = true;
+    trust::RunLock lock;
+    if (lock.Take(productFolder) == trust::Lock::kBusy) {
+        outcome.busy = true;
+        return outcome;
+    }
     Plan plan(productFolder, outcome);
     if (!plan.Read()) {
         return outcome;

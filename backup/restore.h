@@ -28,6 +28,7 @@ struct RestoreOutcome {
     std::string why;                   // for the log: the line, the owner or entry, the link
     std::vector<std::string> failed;   // what could not be put back; empty: all of it
     std::vector<KeptChange> kept;
+    bool busy = false;  // another update or restore of the product runs: nothing was changed
 };
 
 // The newest set of `productFolder` (ending in a separator), every change undone in reverse
@@ -40,6 +41,9 @@ struct RestoreOutcome {
 // not refuses the whole set. A file whose content differs from what the update left in it
 // (its WRITTEN line) is kept beside itself as "<name>.KEPT" (or .KEPT2, ...) before the old
 // one comes back, and a file the update created and someone changed since is renamed so.
+// A set that records its folders (ROOT lines) is confined to them rather than to today's
+// settings. The product's run lock (trust/run_lock.h) is held throughout; when another run
+// holds it, `busy` and nothing changes.
 RestoreOutcome RestoreNewestSet(const std::string& productFolder);
 
 }  // namespace backup

@@ -45,7 +45,7 @@ private:
     SECURITY_ATTRIBUTES attributes_{};
 };
 
-// Gives an existing folder the protected descriptor (owner and access list). false: it could
+// Gives an existing folder (or file) the protected descriptor (owner and access list). false: it could
 // not, GetLastError says why.
 bool Protect(const std::string& folder);
 

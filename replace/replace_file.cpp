@@ -5,6 +5,7 @@
 
 #include "replace/crc32.h"
 #include "text/cp932.h"
+#include "trust/held_way.h"
 
 namespace replace {
 
@@ -66,11 +67,29 @@ bool RenameOver(const std::string& from, const std::string& target) {
     }
 }
 
+// Whether `from` truly lies in the folder of `meant`, where Windows can say: a folder on its
+// way swapped for a link since it was checked sends the rename elsewhere.
+bool LiesWhereMeant(const std::string& from, const std::string& meant) {
+    if (meant.empty()) {
+        return true;
+    }
+    const text::PathParts parts = text::SplitPath(from);
+    const std::string there = FolderOf(meant) + parts.fname + parts.ext;
+    if (trust::WhereIs(from, there) == trust::Where::kElsewhere) {
+        SetLastError(ERROR_CANT_RESOLVE_FILENAME);
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 // Windows refuses to rename over a read-only file; its attribute is cleared for the step and
 // put back when the step fails.
-bool MoveOver(const std::string& from, const std::string& target) {
+bool MoveOver(const std::string& from, const std::string& target, const std::string& meant) {
+    if (!LiesWhereMeant(from, meant)) {
+        return false;
+    }
     const DWORD attributes = GetFileAttributesA(target.c_str());
     const bool readOnly = attributes != INVALID_FILE_ATTRIBUTES &&
                           (attributes & FILE_ATTRIBUTE_READONLY) &&
@@ -180,12 +199,12 @@ bool NewFile::Finish(uint64_t size) {
     return Settle();
 }
 
-bool NewFile::PutInPlace(Observer* observer) {
+bool NewFile::PutInPlace(Observer* observer, const std::string& meant) {
     if (!finished_ || failed_ || temp_.empty()) {
         return false;
     }
     failed_ = (observer != nullptr && !observer->BeforePutInPlace(target_)) ||
-              !MoveOver(temp_, target_);
+              !MoveOver(temp_, target_, meant);
     if (!failed_) {
         temp_.clear();
         if (observer != nullptr) {

@@ -69,8 +69,13 @@ public:
     uint32_t crc() const { return crc_; }
     // The one step: the finished file takes the target's place, `observer` (may be null) told
     // before and after. A read-only target is replaced too; on failure it keeps its attribute.
-    bool PutInPlace(Observer* observer);
-    bool Commit(uint64_t size, Observer* observer) { return Finish(size) && PutInPlace(observer); }
+    // `meant`: the full path the target must truly have (its folders checked for links and
+    // held); where Windows can say that the new file lies elsewhere, nothing is renamed
+    // (ERROR_CANT_RESOLVE_FILENAME).
+    bool PutInPlace(Observer* observer, const std::string& meant = {});
+    bool Commit(uint64_t size, Observer* observer, const std::string& meant = {}) {
+        return Finish(size) && PutInPlace(observer, meant);
+    }
 
 private:
     bool Open(DWORD disposition);
@@ -96,7 +101,8 @@ bool AnnounceReplaces(Observer* observer, const std::vector<std::string>& target
 
 // Puts `from` over `target` in one step, a read-only target too (its bit back on failure);
 // no observer is asked. For files that are already complete, such as a backup put back.
-bool MoveOver(const std::string& from, const std::string& target);
+// `meant` as for NewFile::PutInPlace.
+bool MoveOver(const std::string& from, const std::string& target, const std::string& meant = {});
 
 // Copies the content and last-write time of `source` into a temporary file beside `target`,
 // checks that it is as long as the source, and puts it in place. A read error of the source

@@ -88,3 +88,17 @@ TEST(BackupSets, ThreeNewestAreKept) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Journal, RootLinesComeBackInOrderAndAnEmptyOneIsDamage) {
+    const std::string text = backup::FormatRoot("C:\\PRODUCT") + backup::FormatRoot("D:\\音声") +
+                             "ROOT\t\r\n" + backup::FormatChange(kCreated);
+    const backup::Journal journal = ParseJournal(text);
+    EXPECT_EQ(journal.roots, (std::vector<std::string>{"C:\\PRODUCT", "D:\\音声"}));
+    EXPECT_EQ(journal.rootLines, (std::vector<size_t>{1, 2}));
+    EXPECT_EQ(journal.damaged, (std::vector<size_t>{3}));
+    EXPECT_EQ(journal.changes.size(), 1u);
+}
+
+}  // namespace

@@ -14,6 +14,7 @@
 #include "replace/replace_file.h"
 #include "tests/engine/update_run_support.h"
 #include "tests/support/test_support.h"
+#include "trust/held_way.h"
 
 namespace {
 
@@ -175,6 +176,43 @@ TEST_F(Links, ALinkOnTheWayRefusesTheWholeSet) {
     EXPECT_EQ(outcome.refused, product_ / "SUB");
     EXPECT_EQ(ReadFile(product_ / "A.DAT"), "new a");  // nothing changed
     EXPECT_FALSE(backup::NewestSet(product_.path()).empty());
+}
+
+}  // namespace
+
+namespace {
+
+// A folder checked, then swapped for a link before the change (as a watcher that waits for the
+// run's first open would do): where Windows can say where a file truly lies, the new file is
+// not renamed into the folder the link leads to. Wine resolves a Linux link in the final path
+// as Windows resolves a junction.
+TEST_F(Links, ANewFileIsNotPutInPlaceThroughAFolderSwappedForALink) {
+    ASSERT_TRUE(MoveFileA((product_ / "SUB").c_str(), (product_ / "SUB.AWAY").c_str()));
+    ASSERT_NO_FATAL_FAILURE(Link(product_ / "SUB"));
+    replace::NewFile file(product_ / "SUB\\B.DAT");
+    ASSERT_TRUE(file.Write("new b", 5));
+    EXPECT_FALSE(file.Commit(5, nullptr, product_ / "SUB\\B.DAT"));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_CANT_RESOLVE_FILENAME));
+}
+
+// The same for what a restore does once its checks are behind it: a file is removed or put
+// back only where it still lies where it was checked.
+TEST_F(Links, TheRestoreTouchesNothingThroughAFolderSwappedAfterTheUpdate) {
+    {
+        BackupSet set(product_.path());
+        ASSERT_TRUE(PutInPlace(set, product_ / "SUB\\B.DAT", "new b"));
+    }
+    trust::HeldWay way;
+    ASSERT_TRUE(way.HoldBelow(product_.path().substr(0, product_.path().size() - 1),
+                              product_ / "SUB"));
+    way.ReleaseAll();
+    ASSERT_TRUE(MoveFileA((product_ / "SUB").c_str(), (product_ / "SUB.AWAY").c_str()));
+    ASSERT_NO_FATAL_FAILURE(Link(product_ / "SUB"));
+    EXPECT_EQ(trust::WhereIs(product_ / "SUB\\B.DAT", product_ / "SUB\\B.DAT"),
+              trust::Where::kElsewhere);
+    const backup::RestoreOutcome outcome = backup::RestoreNewestSet(product_.path());
+    EXPECT_EQ(outcome.refusal, backup::Refusal::kLink);
+    EXPECT_EQ(outcome.refused, product_ / "SUB");
 }
 
 }  // namespace

@@ -19,6 +19,7 @@
 #include "replace/replace_file.h"
 #include "tests/engine/update_run_support.h"
 #include "tests/support/test_support.h"
+#include "trust/run_lock.h"
 
 namespace {
 
@@ -422,6 +423,90 @@ TEST(Confinement, ADriveRootHoldsItsDrive) {
     EXPECT_TRUE(folders.Allows("C:\\A.DAT"));
     EXPECT_FALSE(folders.Allows("C:\\RENOVO.BAK\\0001"));
     EXPECT_EQ(backup::FoldersBetween("C:\\", "C:\\A\\F"), std::vector<std::string>{"C:\\A"});
+}
+
+}  // namespace
+
+namespace {
+
+// ---- What no one can block or turn: the set's own folders, numbering, the one-run lock ----
+
+// The settings moved the voice folder after the update: the set still names where its run
+// wrote, and is put back there, not refused as damaged.
+TEST_F(Trust, ASetIsConfinedToTheFoldersItsRunWroteIn) {
+    ASSERT_NO_FATAL_FAILURE(Update());
+    EXPECT_NE(ReadFile(Journal(product_.path())).find("ROOT\t" + voice_ / "WAV" + "\r\n"),
+              std::string::npos);
+    WriteFile(product_ / "tovaka1.ini", "[DIR]\r\nWAV=" + outside_ / "MOVED" + "\r\n");
+    const backup::RestoreOutcome outcome = backup::RestoreNewestSet(product_.path());
+    EXPECT_EQ(outcome.refusal, Refusal::kNone) << outcome.why;
+    EXPECT_TRUE(outcome.failed.empty());
+    EXPECT_EQ(ReadFile(voice_ / "WAV\\V.WAV"), "old voice");
+    EXPECT_EQ(Snapshot(outside_.path()), outsideBefore_);
+}
+
+// Today's settings cannot widen a recorded set: a line into a folder the run never wrote in is
+// refused although the settings name that folder now.
+TEST_F(Trust, TodaysSettingsDoNotWidenARecordedSet) {
+    ASSERT_NO_FATAL_FAILURE(Update());
+    WriteFile(product_ / "tovaka1.ini", "[DIR]\r\nWAV=" + outside_.path() + "\r\n");
+    updated_ = Snapshot(product_.path());
+    Append(Journal(product_.path()), "NEW\t" + outside_ / "victim.txt" + "\r\n");
+    const backup::RestoreOutcome outcome = backup::RestoreNewestSet(product_.path());
+    EXPECT_EQ(outcome.refusal, Refusal::kDamaged);
+    ExpectNothingChanged();
+}
+
+struct NoSetCase {
+    const char* name;
+    std::function<void(const std::string& bak)> plant;
+};
+
+class NotASet : public Trust, public ::testing::WithParamInterface<NoSetCase> {};
+
+// Whatever sits in RENOVO.BAK that is no set, the next update makes its set and the restore
+// finds the real one.
+TEST_P(NotASet, NeverStopsAnUpdateNorPassesForTheNewestSet) {
+    testing_support::MakeDir(product_ / "RENOVO.BAK");
+    GetParam().plant(product_ / "RENOVO.BAK\\");
+    ASSERT_NO_FATAL_FAILURE(Update());
+    const backup::RestoreOutcome outcome = backup::RestoreNewestSet(product_.path());
+    EXPECT_EQ(outcome.refusal, Refusal::kNone) << outcome.why;
+    EXPECT_TRUE(outcome.failed.empty());
+    EXPECT_EQ(ReadFile(product_ / "A.DAT"), "old a");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Planted, NotASet,
+    ::testing::Values(
+        NoSetCase{"EmptyLastNumber",
+                  [](const std::string& b) { testing_support::MakeDir(b + "9999"); }},
+        NoSetCase{"EmptyFolders",
+                  [](const std::string& b) {
+                      testing_support::MakeDir(b + "0001");
+                      testing_support::MakeDir(b + "0007");
+                  }},
+        NoSetCase{"AFileNamedAsASet", [](const std::string& b) { WriteFile(b + "0003", "x"); }},
+        NoSetCase{"ANameOutOfRange",
+                  [](const std::string& b) { testing_support::MakeDir(b + "99999"); }},
+        NoSetCase{"AJournalThatIsAFolder",
+                  [](const std::string& b) {
+                      testing_support::MakeDir(b + "9999");
+                      testing_support::MakeDir(b + "9999\\JOURNAL.TXT");
+                  }}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Two restores, or a restore and an update, of one product exclude each other.
+TEST_F(Trust, ARestoreWhileAnotherRunHoldsTheProductChangesNothing) {
+    ASSERT_NO_FATAL_FAILURE(Update());
+    trust::RunLock other;
+    ASSERT_EQ(other.Take(product_.path()), trust::Lock::kTaken);
+    const backup::RestoreOutcome outcome = backup::RestoreNewestSet(product_.path());
+    EXPECT_TRUE(outcome.busy);
+    ExpectNothingChanged();
+    other.Release();
+    EXPECT_FALSE(backup::RestoreNewestSet(product_.path()).busy);
+    EXPECT_EQ(Snapshot(product_.path()), before_);
 }
 
 }  // namespace

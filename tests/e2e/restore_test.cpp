@@ -15,6 +15,8 @@
 #include "replace/replace_file.h"
 #include "tests/e2e/driver.h"
 #include "tests/support/test_support.h"
+#include "trust/run_lock.h"
+#include "trust/texts.h"
 
 namespace {
 
@@ -205,8 +207,8 @@ TEST_F(RestoreRefusals, ATamperedJournalIsRefusedNamingItsLine) {
     const std::string log = Restore(1);
     EXPECT_EQ(ReadFile(product_ + "A.DAT"), "new");
     EXPECT_EQ(ReadFile(outside_ / "victim.txt"), "not the product's");
-    // The line, its TAB escaped: one event, one line.
-    EXPECT_NE(log.find(": damaged: line 5 (NEW\xE2\x90\x89" + outside_ / "victim.txt" +
+    // The line, its TAB escaped: one event, one line (after BEGUN, PRODUCT, ROOT, SAVED, WRITTEN).
+    EXPECT_NE(log.find(": damaged: line 6 (NEW\xE2\x90\x89" + outside_ / "victim.txt" +
                        "): outside the product's folders"),
               std::string::npos)
         << log;
@@ -226,6 +228,42 @@ TEST_F(RestoreRefusals, AFileChangedSinceTheUpdateIsKeptAndNamed) {
                        "A.DAT.KEPT"),
               std::string::npos)
         << log;
+}
+
+}  // namespace
+
+namespace {
+
+// Another run holds the product (here the test, as an update waiting at its disk prompt
+// would): /RESTORE changes nothing and ends with Windows Installer's "another installation in
+// progress", which fleet tools retry.
+TEST_F(RestoreRefusals, WhileAnotherRunHoldsTheProductNothingChangesAndItEndsWith1618) {
+    trust::RunLock other;
+    ASSERT_EQ(other.Take(product_), trust::Lock::kTaken);
+    const std::string log = Restore(trust::kExitAnotherRun);
+    EXPECT_EQ(ReadFile(product_ + "A.DAT"), "new");
+    EXPECT_FALSE(Set().empty());
+    EXPECT_NE(log.find(Utf8(trust::kAnotherRun)), std::string::npos) << log;
+    other.Release();
+    Restore(0);
+    EXPECT_EQ(ReadFile(product_ + "A.DAT"), "old");
+}
+
+// The voice folder moved after the update: the set names where its run wrote, and the
+// restore puts that back instead of refusing an intact set as damaged.
+TEST_F(RestoreRefusals, AVoiceFolderMovedAfterTheUpdateIsPutBackWhereTheRunWrote) {
+    TempDir voice;
+    WriteFile(voice / "V.WAV", "old voice");
+    WriteFile(product_ + "tovaka1.ini", "[DIR]\r\nWAV=" + voice.path() + "\r\n");
+    {
+        backup::BackupSet set(product_, backup::Saving::kLinkWherePossible, "tovaka1.ini");
+        replace::NewFile file(voice / "V.WAV");
+        ASSERT_TRUE(file.Write("new voice", 9) && file.Commit(9, &set));
+    }
+    WriteFile(product_ + "tovaka1.ini", "[DIR]\r\nWAV=" + outside_ / "MOVED" + "\r\n");
+    const std::string log = Restore(0);
+    EXPECT_EQ(ReadFile(voice / "V.WAV"), "old voice");
+    EXPECT_EQ(ReadFile(outside_ / "victim.txt"), "not the product's");
 }
 
 }  // namespace

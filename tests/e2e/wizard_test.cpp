@@ -521,6 +521,16 @@ TEST_F(Unattended, VerySilentUpdatesFromAFixedDriveAndLogsIt) {
     });
 }
 
+// A folder in the backup folder that is no set (here the last number, empty) blocks nothing.
+TEST_F(Unattended, AnEmptyFolderNamedAsTheLastSetStopsNoUpdate) {
+    testing_support::MakeDir("C:\\TOVAKA\\RENOVO.BAK");
+    testing_support::MakeDir("C:\\TOVAKA\\RENOVO.BAK\\9999");
+    ASSERT_NO_FATAL_FAILURE(
+        RunQuietly(kShare, "/VERYSILENT /DIR=C:\\TOVAKA \"/LOG=" + kLog + "\"", 0));
+    ExpectFullyUpdated();
+    ExpectLogHas({"result: updated", "exit code 0"});
+}
+
 TEST_F(Unattended, WizardWithALogRecordsItsRunToo) {
     ASSERT_TRUE(program_.Start(kShare + "RENOVO.EXE", kShare, "/LOG=" + kLog));
     ConfirmFolder(WalkToDestination(), "C:\\TOVAKA");

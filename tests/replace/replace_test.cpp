@@ -311,3 +311,25 @@ TEST(MoveOver, GivesUpOnAHolderAfterAboutTwoSeconds) {
 }
 
 }  // namespace
+
+namespace {
+
+// Where Windows can say where the new file truly lies, it is put in place only where it was
+// meant to be: a folder swapped for a link since its check would send it elsewhere.
+TEST(ReplaceWhereMeant, TheNewFileGoesInOnlyWhereItWasMeantToBe) {
+    testing_support::TempDir dir, elsewhere;
+    testing_support::WriteFile(dir / "A.DAT", "old");
+    {
+        replace::NewFile file(dir / "A.DAT");
+        ASSERT_TRUE(file.Write("new", 3));
+        EXPECT_FALSE(file.Commit(3, nullptr, elsewhere / "A.DAT"));
+        EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_CANT_RESOLVE_FILENAME));
+    }
+    EXPECT_EQ(testing_support::ReadFile(dir / "A.DAT"), "old");
+    replace::NewFile file(dir / "A.DAT");
+    ASSERT_TRUE(file.Write("new", 3));
+    EXPECT_TRUE(file.Commit(3, nullptr, dir / "a.dat"));
+    EXPECT_EQ(testing_support::ReadFile(dir / "A.DAT"), "new");
+}
+
+}  // namespace
