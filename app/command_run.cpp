@@ -1,5 +1,7 @@
 #include "app/command_run.h"
 
+#include <optional>
+
 #include "app/program_folder_setup.h"
 #include "app/renovo_app.h"
 #include "app/restore_command.h"
@@ -10,6 +12,7 @@
 #include "engine/program_folder.h"
 #include "engine/texts.h"
 #include "engine/update_run.h"
+#include "framework/desktop.h"
 #include "wizard/answering_run.h"
 #include "wizard/installed_folder.h"
 #include "wizard/progress_window.h"
@@ -105,10 +108,22 @@ int Dispatch(HINSTANCE instance, const engine::CommandLine& cl) {
     return wizard.Run();
 }
 
+// Where no one can see the program's windows (a service, SYSTEM in session 0), a question would
+// wait for ever: every mode then asks nothing, as /VERYSILENT. The mode asked for, when changed.
+std::optional<Quiet> SilencedWithoutDesktop(engine::CommandLine& cl) {
+    if (cl.quiet == Quiet::kVerySilent || framework::HasVisibleDesktop()) {
+        return std::nullopt;
+    }
+    const Quiet asked = cl.quiet;
+    cl.quiet = Quiet::kVerySilent;
+    return asked;
+}
+
 }  // namespace
 
 int RunCommandLine(HINSTANCE instance, std::string_view line) {
-    const engine::CommandLine cl = engine::ParseCommandLine(line);
+    engine::CommandLine cl = engine::ParseCommandLine(line);
+    const std::optional<Quiet> asked = SilencedWithoutDesktop(cl);
     if (!cl.error.empty()) {
         return Refuse(cl, cl.error);
     }
@@ -117,7 +132,11 @@ int RunCommandLine(HINSTANCE instance, std::string_view line) {
         return Refuse(cl, engine::kCannotOpenLog + cl.log);
     }
     engine::LogLine("start: program folder " + engine::ProgramFolder() + ", mode " +
-                    QuietName(cl.quiet) + ", switches: " + std::string(line));
+                    QuietName(asked.value_or(cl.quiet)) + ", switches: " + std::string(line));
+    if (asked) {
+        engine::LogLine(std::string("no visible desktop: the ") + QuietName(*asked) +
+                        " mode runs very silent, asking nothing");
+    }
     const int code = Dispatch(instance, cl);
     engine::LogLine("exit code " + std::to_string(code));
     engine::CloseInstallLog();

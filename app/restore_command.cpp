@@ -8,6 +8,9 @@
 #include "backup/texts.h"
 #include "engine/install_log.h"
 #include "engine/manifest.h"
+#include "engine/receipt_record.h"
+#include "receipt/identity.h"
+#include "receipt/receipt.h"
 #include "text/format.h"
 #include "text/path.h"
 #include "trust/texts.h"
@@ -50,6 +53,18 @@ const char* RefusalName(backup::Refusal refusal) {
     return "damaged";
 }
 
+// The update undone is no longer on the PC: its receipt goes, so that fleet tools see it so.
+void RemoveReceiptOfSet(const std::string& product, const std::string& set) {
+    const unsigned long number = engine::BackupSetNumber(set);
+    const receipt::Outcome removed = receipt::RemoveReceiptsOf(product, number);
+    if (removed.status == receipt::Status::kDone) {
+        engine::LogLine("receipts removed for backup set " + std::to_string(number) + ": " +
+                        std::to_string(removed.removed));
+    } else {
+        engine::LogLine(receipt::Describe(removed, receipt::kUpdatesKey, true));
+    }
+}
+
 }  // namespace
 
 int RunRestore(const std::string& folder, engine::Quiet quiet) {
@@ -70,7 +85,8 @@ int RunRestore(const std::string& folder, engine::Quiet quiet) {
     if (Show(text::Format(backup::kAskRestore, shown), backup::kCaptionConfirm, MB_OKCANCEL) != IDOK) {
         return 1;
     }
-    engine::LogLine("restoring " + product + " from " + backup::NewestSet(product) +
+    const std::string set = backup::NewestSet(product);
+    engine::LogLine("restoring " + product + " from " + set +
                     (backup::RunIsElevated() ? " (elevated)" : ""));
     const backup::RestoreOutcome outcome = backup::RestoreNewestSet(product);
     if (outcome.busy) {
@@ -93,6 +109,7 @@ int RunRestore(const std::string& folder, engine::Quiet quiet) {
     if (!outcome.failed.empty()) {
         return 2;
     }
+    RemoveReceiptOfSet(product, set);
     Show(backup::kRestored, backup::kCaptionConfirm, MB_OK);
     return 0;
 }

@@ -6,6 +6,7 @@
 #include "engine/program_folder.h"
 #include "engine/update_context.h"
 #include "framework/handles.h"
+#include "receipt/receipt.h"
 #include "text/format.h"
 
 namespace engine {
@@ -135,6 +136,9 @@ void LogFailure(const std::string& what, unsigned long error) {
 
 bool ReadManifestLogged(UpdateContext& ctx) {
     const bool read = ReadManifest(ctx);
+    if (read) {
+        ctx.updateId = receipt::UpdateIdOfFile(ProgramFolder() + kManifestFile).value_or("");
+    }
     LogLine("manifest " + ProgramFolder() + kManifestFile + ": " +
             (read ? std::to_string(ctx.entryCount) + " entries" : "not found"));
     return read;

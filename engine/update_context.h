@@ -32,6 +32,9 @@ struct UpdateContext {
     std::array<EntryKind, kMaxEntries> entryKind{};
     int entryCount = 0;
     std::array<std::string, kKeyCount> systemNames;
+    // Names this disk set on a PC (receipt/identity.h): taken from disk 1's manifest as it was
+    // read, before any disk is swapped; empty when it was not read.
+    std::string updateId;
 };
 
 }  // namespace engine

@@ -15,6 +15,7 @@
 #include "engine/install_log.h"
 #include "engine/plan.h"
 #include "engine/program_folder.h"
+#include "engine/receipt_record.h"
 #include "engine/texts.h"
 #include "engine/voice_data.h"
 #include "framework/files.h"
@@ -45,6 +46,7 @@ struct Run {
     replace::Observer* observer = nullptr;   // told of every file the run replaces
     RunOutcome stop = RunOutcome::kStopped;  // how the run ends when an entry fails
     std::vector<std::string> failedSteps{};  // conversions and voice data that failed
+    std::string backupFolder{};              // the run's backup set, once it has ended
 };
 
 // Every message the run shows (or, unattended, would show) goes into the log with its answer.
@@ -159,7 +161,9 @@ std::vector<PlannedEntry> DiskEntries(const Run& run, int i) {
 // file its entries need is there (a "START" archive's with the variant's number).
 bool AskForDisk(Run& run, int i) {
     const int disk = run.plan.entries[i].disk;
-    if (disk == 1 || disk == run.currentDisk || !ProgramOnRemovableMedia()) {
+    // A whole set copied into one folder (a USB stick) holds every disk's files already.
+    if (disk == 1 || disk == run.currentDisk || !ProgramOnRemovableMedia() ||
+        (run.currentDisk == 1 && !FirstMissingSource(run.plan.entries))) {
         return true;
     }
     const std::string prompt = text::Format(kInsertDisk, disk);
@@ -534,6 +538,7 @@ RunOutcome Install(Run& run, Backups backups) {
     if (installed && run.plan.masterAdjust) {
         ConvertMasters(run);
     }
+    run.backupFolder = backup.folder();
     LogLine("backup set: " +
             (backup.folder().empty() ? std::string("none (nothing changed)") : backup.folder()));
     if (!installed) {
@@ -562,6 +567,7 @@ RunOutcome RunUpdateOutcome(const UpdateContext& manifest, const std::string& ch
             Report(run, kUpdated);
         }
         failedSteps = run.failedSteps;
+        RecordReceipt(manifest, *plan, outcome, run.backupFolder);
     }
     LogLine("result: " + OutcomeName(failedSteps, outcome));
     return outcome;

@@ -8,11 +8,15 @@
 #include <algorithm>
 #include <cstdlib>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "disk/disk.h"
 #include "lzh/encode.h"
 #include "lzh/encode_file.h"
+#include "receipt/identity.h"
+#include "receipt/receipt.h"
 #include "tests/e2e/driver.h"
 #include "tests/support/test_support.h"
 
@@ -566,6 +570,104 @@ TEST_F(Unattended, VerySilentCannotSwapDisksAndEndsWithThree) {
                   Utf8(u8"message [確認] ｱｯﾌﾟﾃﾞｲﾄを取消しました。 -> OK"), "result: cancelled",
                   "exit code 3"});
     EXPECT_EQ(Snapshot(kProduct)["21\\MASTER21.DAT"], "MASTER21 demo data\r\n");
+}
+
+// The receipt a fleet tool detects, at the key that the disk tool's rule for this set names.
+class Receipt : public Unattended {
+protected:
+    void TearDown() override {
+        receipt::RemoveReceipt("TOVAKA Demo", receipt::UpdateIdOf(ReadFile(kShare + "info.txt")));
+        Unattended::TearDown();
+    }
+    std::string RuleKey() const {
+        const std::optional<std::string> rule = disk::DetectionRuleFor("C:\\UPDSHARE");
+        const std::string mark = "Key:   HKEY_LOCAL_MACHINE\\";
+        const size_t at = rule ? rule->find(mark) : std::string::npos;
+        EXPECT_NE(at, std::string::npos);
+        return at == std::string::npos
+                   ? std::string()
+                   : rule->substr(at + mark.size(), rule->find('\n', at) - at - mark.size());
+    }
+    // The receipt's Result and BackupSet; nothing when there is no receipt.
+    std::optional<std::pair<DWORD, DWORD>> Written() const {
+        HKEY key = nullptr;
+        if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, RuleKey().c_str(), 0, KEY_READ | kProductView,
+                            &key) != ERROR_SUCCESS) {
+            return std::nullopt;
+        }
+        DWORD result = 99, set = 0, size = sizeof result;
+        ::RegQueryValueExA(key, "Result", nullptr, nullptr, reinterpret_cast<BYTE*>(&result), &size);
+        size = sizeof set;
+        ::RegQueryValueExA(key, "BackupSet", nullptr, nullptr, reinterpret_cast<BYTE*>(&set), &size);
+        ::RegCloseKey(key);
+        return std::make_pair(result, set);
+    }
+};
+
+struct ReceiptCase {
+    const char* name;
+    const char* arguments;  // before /LOG=
+    const char* damage;     // "archive": disk 2's archive cut short; "master": a master read-only
+    long code;
+    bool written;
+};
+
+class ReceiptAfter : public Receipt, public ::testing::WithParamInterface<ReceiptCase> {};
+
+TEST_P(ReceiptAfter, TheRunThatEndedWell) {
+    const ReceiptCase& c = GetParam();
+    const std::string master = kProduct + "1\\zai001-3.mst";
+    if (std::string(c.damage) == "archive") {
+        const std::string archive = ReadFile(kShare + "DATA2.lzh");
+        testing_support::WriteFile(kShare + "DATA2.lzh", archive.substr(0, archive.size() / 2));
+    } else if (std::string(c.damage) == "master") {
+        ::SetFileAttributesA(master.c_str(), FILE_ATTRIBUTE_READONLY);
+    }
+    testing_support::MakeDir("C:\\EMPTYDIR");
+    ASSERT_NO_FATAL_FAILURE(
+        RunQuietly(kShare, std::string(c.arguments) + " /LOG=" + kLog, c.code));
+    ::SetFileAttributesA(master.c_str(), FILE_ATTRIBUTE_NORMAL);
+    ::RemoveDirectoryA("C:\\EMPTYDIR");
+    const auto written = Written();
+    ASSERT_EQ(written.has_value(), c.written) << RuleKey();
+    if (c.written) {
+        EXPECT_EQ(written->first, static_cast<DWORD>(c.code));
+        EXPECT_GT(written->second, 0u);  // the backup set /RESTORE puts back
+        ExpectLogHas({"receipt written: HKLM\\" + RuleKey() + " (32-bit view)"});
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Fleet, ReceiptAfter,
+    ::testing::Values(ReceiptCase{"Success", "/VERYSILENT", "", 0, true},
+                      ReceiptCase{"StepsFailed", "/VERYSILENT", "master", 6, true},
+                      ReceiptCase{"Failure", "/VERYSILENT", "archive", 2, false},
+                      ReceiptCase{"Refusal", "/VERYSILENT /DIR=C:\\EMPTYDIR", "", 1, false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(Receipt, GoesWithTheRestoreThatUndidTheUpdate) {
+    ASSERT_NO_FATAL_FAILURE(RunQuietly(kShare, "/VERYSILENT /LOG=" + kLog, 0));
+    ASSERT_TRUE(Written());
+    ASSERT_NO_FATAL_FAILURE(
+        RunQuietly(kShare, "/RESTORE \"C:\\TOVAKA\" /VERYSILENT /LOG=" + kLog, 0));
+    EXPECT_FALSE(Written());
+    ExpectUntouched();
+}
+
+// A whole set copied into one folder of removable media (a USB stick): nothing to swap.
+TEST_F(Receipt, OneFolderOnRemovableMediaAsksForNoDisk) {
+    ASSERT_EQ(::GetDriveTypeA(kFloppy.c_str()), static_cast<UINT>(DRIVE_REMOVABLE));
+    e2e::CopyTree(kDemo + "disk2\\", kFloppy);
+    ASSERT_NO_FATAL_FAILURE(RunQuietly(kFloppy, "/VERYSILENT /LOG=" + kLog, 0));
+    ExpectFullyUpdated();
+    EXPECT_TRUE(Written());
+}
+
+TEST_F(Receipt, FloppySetOnTheSameDriveStillAsksAndLeavesNone) {
+    ASSERT_EQ(::GetDriveTypeA(kFloppy.c_str()), static_cast<UINT>(DRIVE_REMOVABLE));
+    ASSERT_NO_FATAL_FAILURE(RunQuietly(kFloppy, "/VERYSILENT /LOG=" + kLog, 3));
+    ExpectLogHas({Utf8(u8"message [確認] 2 枚目のｱｯﾌﾟﾃﾞｲﾄFDをｾｯﾄしてください。 -> Cancel")});
+    EXPECT_FALSE(Written());
 }
 
 TEST_F(Unattended, SilentShowsTheDiskPromptInFrontOfTheProgress) {
