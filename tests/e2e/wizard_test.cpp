@@ -670,6 +670,52 @@ TEST_F(Receipt, FloppySetOnTheSameDriveStillAsksAndLeavesNone) {
     EXPECT_FALSE(Written());
 }
 
+struct StationTraits {
+    using Handle = HWINSTA;
+    static Handle Null() { return nullptr; }
+    static void Close(Handle h) { ::CloseWindowStation(h); }
+};
+struct DesktopTraits {
+    using Handle = HDESK;
+    static Handle Null() { return nullptr; }
+    static void Close(Handle h) { ::CloseDesktop(h); }
+};
+
+// The real program in a window station of its own, as a service's: no one sees it, so /SILENT
+// puts up no disk prompt to wait on; it cancels as /VERYSILENT does and the log says why.
+TEST_F(Unattended, SilentWithoutAVisibleDesktopAsksNothing) {
+    framework::Owned<StationTraits> station(
+        ::CreateWindowStationA("RenovoService", 0, WINSTA_ALL_ACCESS, nullptr));
+    ASSERT_TRUE(station);
+    USEROBJECTFLAGS flags{};
+    ASSERT_TRUE(::GetUserObjectInformationA(station.Get(), UOI_FLAGS, &flags, sizeof flags, nullptr));
+    if (flags.dwFlags & WSF_VISIBLE) {
+        GTEST_SKIP() << "this system makes every window station visible";
+    }
+    HWINSTA own = ::GetProcessWindowStation();
+    ASSERT_TRUE(::SetProcessWindowStation(station.Get()));
+    framework::Owned<DesktopTraits> desktop(
+        ::CreateDesktopA("Default", nullptr, nullptr, 0, GENERIC_ALL, nullptr));
+    ::SetProcessWindowStation(own);
+    ASSERT_TRUE(desktop);
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    std::string where = "RenovoService\\Default";
+    startup.lpDesktop = where.data();
+    std::string line = "\"" + kFloppy + "RENOVO.EXE\" /SILENT /LOG=" + kLog;
+    PROCESS_INFORMATION started{};
+    ASSERT_TRUE(::CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                 kFloppy.c_str(), &startup, &started));
+    framework::KernelObject process(started.hProcess);
+    framework::KernelObject thread(started.hThread);
+    ASSERT_EQ(::WaitForSingleObject(process.Get(), 60000), WAIT_OBJECT_0);
+    DWORD code = 0;
+    ::GetExitCodeProcess(process.Get(), &code);
+    EXPECT_EQ(code, 3u);
+    ExpectLogHas({"no visible desktop: the silent mode runs very silent, asking nothing",
+                  Utf8(u8"message [確認] 2 枚目のｱｯﾌﾟﾃﾞｲﾄFDをｾｯﾄしてください。 -> Cancel")});
+}
+
 TEST_F(Unattended, SilentShowsTheDiskPromptInFrontOfTheProgress) {
     ASSERT_TRUE(program_.Start(kFloppy + "RENOVO.EXE", kFloppy, "/SILENT"));
     e2e::Shown prompt = ExpectMessage("2 枚目のｱｯﾌﾟﾃﾞｲﾄFDをｾｯﾄしてください。", "確認");
