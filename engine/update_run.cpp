@@ -560,6 +560,7 @@ RunOutcome RunUpdateOutcome(const UpdateContext& manifest, const std::string& ch
     if (plan) {
         Run run{*plan, logged, plan->folder, checks};
         outcome = Install(run, backups);
+        RecordReceipt(manifest, *plan, outcome, run.backupFolder);
         logged.EndProgress();
         // A failed conversion or voice data was reported on its own; the run still ends so,
         // and only its exit code tells the fleet.
@@ -567,7 +568,6 @@ RunOutcome RunUpdateOutcome(const UpdateContext& manifest, const std::string& ch
             Report(run, kUpdated);
         }
         failedSteps = run.failedSteps;
-        RecordReceipt(manifest, *plan, outcome, run.backupFolder);
     }
     LogLine("result: " + OutcomeName(failedSteps, outcome));
     return outcome;
