@@ -23,8 +23,6 @@ public:
                             Buttons buttons) = 0;
     virtual void BeginWaitCursor() = 0;
     virtual void EndWaitCursor() = 0;
-    // The window that owns the messages and the archiver's calls (an HWND; may be null).
-    virtual void* OwnerWindow() const { return nullptr; }
 
     // How far the run is, for a seam that shows it; the defaults show nothing. An entry
     // (number from 1 of count, on disk), the file being written with the bytes of the entry

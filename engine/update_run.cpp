@@ -60,7 +60,6 @@ public:
     }
     void BeginWaitCursor() override { inner_.BeginWaitCursor(); }
     void EndWaitCursor() override { inner_.EndWaitCursor(); }
-    void* OwnerWindow() const override { return inner_.OwnerWindow(); }
     void ShowEntry(int number, int count, int disk, const std::string& name) override {
         inner_.ShowEntry(number, count, disk, name);
     }

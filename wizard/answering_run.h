@@ -63,7 +63,6 @@ public:
                     engine::Buttons buttons) override;
     void BeginWaitCursor() override;
     void EndWaitCursor() override;
-    void* OwnerWindow() const override { return inner_.OwnerWindow(); }  // a handle: read anywhere
     void ShowEntry(int number, int count, int disk, const std::string& name) override;
     void ShowFile(const std::string& name, uint64_t done, uint64_t total) override;
     void ShowConversion(const std::string& file) override;

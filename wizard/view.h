@@ -25,7 +25,6 @@ public:
                     engine::Buttons buttons) override;
     void BeginWaitCursor() override;
     void EndWaitCursor() override;
-    void* OwnerWindow() const override { return Handle(); }
     void ShowEntry(int number, int count, int disk, const std::string& name) override;
     void ShowFile(const std::string& name, uint64_t done, uint64_t total) override;
     void ShowConversion(const std::string& file) override;
