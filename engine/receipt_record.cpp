@@ -1,6 +1,7 @@
 #include "engine/receipt_record.h"
 
 #include "backup/journal.h"
+#include "engine/command_line.h"
 #include "engine/install_log.h"
 #include "receipt/identity.h"
 #include "receipt/receipt.h"
@@ -22,9 +23,9 @@ unsigned long BackupSetNumber(const std::string& backupFolder) {
     return number > 0 ? static_cast<unsigned long>(number) : 0;
 }
 
-void RecordReceipt(const UpdateContext& manifest, const Plan& plan, RunOutcome outcome,
+void RecordReceipt(const UpdateContext& manifest, const Plan& plan, int exitCode,
                    const std::string& backupFolder) {
-    if (outcome != RunOutcome::kUpdated && outcome != RunOutcome::kStepsFailed) {
+    if (exitCode != kExitDone && exitCode != kExitStepFailed) {
         return;
     }
     if (manifest.updateId.empty()) {
@@ -33,7 +34,7 @@ void RecordReceipt(const UpdateContext& manifest, const Plan& plan, RunOutcome o
     }
     const std::string product = receipt::ProductKeyOf(manifest.uninstallKeys);
     receipt::Receipt written;
-    written.result = static_cast<unsigned long>(ExitCodeOf(outcome));
+    written.result = static_cast<unsigned long>(exitCode);
     written.time = receipt::NowUtc();
     written.folder = plan.folder;
     written.backupSet = BackupSetNumber(backupFolder);

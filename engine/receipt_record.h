@@ -6,14 +6,13 @@
 
 #include "engine/plan.h"
 #include "engine/update_context.h"
-#include "engine/update_run.h"
 
 namespace engine {
 
-// After a run that ended `outcome`: writes the receipt when the product was updated (exit 0,
-// or 6 with what failed named), logs what became of it, and never fails the run for it.
+// After a run that ended with `exitCode`: writes the receipt when the product was updated
+// (0, or 6 with what failed named), logs what became of it, and never fails the run for it.
 // `backupFolder` is the run's backup set ("" when it made none).
-void RecordReceipt(const UpdateContext& manifest, const Plan& plan, RunOutcome outcome,
+void RecordReceipt(const UpdateContext& manifest, const Plan& plan, int exitCode,
                    const std::string& backupFolder);
 
 // The backup set's number from its folder ("...\RENOVO.BAK\0007" gives 7); 0 for none.

@@ -559,7 +559,7 @@ RunOutcome RunUpdateOutcome(const UpdateContext& manifest, const std::string& ch
     if (plan) {
         Run run{*plan, logged, plan->folder, checks};
         outcome = Install(run, backups);
-        RecordReceipt(manifest, *plan, outcome, run.backupFolder);
+        RecordReceipt(manifest, *plan, ExitCodeOf(outcome), run.backupFolder);
         logged.EndProgress();
         // A failed conversion or voice data was reported on its own; the run still ends so,
         // and only its exit code tells the fleet.
