@@ -498,10 +498,25 @@ void LogConversion(const char* name, const std::string& path, bool passed,
     }
 }
 
+// The master folders the settings name now, as the plan took them (those that exist).
+std::vector<std::string> MasterFoldersNow(const std::string& settingsPath) {
+    std::vector<std::string> folders = settings::MasterFolders(settingsPath);
+    std::erase_if(folders, [](const std::string& f) { return !framework::PathExists(f); });
+    return folders;
+}
+
 // Both conversions read tovaka1.ini, whatever the settings file is; neither stops the run.
+// They read its folders again: a setting changed since the plan was accepted converts nothing.
 void ConvertMasters(Run& run) {
     WaitCursor wait(run.seam);
     const std::string path = run.folder + settings::kTovakaIni;
+    if (MasterFoldersNow(path) != run.plan.masterFolders) {
+        LogLine("master folders of " + path + " changed since the run began: not converted");
+        run.failedSteps.push_back("material size conversion");
+        run.failedSteps.push_back("material type conversion");
+        Report(run, kSizeConversionFailed);
+        return;
+    }
     run.seam.ShowConversion(kSizeConversionName);
     settings::ConversionReport report;
     const bool size = settings::ConvertMaterialSize(path, &report, run.observer);
