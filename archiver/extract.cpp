@@ -8,6 +8,7 @@
 #include "archiver/command.h"
 #include "archiver/texts.h"
 #include "archiver/win32_file.h"
+#include "framework/directory.h"
 #include "replace/replace_file.h"
 #include "text/cp932.h"
 
@@ -228,7 +229,9 @@ const char* WriteMember(lzh::Reader& reader, const lzh::Member& m, const std::st
     if (!file.Finish(fileSink.handed())) {
         return kCannotWrite;
     }
-    return file.PutInPlace(callbacks.observer) ? nullptr : kCannotReplace;
+    // Renamed only where the member was meant to go: no folder on the way swapped for a link.
+    return file.PutInPlace(callbacks.observer, framework::FullPath(target)) ? nullptr
+                                                                             : kCannotReplace;
 }
 
 std::string Padded(uint64_t n, size_t width) {

@@ -13,6 +13,8 @@
 #include "text/cp932.h"
 #include "text/format.h"
 #include "text/path.h"
+#include "trust/held_way.h"
+#include "trust/texts.h"
 
 namespace engine {
 
@@ -211,6 +213,24 @@ private:
     EndFn end_ = nullptr;
 };
 
+// Whether `folder` is `root` or lies below it (neither ends in a separator).
+bool IsAtOrBelow(const std::string& folder, const std::string& root) {
+    return !root.empty() && folder.size() >= root.size() &&
+           text::EqualsIgnoreCase(folder.substr(0, root.size()), root) &&
+           (folder.size() == root.size() || folder[root.size()] == '\\' || root.back() == '\\');
+}
+
+// The deepest voice or master folder `folder` lies in; empty when none.
+std::string RootOf(const ChangeList& changes, const std::string& folder) {
+    std::string found;
+    for (const std::string& root : changes.roots) {
+        if (IsAtOrBelow(folder, root) && root.size() > found.size()) {
+            found = root;
+        }
+    }
+    return found;
+}
+
 void LogHeld(const std::vector<HeldFile>& held) {
     for (const HeldFile& file : held) {
         LogLine("in use: " + file.path +
@@ -249,6 +269,20 @@ bool FolderTakesFiles(const std::string& folder) {
         }
     }
     return false;
+}
+
+std::string FirstLinkOnTheWay(const ChangeList& changes, trust::HeldWay& way) {
+    for (const std::string& folder : Unique(changes.folders)) {
+        const std::string bare = text::WithoutSeparator(folder);
+        const std::string root = RootOf(changes, bare);
+        // A folder that does not exist yet ends the way: the run makes it, and each new file's
+        // final path is checked before its rename.
+        const bool held = !root.empty() ? way.Hold(root, bare) : way.HoldBelow(changes.product, bare);
+        if (!held && way.refusedAsLink()) {
+            return way.refused();
+        }
+    }
+    return {};
 }
 
 std::string ProgramsHolding(const std::string& path) {
@@ -294,13 +328,24 @@ std::string HeldFilesMessage(const std::vector<HeldFile>& held) {
     return text + "\n\n" + kCloseAndRetry;
 }
 
-CheckResult CheckBeforeChanges(const ChangeList& changes, MessageSeam& seam, const char* caption) {
+CheckResult CheckBeforeChanges(const ChangeList& changes, MessageSeam& seam, const char* caption,
+                               trust::HeldWay* way) {
     const std::string tooLong = FirstPathTooLong(changes);
     LogLine("check path lengths: " +
             (tooLong.empty() ? std::string("passed") : "too long: " + tooLong));
     if (!tooLong.empty()) {
         seam.ShowMessage(Format(kPathTooLong, tooLong), caption, Buttons::kOk);
         return CheckResult::kRefused;
+    }
+    // Before the folders are tried for a new file: that file would be made through the link.
+    if (way != nullptr) {
+        const std::string link = FirstLinkOnTheWay(changes, *way);
+        LogLine("check links on the way: " +
+                (link.empty() ? std::string("none") : "a junction or symbolic link: " + link));
+        if (!link.empty()) {
+            seam.ShowMessage(Format(trust::kLinkOnTheWay, link), caption, Buttons::kOk);
+            return CheckResult::kRefused;
+        }
     }
     DWORD error = 0;
     const std::string unwritable = FirstUnwritableFolder(changes.folders, error);

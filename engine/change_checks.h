@@ -10,6 +10,10 @@
 
 #include "engine/message_seam.h"
 
+namespace trust {
+class HeldWay;
+}
+
 namespace engine {
 
 // What one update disk (with disk 1: the whole run) will write.
@@ -23,18 +27,29 @@ struct ChangeList {
     // Other paths the run makes, whose length alone is checked (the backup set's journal, the
     // files of later disks).
     std::vector<std::string> made;
+    // Where each folder's way is checked from: below the product folder (taken as the user
+    // named it), and from each voice or master folder (held itself); without a separator.
+    std::string product;
+    std::vector<std::string> roots;
 };
 
 enum class CheckResult {
     kPassed,     // nothing found
-    kRefused,    // a path too long or a folder that may not be written: already told
+    kRefused,    // a path too long, a link on the way or a folder that may not be written: told
     kCancelled,  // files in use, and the user cancelled (/VERYSILENT always does)
 };
 
-// All three checks of `changes`, in that order. A refusal is shown with `caption` ("エラー"
-// before anything changed, "確認" at a later disk); files in use are shown with Retry and
-// Cancel, and tested again on Retry. The log names each path found.
-CheckResult CheckBeforeChanges(const ChangeList& changes, MessageSeam& seam, const char* caption);
+// The checks of `changes`, in that order: path lengths; with `way`, no junction or symbolic
+// link on the way of any folder, each folder that exists held there until `way` lets go;
+// folders that take files; files in use. A refusal is shown with `caption` ("エラー" before
+// anything changed, "確認" at a later disk); files in use are shown with Retry and Cancel, and
+// tested again on Retry. The log names each path found.
+CheckResult CheckBeforeChanges(const ChangeList& changes, MessageSeam& seam, const char* caption,
+                               trust::HeldWay* way = nullptr);
+
+// Holds every folder of `changes` that exists, from its root down (a folder in none of the
+// roots is not held); the first junction or symbolic link on the way, or empty when none.
+std::string FirstLinkOnTheWay(const ChangeList& changes, trust::HeldWay& way);
 
 // --- The parts, for the tests ---------------------------------------------------------------
 

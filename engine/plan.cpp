@@ -4,12 +4,17 @@
 #include "engine/manifest.h"
 #include "engine/program_folder.h"
 #include "engine/texts.h"
+#include "engine/voice_data.h"
+#include "backup/set_security.h"
 #include "framework/files.h"
 #include "settings/folder_checks.h"
+#include "settings/masters.h"
 #include "settings/texts.h"
 #include "settings/version_checks.h"
 #include "text/cp932.h"
 #include "text/format.h"
+#include "text/path.h"
+#include "trust/access.h"
 
 namespace engine {
 
@@ -67,6 +72,48 @@ std::optional<Plan> Refuse(MessageSeam& seam, const std::string& text) {
     return std::nullopt;
 }
 
+// Empty when the run may write into `folder` that `setting` of `settingsFile` names; else the
+// refusal the user reads.
+std::string RefusalOf(const std::string& settingsFile, const char* key, const std::string& folder) {
+    const std::string why =
+        trust::WhySettingsFolderRefused(settingsFile, folder, backup::RunIsElevated());
+    const std::string setting = std::string("[") + settings::kDirSection + "] " + key;
+    LogLine("check folder " + setting + " " + folder + ": " +
+            (why.empty() ? std::string("passed") : "refused: " + why));
+    return why.empty() ? std::string()
+                       : trust::FolderRefusedMessage(setting, text::WithoutSeparator(folder));
+}
+
+// The voice and master folders the run will write into, each accepted before anything
+// changes; empty when all are, else the refusal.
+std::string AcceptSettingsFolders(Plan& plan) {
+    if (plan.digitizer) {
+        plan.voiceFolder = VoiceFolder(plan.folder, plan.settingsFile);
+        if (!plan.voiceFolder.empty()) {
+            const std::string refusal = RefusalOf(plan.folder + plan.settingsFile,
+                                                  settings::kVoiceKey, plan.voiceFolder);
+            if (!refusal.empty()) {
+                return refusal;
+            }
+        }
+    }
+    if (plan.masterAdjust) {
+        // Both conversions read tovaka1.ini, whatever the settings file is.
+        const std::string tovaka = plan.folder + settings::kTovakaIni;
+        for (const std::string& folder : settings::MasterFolders(tovaka)) {
+            if (!framework::PathExists(folder)) {
+                continue;  // nothing to convert there
+            }
+            const std::string refusal = RefusalOf(tovaka, settings::kMasterKey, folder);
+            if (!refusal.empty()) {
+                return refusal;
+            }
+            plan.masterFolders.push_back(folder);
+        }
+    }
+    return {};
+}
+
 }  // namespace
 
 std::optional<Plan> MakePlan(const UpdateContext& manifest, const std::string& chosenFolder,
@@ -108,6 +155,9 @@ std::optional<Plan> MakePlan(const UpdateContext& manifest, const std::string& c
     }
     plan.digitizer = text::FlagIsOn(manifest.digitizerOption);
     plan.masterAdjust = text::FlagIsOn(manifest.masterAdjust);
+    if (const std::string refusal = AcceptSettingsFolders(plan); !refusal.empty()) {
+        return Refuse(seam, refusal);
+    }
     for (int i = 0; i < manifest.entryCount; ++i) {
         plan.entries.push_back(PlanEntry(manifest, i, plan));
     }

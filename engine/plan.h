@@ -28,11 +28,16 @@ struct Plan {
     int systemNumber = -1;     // 0, 1 to 15, or 99
     bool digitizer = false;
     bool masterAdjust = false;
+    // The folders the settings name that the run writes into, each accepted for this run
+    // (trust/access.h): the voice folder (empty: no voice data installed) and the master
+    // folders that exist; empty unless the run installs the option or converts the masters.
+    std::string voiceFolder;
+    std::vector<std::string> masterFolders;
     std::vector<PlannedEntry> entries;
 };
 
 // The checks made before anything changes (subfolders inside the product, settings file,
-// menu files, version, variant), each logged; a refusal is shown with "エラー" and gives none.
+// menu files, version, variant, the folders the settings name), each logged; a refusal is shown with "エラー" and gives none.
 std::optional<Plan> MakePlan(const UpdateContext& manifest, const std::string& chosenFolder,
                              MessageSeam& seam);
 

@@ -18,6 +18,7 @@
 #include "engine/receipt_record.h"
 #include "engine/texts.h"
 #include "engine/voice_data.h"
+#include "framework/directory.h"
 #include "framework/files.h"
 #include "replace/replace_file.h"
 #include "settings/folder_checks.h"
@@ -27,6 +28,9 @@
 #include "text/cp932.h"
 #include "text/format.h"
 #include "text/path.h"
+#include "trust/held_way.h"
+#include "trust/run_lock.h"
+#include "trust/texts.h"
 
 namespace engine {
 
@@ -47,6 +51,7 @@ struct Run {
     RunOutcome stop = RunOutcome::kStopped;  // how the run ends when an entry fails
     std::vector<std::string> failedSteps{};  // conversions and voice data that failed
     std::string backupFolder{};              // the run's backup set, once it has ended
+    trust::HeldWay way{};  // every folder checked for links, held from its check to the run's end
 };
 
 // Every message the run shows (or, unattended, would show) goes into the log with its answer.
@@ -226,7 +231,7 @@ bool CopyPlainFile(Run& run, const PlannedEntry& entry) {
         run.master21Copied = true;
     }
     run.seam.ShowFile(parts.fname + parts.ext, 0, 1);
-    if (!replace::ReplaceWithCopy(source, target, run.observer)) {
+    if (!replace::ReplaceWithCopy(source, target, run.observer, framework::FullPath(target))) {
         LogFailure("copy of " + source + " to " + target + " failed", GetLastError());
         Report(run, text::Format(kUpdateFailed, target.c_str()));
         return false;
@@ -300,18 +305,14 @@ void AddRestOfRun(const Run& run, ChangeList& changes) {
     }
     if (plan.digitizer) {
         changes.files.push_back(run.folder + plan.settingsFile);
-        const std::string voice = VoiceFolder(run.folder, plan.settingsFile);
+        const std::string& voice = plan.voiceFolder;
         if (!voice.empty()) {
             changes.folders.push_back(text::WithSeparator(voice));
             archiver::ListTargets(VoiceArchiveFile(run.folder), voice, changes.files);
         }
     }
     if (plan.masterAdjust) {
-        for (const std::string& folder :
-             settings::MasterFolders(run.folder + settings::kTovakaIni)) {
-            if (!framework::PathExists(folder)) {
-                continue;  // nothing to convert there
-            }
+        for (const std::string& folder : plan.masterFolders) {
             changes.folders.push_back(folder);
             changes.made.push_back(folder + settings::kMasterPattern);
             std::vector<std::string> names;
@@ -342,11 +343,18 @@ bool SourcesOnDisk(Run& run, int i, bool first) {
 // too long or a folder that may not be written refuses; files in use ask to be closed. false:
 // the run ends, the user told, run.stop set.
 bool CheckDisk(Run& run, const DiskChanges& disk, bool first) {
-    ChangeList changes{disk.folders, disk.files, {}};
+    ChangeList changes{disk.folders, disk.files, {}, text::WithoutSeparator(run.folder), {}};
     if (first) {
         AddRestOfRun(run, changes);
     }
-    switch (CheckBeforeChanges(changes, run.seam, first ? kCaptionError : kCaptionConfirm)) {
+    if (!run.plan.voiceFolder.empty()) {
+        changes.roots.push_back(text::WithoutSeparator(run.plan.voiceFolder));
+    }
+    for (const std::string& folder : run.plan.masterFolders) {
+        changes.roots.push_back(text::WithoutSeparator(folder));
+    }
+    switch (CheckBeforeChanges(changes, run.seam, first ? kCaptionError : kCaptionConfirm,
+                               &run.way)) {
         case CheckResult::kPassed:
             return true;
         case CheckResult::kRefused:
@@ -407,6 +415,18 @@ bool PrepareDisk(Run& run, int i) {
     return true;
 }
 
+// A folder the run has just made is held too, and refused if it is a link by now.
+bool HoldMadeFolder(Run& run, const std::string& folder) {
+    if (run.checks == Checks::kSkipped ||
+        run.way.HoldBelow(text::WithoutSeparator(run.folder), text::WithoutSeparator(folder)) ||
+        !run.way.refusedAsLink()) {
+        return true;
+    }
+    LogLine("folder " + run.way.refused() + " refused: a junction or symbolic link");
+    Report(run, text::Format(trust::kLinkOnTheWay, run.way.refused()));
+    return false;
+}
+
 bool InstallEntry(Run& run, int i) {
     const PlannedEntry& entry = run.plan.entries[i];
     AnnounceEntry(run, i);
@@ -419,6 +439,9 @@ bool InstallEntry(Run& run, int i) {
         return false;
     }
     EnsureFolder(entry.folder);
+    if (!HoldMadeFolder(run, entry.folder)) {
+        return false;
+    }
     if (entry.kind == EntryKind::kArchive) {
         return ExtractArchive(run, i, entry.folder);
     }
@@ -463,7 +486,7 @@ bool RecordDigitizer(Run& run) {
         Report(run, text::Format(kUpdateFailed, path.c_str()));
         return false;
     }
-    if (!InstallVoiceData(run.seam, run.folder, run.plan.settingsFile, run.observer)) {
+    if (!InstallVoiceData(run.seam, run.folder, run.plan.voiceFolder, run.observer)) {
         run.failedSteps.push_back("voice data");
     }
     return true;
@@ -478,10 +501,25 @@ void LogConversion(const char* name, const std::string& path, bool passed,
     }
 }
 
+// The master folders the settings name now, as the plan took them (those that exist).
+std::vector<std::string> MasterFoldersNow(const std::string& settingsPath) {
+    std::vector<std::string> folders = settings::MasterFolders(settingsPath);
+    std::erase_if(folders, [](const std::string& f) { return !framework::PathExists(f); });
+    return folders;
+}
+
 // Both conversions read tovaka1.ini, whatever the settings file is; neither stops the run.
+// They read its folders again: a setting changed since the plan was accepted converts nothing.
 void ConvertMasters(Run& run) {
     WaitCursor wait(run.seam);
     const std::string path = run.folder + settings::kTovakaIni;
+    if (MasterFoldersNow(path) != run.plan.masterFolders) {
+        LogLine("master folders of " + path + " changed since the run began: not converted");
+        run.failedSteps.push_back("material size conversion");
+        run.failedSteps.push_back("material type conversion");
+        Report(run, kSizeConversionFailed);
+        return;
+    }
     run.seam.ShowConversion(kSizeConversionName);
     settings::ConversionReport report;
     const bool size = settings::ConvertMaterialSize(path, &report, run.observer);
@@ -514,6 +552,8 @@ std::string OutcomeName(const std::vector<std::string>& failedSteps, RunOutcome 
             return "files in use, nothing changed";
         case RunOutcome::kInUseLater:
             return "files in use, nothing of this disk changed";
+        case RunOutcome::kAnotherRun:
+            return "another run holds the product, nothing changed";
         case RunOutcome::kStepsFailed: {
             std::string steps;
             for (const std::string& step : failedSteps) {
@@ -556,7 +596,13 @@ RunOutcome RunUpdateOutcome(const UpdateContext& manifest, const std::string& ch
     RunOutcome outcome = RunOutcome::kRefused;
     const std::optional<Plan> plan = MakePlan(manifest, chosenFolder, logged);
     std::vector<std::string> failedSteps;
-    if (plan) {
+    // Taken before the first change and held to the run's end: two runs never interleave.
+    trust::RunLock lock;
+    if (plan && lock.Take(plan->folder) == trust::Lock::kBusy) {
+        LogLine("run lock of " + plan->folder + ": held by another run");
+        logged.ShowMessage(trust::kAnotherRun, kCaptionError, Buttons::kOk);
+        outcome = RunOutcome::kAnotherRun;
+    } else if (plan) {
         Run run{*plan, logged, plan->folder, checks};
         outcome = Install(run, backups);
         RecordReceipt(manifest, *plan, ExitCodeOf(outcome), run.backupFolder);
@@ -575,7 +621,8 @@ RunOutcome RunUpdateOutcome(const UpdateContext& manifest, const std::string& ch
 bool RunUpdate(const UpdateContext& manifest, const std::string& chosenFolder, MessageSeam& seam,
                Backups backups, Checks checks) {
     const RunOutcome outcome = RunUpdateOutcome(manifest, chosenFolder, seam, backups, checks);
-    return outcome != RunOutcome::kRefused && outcome != RunOutcome::kInUse;
+    return outcome != RunOutcome::kRefused && outcome != RunOutcome::kInUse &&
+           outcome != RunOutcome::kAnotherRun;
 }
 
 int ExitCodeOf(RunOutcome outcome) {
@@ -593,6 +640,8 @@ int ExitCodeOf(RunOutcome outcome) {
             return kExitInUse;
         case RunOutcome::kStepsFailed:
             return kExitStepFailed;
+        case RunOutcome::kAnotherRun:
+            return trust::kExitAnotherRun;
     }
     return kExitStopped;
 }

@@ -24,6 +24,7 @@ enum class RunOutcome {
     kInUse,        // files in use at the first disk, and cancelled: nothing was touched
     kInUseLater,   // files in use at a later disk, and cancelled: nothing of that disk changed
     kStepsFailed,  // every entry installed, but a conversion or the voice data failed
+    kAnotherRun,   // another update or restore of the product holds its lock: nothing touched
 };
 
 // The whole run into the folder the user chose, as the wizard and the unattended mode share
@@ -36,7 +37,7 @@ RunOutcome RunUpdateOutcome(const UpdateContext& manifest, const std::string& ch
 int ExitCodeOf(RunOutcome outcome);
 
 // true: the run has ended (completed, or stopped after installing began); the caller closes
-// the program. false: refused, or files in use cancelled, before anything was touched; the
+// the program. false: refused, files in use cancelled, or another run at work, before anything was touched; the
 // caller shows the destination page again.
 bool RunUpdate(const UpdateContext& manifest, const std::string& chosenFolder, MessageSeam& seam,
                Backups backups = Backups::kKept, Checks checks = Checks::kMade);

@@ -18,9 +18,8 @@ std::string VoiceArchiveFile(const std::string& folder) {
     return folder + kVoiceArchive + kArchiveExtension;
 }
 
-bool InstallVoiceData(MessageSeam& seam, const std::string& folder,
-                      const std::string& settingsFile, replace::Observer* observer) {
-    const std::string voice = VoiceFolder(folder, settingsFile);
+bool InstallVoiceData(MessageSeam& seam, const std::string& folder, const std::string& voice,
+                      replace::Observer* observer) {
     if (voice.empty()) {
         return true;
     }

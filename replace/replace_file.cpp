@@ -214,7 +214,8 @@ bool NewFile::PutInPlace(Observer* observer, const std::string& meant) {
     return Settle();
 }
 
-bool ReplaceWithCopy(const std::string& source, const std::string& target, Observer* observer) {
+bool ReplaceWithCopy(const std::string& source, const std::string& target, Observer* observer,
+                     const std::string& meant) {
     framework::File from(CreateFileA(source.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                      OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     FILETIME time;
@@ -232,7 +233,7 @@ bool ReplaceWithCopy(const std::string& source, const std::string& target, Obser
     }
     // A read error ends the loop as the end of the file would; the size check tells them apart.
     file.SetLastWriteTime(time);
-    return file.Commit(size, observer);
+    return file.Commit(size, observer, meant);
 }
 
 }  // namespace replace

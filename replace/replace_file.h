@@ -106,7 +106,9 @@ bool MoveOver(const std::string& from, const std::string& target, const std::str
 
 // Copies the content and last-write time of `source` into a temporary file beside `target`,
 // checks that it is as long as the source, and puts it in place. A read error of the source
-// fails the replace as a full disk does. `observer` (may be null) is told as by PutInPlace.
-bool ReplaceWithCopy(const std::string& source, const std::string& target, Observer* observer);
+// fails the replace as a full disk does. `observer` (may be null) is told as by PutInPlace;
+// `meant` as for NewFile::PutInPlace.
+bool ReplaceWithCopy(const std::string& source, const std::string& target, Observer* observer,
+                     const std::string& meant = {});
 
 }  // namespace replace

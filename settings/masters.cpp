@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "framework/directory.h"
 #include "framework/handles.h"
 #include "replace/replace_file.h"
 #include "settings/folder_checks.h"
@@ -90,7 +91,7 @@ bool ConvertMasterFile(const std::string& folder, const std::string& name, LineR
         return false;
     }
     master.Reset();  // the master must be closed before it can be replaced
-    return work.Commit(size, observer);
+    return work.Commit(size, observer, framework::FullPath(masterPath));
 }
 
 bool ConvertReported(const std::string& folder, LineRule rule, ConversionReport* report,

@@ -51,7 +51,7 @@ protected:
         WriteFile(product_ + "tovaka1.ini",
                   "[SYSTEM]\r\nVERSION=1\r\n[DIR]\r\nWAV=" + wav + "\r\n");
     }
-    bool Install() { return engine::InstallVoiceData(seam_, product_, "tovaka1.ini", nullptr); }
+    bool Install() { return engine::InstallVoiceData(seam_, product_, engine::VoiceFolder(product_, "tovaka1.ini"), nullptr); }
 
     std::string product_;
     RecordingSeam seam_;

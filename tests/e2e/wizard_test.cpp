@@ -1078,4 +1078,86 @@ TEST_F(Plans, DiskWithoutTheVariantsStartArchiveIsRefused) {
                   "result: refused before installing", "exit code 1"});
 }
 
+// What a user without administrator rights could leave in the product's folder, met by an
+// elevated run (under Wine every run is one): the run writes nowhere it points, changes
+// nothing, and says why.
+class Ladder : public Checks {
+protected:
+    const std::string kElsewhere = "C:\\ELSEWHERE\\";
+    const std::string kFirstLog = kShare + "first.log";
+
+    void TearDown() override {
+        const std::string link = e2e::UnixName("C:\\TOVAKA") + "/SYSTEM";
+        e2e::RunUnixCommand("[ -L '" + link + "' ] && rm -f '" + link + "'; true");
+        testing_support::RemoveTree(kElsewhere);
+        Checks::TearDown();
+    }
+    // The settings file with `from` replaced by `to`; what the run must leave is taken anew.
+    void EditSettings(const std::string& from, const std::string& to) {
+        std::string settings = ReadFile(product_ + "tovaka1.ini");
+        const size_t at = settings.find(from);
+        ASSERT_NE(at, std::string::npos) << from;
+        testing_support::WriteFile(product_ + "tovaka1.ini", settings.replace(at, from.size(), to));
+        before_ = Snapshot(product_);
+    }
+    static bool Exists(const std::string& path) {
+        return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    }
+};
+
+TEST_F(Ladder, AVoiceFolderInTheSystemFolderIsRefusedAndNothingIsWrittenThere) {
+    ASSERT_NO_FATAL_FAILURE(EditSettings("WAV=C:\\TOVAKA\\WAV", "WAV=C:\\windows\\system32"));
+    ASSERT_TRUE(Exists(product_ + "音声\\wave.lzh"));
+    ASSERT_NO_FATAL_FAILURE(RunQuietly(kShare, "/VERYSILENT /DIR=C:\\TOVAKA /LOG=" + kLog, 1));
+    ExpectNothingChanged();
+    for (const char* n : {"01", "02", "03"}) {
+        EXPECT_FALSE(Exists(std::string("C:\\windows\\system32\\VOICE") + n + ".WAV")) << n;
+    }
+    ExpectLogHas({Utf8(u8"message [エラー] [DIR] WAVに指定されたフォルダーC:\\windows\\system32には"
+                       u8"書き込めないため、更新しませんでした。何も変更していません。 -> OK"),
+                  "result: refused before installing", "exit code 1"});
+}
+
+// The link made as a Linux symbolic link, which Wine reports as a reparse point.
+TEST_F(Ladder, AProductFolderReplacedByALinkIsRefusedAndNothingIsWrittenThroughIt) {
+    ASSERT_TRUE(::MoveFileA((product_ + "SYSTEM").c_str(), kElsewhere.c_str()));
+    ASSERT_TRUE(e2e::RunUnixCommand("ln -s '" + e2e::UnixName(kElsewhere) + "' '" +
+                                    e2e::UnixName("C:\\TOVAKA") + "/SYSTEM'"));
+    ASSERT_NE(::GetFileAttributesA((product_ + "SYSTEM").c_str()) & FILE_ATTRIBUTE_REPARSE_POINT,
+              0u);
+    const Files outside = Snapshot(kElsewhere);
+    ASSERT_NO_FATAL_FAILURE(RunQuietly(kShare, "/VERYSILENT /DIR=C:\\TOVAKA /LOG=" + kLog, 1));
+    EXPECT_EQ(Snapshot(kElsewhere), outside);
+    ExpectNothingChanged();
+    ExpectLogHas({"check links on the way: a junction or symbolic link: C:\\TOVAKA\\SYSTEM",
+                  Utf8(u8"message [エラー] C:\\TOVAKA\\SYSTEMがジャンクションかシンボリックリンクの"
+                       u8"ため、更新しませんでした。何も変更していません。 -> OK"),
+                  "result: refused before installing", "exit code 1"});
+}
+
+TEST_F(Ladder, ASecondRunWhileTheFirstWaitsForDiskTwoEndsWith1618AndChangesNothing) {
+    ASSERT_TRUE(program_.Start(kFloppy + "RENOVO.EXE", kFloppy, "/SILENT /LOG=" + kFirstLog));
+    e2e::Shown prompt = ExpectMessage("2 枚目のｱｯﾌﾟﾃﾞｲﾄFDをｾｯﾄしてください。", "確認");
+    const Files midway = Snapshot(product_);
+    EXPECT_NE(midway, before_);  // the first disk is in
+    e2e::Program second;
+    ASSERT_TRUE(second.Start(kShare + "RENOVO.EXE", kShare,
+                             "/VERYSILENT /DIR=C:\\TOVAKA /LOG=" + kLog));
+    EXPECT_EQ(second.WaitExit(), 1618);
+    EXPECT_EQ(Snapshot(product_), midway);
+    ExpectLogHas({Utf8(u8"message [エラー] この製品では別の更新か復元を実行中です。"
+                       u8"しばらくしてからもう一度実行してください。 -> OK"),
+                  "result: another run holds the product, nothing changed", "exit code 1618"});
+    for (const std::string& line : LogLines()) {
+        EXPECT_NE(line.rfind("written ", 0), 0u) << line;
+    }
+    InsertDisk("disk2");
+    Press(prompt, IDOK);
+    if (const e2e::Shown more = program_.Next(prompt.hwnd, 3000); more.hwnd) {
+        Press(more, IDOK);
+    }
+    EXPECT_EQ(program_.WaitExit(), 0);
+    ExpectFullyUpdated();
+}
+
 }  // namespace

@@ -17,6 +17,7 @@
 #include "framework/handles.h"
 #include "tests/engine/update_run_support.h"
 #include "tests/support/test_support.h"
+#include "trust/access.h"
 
 namespace {
 
@@ -494,6 +495,63 @@ TEST_F(UpdateRun, DigitizerInstallsTheVoiceData) {
     ExpectOnlyMessage(engine::kUpdated, engine::kCaptionConfirm);
     EXPECT_EQ(unpacked, MemberText("voice data"));
 }
+
+// A voice or master folder in the Windows folder refuses the run before anything changes,
+// naming the setting and the folder; a master folder that does not exist names nothing.
+struct SettingsFolderCase {
+    const char* name;
+    const char* key;     // "WAV" or "MASTER"
+    const char* below;   // below the Windows folder: the voice folder or the masters' prefix
+    const char* made;    // the folder the case makes there first, or null
+    const char* shown;   // the folder the message names, below the Windows folder; null: no refusal
+};
+
+class SettingsFolder : public UpdateRun, public ::testing::WithParamInterface<SettingsFolderCase> {
+protected:
+    static std::string Windows() {
+        std::string folder(MAX_PATH + 1, '\0');
+        folder.resize(GetWindowsDirectoryA(folder.data(), MAX_PATH));
+        return folder;
+    }
+};
+
+TEST_P(SettingsFolder, OneInTheWindowsFolderIsRefusedBeforeAnythingChanges) {
+    const SettingsFolderCase& c = GetParam();
+    const std::string windows = Windows();
+    if (c.made != nullptr) {
+        testing_support::MakeDir(windows + c.made);
+    }
+    WritePrivateProfileStringA("DIR", c.key, (windows + c.below).c_str(), Settings().c_str());
+    testing_support::MakeDir(product_ / "音声");
+    CopyFixture("WAVE", product_ / "音声\\wave.lzh");
+    ctx_.digitizerOption = "1";
+    ctx_.masterAdjust = "1";
+    AddPlain("READ.ME", "new", "");
+    const auto before = Snapshot(product_.path());
+    const int ended = Run();
+    if (c.made != nullptr) {
+        testing_support::RemoveTree(windows + c.made);
+    }
+    if (c.shown == nullptr) {
+        EXPECT_EQ(ended, 1);
+        return;
+    }
+    EXPECT_EQ(ended, 0);
+    ExpectOnlyMessage(trust::FolderRefusedMessage(std::string("[DIR] ") + c.key, windows + c.shown),
+                      engine::kCaptionError);
+    EXPECT_EQ(Snapshot(product_.path()), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Settings, SettingsFolder,
+    ::testing::Values(SettingsFolderCase{"VoiceInTheWindowsFolder", "WAV", "", nullptr, ""},
+                      SettingsFolderCase{"VoiceInSystem32", "WAV", "\\system32", nullptr,
+                                         "\\system32"},
+                      SettingsFolderCase{"MasterBelowTheWindowsFolder", "MASTER", "\\rnvmst",
+                                         "\\rnvmst1", "\\rnvmst1"},
+                      SettingsFolderCase{"MasterThatDoesNotExist", "MASTER", "\\rnvnone",
+                                         nullptr, nullptr}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // A settings file that cannot be written is reported, not passed over as success.
 // A settings file that cannot be written is reported, not passed over as success. (One held
