@@ -38,6 +38,24 @@ function(renovo_test)
   set_tests_properties(${A_NAME} PROPERTIES TIMEOUT 600)
 endfunction()
 
+# renovo_at_code_pages(TEST test [FILTER gtest-filter]): the test's program runs twice more, at
+# the system code pages Wine takes from the locale: 1252 (en_US) and 65001 (hi_IN, which has
+# no code page of its own).
+function(renovo_at_code_pages)
+  cmake_parse_arguments(A "" "TEST;FILTER" "" ${ARGN})
+  set(filter "")
+  if(A_FILTER)
+    set(filter "--gtest_filter=${A_FILTER}")
+  endif()
+  foreach(pair "1252;en_US.UTF-8" "65001;hi_IN.UTF-8")
+    list(GET pair 0 cp)
+    list(GET pair 1 locale)
+    add_test(NAME ${A_TEST}_cp${cp} COMMAND ${A_TEST} --gtest_brief=1 ${filter})
+    set_tests_properties(${A_TEST}_cp${cp} PROPERTIES TIMEOUT 600
+                         ENVIRONMENT "LC_ALL=${locale};LANG=${locale};RENOVO_CODE_PAGE=${cp}")
+  endforeach()
+endfunction()
+
 # renovo_small_disk(TEST test SIZE size): `test` runs with a tmpfs of `size` of its own, named
 # by RENOVO_SMALL_DISK, mounted before it and unmounted after it however it ends.
 function(renovo_small_disk)

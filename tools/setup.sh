@@ -77,9 +77,13 @@ if ! installed "$wine32"; then
   fi
 fi
 
-if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
-  $SUDO sed -i 's/^# *\(ja_JP.UTF-8 UTF-8\)/\1/' /etc/locale.gen
-  grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen || echo 'ja_JP.UTF-8 UTF-8' | $SUDO tee -a /etc/locale.gen >/dev/null
-  $SUDO locale-gen >/dev/null || { echo "setup: failed: cannot generate the ja_JP.UTF-8 locale"; exit 1; }
-fi
+# Japanese for the suite's code page 932; English (1252) and Hindi (a Unicode-only locale,
+# which Wine takes as 65001) for the runs that show the program does not depend on it.
+for loc in ja_JP en_US hi_IN; do
+  if ! locale -a 2>/dev/null | grep -qi "^$loc\.utf-\?8$"; then
+    $SUDO sed -i "s/^# *\($loc.UTF-8 UTF-8\)/\1/" /etc/locale.gen
+    grep -q "^$loc.UTF-8 UTF-8" /etc/locale.gen || echo "$loc.UTF-8 UTF-8" | $SUDO tee -a /etc/locale.gen >/dev/null
+    $SUDO locale-gen >/dev/null || { echo "setup: failed: cannot generate the $loc.UTF-8 locale"; exit 1; }
+  fi
+done
 echo "setup: ready"

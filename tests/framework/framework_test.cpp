@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <functional>
 #include <set>
 #include <stdexcept>
@@ -14,6 +15,7 @@
 #include "framework/files.h"
 #include "framework/handles.h"
 #include "framework/list_box.h"
+#include "framework/wide.h"
 #include "framework/window.h"
 #include "ids/resource.h"
 #include "tests/support/test_support.h"
@@ -263,6 +265,60 @@ TEST(FileFind, ListsEntriesWithKindAndDots) {
     EXPECT_EQ(dots, (std::set<std::string>{".", ".."}));
     EXPECT_FALSE(find.Next());
     EXPECT_FALSE(find.FindFile(dir / "nothing\\*.*"));
+}
+
+// The edge converts with cp932 itself, so these hold on any system code page (the suite also
+// runs at 1252 and 65001).
+TEST(Wide, Cp932CrossesBothWays) {
+    // The runs at other code pages name theirs, so that they cannot pass at 932 unseen.
+    if (const char* cp = std::getenv("RENOVO_CODE_PAGE")) {
+        ASSERT_EQ(::GetACP(), static_cast<UINT>(std::atoi(cp)));
+    }
+    struct Case {
+        const char* cp932;
+        const wchar_t* utf16;
+    } cases[] = {
+        {"", L""},
+        {"C:\\TOVAKA\\データ\\単価.lzh", L"C:\\TOVAKA\\\u30C7\u30FC\u30BF\\\u5358\u4FA1.lzh"},
+        {"表\\ソ", L"\u8868\\\u30BD"},                  // trail byte 0x5C
+        {"ｱｯﾌﾟﾃﾞｲﾄFD", L"\uFF71\uFF6F\uFF8C\uFF9F\uFF83\uFF9E\uFF72\uFF84FD"},
+        {"\x87\x40\xFA\x40", L"\u2460\u2170"},                // NEC and IBM extensions
+        {"\x81\x60\x81\x5F", L"\uFF5E\uFF3C"},                // the wave dash and backslash of cp932
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(framework::Wide(c.cp932), c.utf16) << c.cp932;
+        EXPECT_EQ(framework::Narrow(c.utf16), std::optional<std::string>(c.cp932)) << c.cp932;
+    }
+}
+
+TEST(Wide, NamesCp932CannotCarryAreRefused) {
+    const wchar_t* cases[] = {
+        L"\u0915\u0916",  // Devanagari
+        L"caf\u00E9",      // best fit would make it "cafe", another file
+        L"a\xD800" L"b",  // a lone surrogate
+        L"\U0001F600",     // outside the BMP
+    };
+    for (const wchar_t* c : cases) {
+        EXPECT_FALSE(framework::Narrow(c).has_value()) << framework::NarrowShown(c);
+        EXPECT_NE(framework::NarrowShown(c).find('?'), std::string::npos);
+    }
+}
+
+TEST(FileFind, ListsANameCp932CannotCarryAsNotFitting) {
+    TempDir dir;
+    const std::wstring hindi = framework::Wide(dir.path()) + L"\u0915.txt";
+    framework::File(::CreateFileW(hindi.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+    WriteFile(dir / "材料表.DAT", "x");
+    framework::FileFind find;
+    ASSERT_TRUE(find.FindFile(dir / "*"));
+    std::set<std::string> fitting, not_fitting;
+    do {
+        if (!find.IsDots()) {
+            (find.NameFits() ? fitting : not_fitting).insert(find.FileName());
+        }
+    } while (find.Next());
+    EXPECT_EQ(fitting, std::set<std::string>{"材料表.DAT"});
+    EXPECT_EQ(not_fitting, std::set<std::string>{"?.txt"});
 }
 
 TEST(TextFile, ReadsLinesWithoutTheirEnds) {

@@ -7,7 +7,6 @@
 
 #ifdef _WIN32
 #include <windows.h>
-#include <direct.h>
 #else
 #include <filesystem>
 #include <sys/stat.h>
@@ -19,13 +18,48 @@ namespace testing_support {
 namespace {
 #ifdef _WIN32
 constexpr char kSep = '\\';
+// Test paths are cp932, as the program's are, whatever the system code page the suite runs at.
+std::wstring W(const std::string& cp932) {
+    std::wstring w(cp932.size() + 1, L'\0');
+    const int n = MultiByteToWideChar(932, 0, cp932.c_str(), -1, w.data(), int(w.size()));
+    w.resize(n > 0 ? size_t(n - 1) : 0);
+    return w;
+}
+std::string Narrow(const std::wstring& w) {
+    std::string s(w.size() * 2 + 1, '\0');
+    const int n = WideCharToMultiByte(932, 0, w.c_str(), -1, s.data(), int(s.size()), nullptr,
+                                      nullptr);
+    s.resize(n > 0 ? size_t(n - 1) : 0);
+    return s;
+}
 std::string SystemTemp() {
-    char buf[MAX_PATH + 1] = {};
-    DWORD n = GetTempPathA(sizeof buf, buf);
+    wchar_t buf[MAX_PATH + 1] = {};
+    DWORD n = GetTempPathW(MAX_PATH + 1, buf);
     if (n == 0 || n > MAX_PATH) {
-        throw std::runtime_error("GetTempPathA failed");
+        throw std::runtime_error("GetTempPathW failed");
     }
-    return std::string(buf, n);
+    return Narrow(std::wstring(buf, n));
+}
+void RemoveTreeW(const std::wstring& dir) {
+    WIN32_FIND_DATAW fd;
+    HANDLE h = FindFirstFileW((dir + L"\\*").c_str(), &fd);
+    if (h != INVALID_HANDLE_VALUE) {
+        do {
+            const std::wstring name = fd.cFileName;
+            if (name == L"." || name == L"..") {
+                continue;
+            }
+            const std::wstring child = dir + L"\\" + name;
+            SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                RemoveTreeW(child);
+            } else {
+                DeleteFileW(child.c_str());
+            }
+        } while (FindNextFileW(h, &fd));
+        FindClose(h);
+    }
+    RemoveDirectoryW(dir.c_str());
 }
 unsigned ProcessId() { return GetCurrentProcessId(); }
 #else
@@ -45,7 +79,7 @@ TempDir::TempDir() {
     for (int attempt = 0; attempt < 1000; ++attempt) {
         std::string candidate = base + std::to_string(++counter);
 #ifdef _WIN32
-        bool made = _mkdir(candidate.c_str()) == 0;
+        bool made = CreateDirectoryW(W(candidate).c_str(), nullptr) != 0;
 #else
         bool made = mkdir(candidate.c_str(), 0700) == 0;
 #endif
@@ -71,7 +105,7 @@ SmallDiskFolder::SmallDiskFolder() {
         c = c == '/' ? '\\' : c;
     }
     ULARGE_INTEGER total{};
-    if (!GetDiskFreeSpaceExA(disk.c_str(), nullptr, &total, nullptr) ||
+    if (!GetDiskFreeSpaceExW(W(disk).c_str(), nullptr, &total, nullptr) ||
         total.QuadPart > 64u * 1024 * 1024) {
         unavailable_ = std::string("no small file system is mounted at ") + host +
                        " (mounting one needs root)";
@@ -87,7 +121,11 @@ SmallDiskFolder::~SmallDiskFolder() {
 #endif
 
 void WriteFile(const std::string& path, const std::string& bytes) {
+#ifdef _WIN32
+    std::FILE* f = _wfopen(W(path).c_str(), L"wb");
+#else
     std::FILE* f = std::fopen(path.c_str(), "wb");
+#endif
     if (!f) {
         throw std::runtime_error("cannot write " + path);
     }
@@ -99,7 +137,11 @@ void WriteFile(const std::string& path, const std::string& bytes) {
 }
 
 std::string ReadFile(const std::string& path) {
+#ifdef _WIN32
+    std::FILE* f = _wfopen(W(path).c_str(), L"rb");
+#else
     std::FILE* f = std::fopen(path.c_str(), "rb");
+#endif
     if (!f) {
         throw std::runtime_error("cannot read " + path);
     }
@@ -115,7 +157,7 @@ std::string ReadFile(const std::string& path) {
 
 bool FileExists(const std::string& path) {
 #ifdef _WIN32
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    return GetFileAttributesW(W(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 #else
     struct stat st;
     return stat(path.c_str(), &st) == 0;
@@ -124,7 +166,7 @@ bool FileExists(const std::string& path) {
 
 void MakeDir(const std::string& path) {
 #ifdef _WIN32
-    if (!CreateDirectoryA(path.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
+    if (!CreateDirectoryW(W(path).c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
 #else
     if (mkdir(path.c_str(), 0700) != 0 && errno != EEXIST) {
 #endif
@@ -141,25 +183,7 @@ void RemoveTree(const std::string& path) {
     if (dir.back() == '\\') {
         dir.pop_back();
     }
-    WIN32_FIND_DATAA fd;
-    HANDLE h = FindFirstFileA((dir + "\\*").c_str(), &fd);
-    if (h != INVALID_HANDLE_VALUE) {
-        do {
-            std::string name = fd.cFileName;
-            if (name == "." || name == "..") {
-                continue;
-            }
-            std::string child = dir + "\\" + name;
-            SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                RemoveTree(child);
-            } else {
-                DeleteFileA(child.c_str());
-            }
-        } while (FindNextFileA(h, &fd));
-        FindClose(h);
-    }
-    RemoveDirectoryA(dir.c_str());
+    RemoveTreeW(W(dir));
 #else
     std::error_code ec;
     std::filesystem::remove_all(path, ec);
