@@ -11,6 +11,7 @@
 #include "backup/texts.h"
 #include "framework/directory.h"
 #include "framework/files.h"
+#include "framework/wide.h"
 #include "replace/crc32.h"
 #include "text/cp932.h"
 #include "text/path.h"
@@ -22,6 +23,7 @@ namespace {
 constexpr size_t kSetsKept = 3;
 constexpr int kLastSetNumber = 9999;
 
+using framework::AttributesOf;
 using framework::PathExists;
 using text::WithoutSeparator;
 
@@ -37,23 +39,19 @@ std::string Parent(const std::string& folder) {
 struct Entry {
     std::string name;
     DWORD attributes = 0;
+    bool fits = true;  // false: cp932 cannot carry the name, and `name` cannot open it
     bool IsFolder() const { return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
 };
 
 // The names in `folder` (no "." or ".."), with their attributes: a link's are its own.
 std::vector<Entry> List(const std::string& folder) {
     std::vector<Entry> names;
-    WIN32_FIND_DATAA entry;
-    framework::FindHandle find(FindFirstFileA((folder + "\\*").c_str(), &entry));
-    if (!find) {
-        return names;
-    }
-    do {
-        const std::string name = entry.cFileName;
-        if (name != "." && name != "..") {
-            names.push_back({name, entry.dwFileAttributes});
+    framework::FileFind find;
+    for (bool more = find.FindFile(folder + "\\*"); more; more = find.Next()) {
+        if (!find.IsDots()) {
+            names.push_back({find.FileName(), find.Attributes(), find.NameFits()});
         }
-    } while (FindNextFileA(find.Get(), &entry));
+    }
     return names;
 }
 
@@ -66,11 +64,12 @@ std::vector<int> SetNumbers(const std::string& root) {
         return numbers;
     }
     for (const Entry& entry : List(root)) {
-        if (!entry.IsFolder() || IsLink(entry.attributes) || SetNumber(entry.name) <= 0) {
+        // Sets are named by digits: a name cp932 cannot carry is never one of ours.
+        if (!entry.fits || !entry.IsFolder() || IsLink(entry.attributes) ||
+            SetNumber(entry.name) <= 0) {
             continue;
         }
-        const DWORD journal =
-            GetFileAttributesA((root + "\\" + entry.name + "\\" + kJournalName).c_str());
+        const DWORD journal = AttributesOf(root + "\\" + entry.name + "\\" + kJournalName);
         if (journal != INVALID_FILE_ATTRIBUTES && !(journal & FILE_ATTRIBUTE_DIRECTORY) &&
             !IsLink(journal)) {
             numbers.push_back(SetNumber(entry.name));
@@ -94,33 +93,33 @@ int NextSetNumber(const std::string& root) {
 // Read-only: its bit is cleared through a handle held on the very file listed, which no one
 // may rename or delete meanwhile, so that no link put in its place is followed.
 bool DeleteReadOnly(const std::string& path) {
-    framework::File held(CreateFileA(path.c_str(), FILE_READ_DATA | FILE_READ_ATTRIBUTES,
-                                     FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                     FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS,
-                                     nullptr));
+    framework::File held(framework::OpenPath(path, FILE_READ_DATA | FILE_READ_ATTRIBUTES,
+                                             FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING,
+                                             FILE_FLAG_OPEN_REPARSE_POINT |
+                                                 FILE_FLAG_BACKUP_SEMANTICS));
     BY_HANDLE_FILE_INFORMATION info{};
-    const DWORD attributes = GetFileAttributesA(path.c_str());
+    const DWORD attributes = AttributesOf(path);
     if (!held || !GetFileInformationByHandle(held.Get(), &info) || IsLink(info.dwFileAttributes) ||
         (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
         attributes == INVALID_FILE_ATTRIBUTES || IsLink(attributes) ||
-        !SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL)) {
+        !framework::SetAttributesOf(path, FILE_ATTRIBUTE_NORMAL)) {
         return false;
     }
     held.Reset();
-    return DeleteFileA(path.c_str()) != 0;
+    return framework::DeletePath(path);
 }
 
 // A link goes as a link (DeleteFile and RemoveDirectory never follow one at the last name);
 // a folder that is no link is not a set's and stays.
 bool DeleteEntry(const std::string& path, DWORD attributes) {
     if (IsLink(attributes)) {
-        return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? RemoveDirectoryA(path.c_str()) != 0
-                                                       : DeleteFileA(path.c_str()) != 0;
+        return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? framework::RemoveFolder(path)
+                                                       : framework::DeletePath(path);
     }
     if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
         return false;
     }
-    return DeleteFileA(path.c_str()) || DeleteReadOnly(path);
+    return framework::DeletePath(path) || DeleteReadOnly(path);
 }
 
 // Keeps the newest sets only, and clears away sets whose retirement was cut short; nothing
@@ -130,7 +129,8 @@ void Prune(const std::string& root) {
         DeleteSet(root + "\\" + SetName(number));
     }
     for (const Entry& entry : List(root)) {
-        if (entry.IsFolder() && !IsLink(entry.attributes) && IsRetiredSetName(entry.name)) {
+        if (entry.fits && entry.IsFolder() && !IsLink(entry.attributes) &&
+            IsRetiredSetName(entry.name)) {
             DeleteSet(root + "\\" + entry.name);
         }
     }
@@ -149,15 +149,16 @@ bool IsLink(unsigned long attributes) {
 }
 
 bool IsPlainFolder(const std::string& folder) {
-    const DWORD attributes = GetFileAttributesA(folder.c_str());
+    const DWORD attributes = AttributesOf(folder);
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
            !IsLink(attributes);
 }
 
 framework::File HoldFolder(const std::string& folder, DWORD access) {
-    framework::File held(CreateFileA(
-        folder.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-        FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    framework::File held(framework::OpenPath(folder, access, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                             OPEN_EXISTING,
+                                             FILE_FLAG_BACKUP_SEMANTICS |
+                                                 FILE_FLAG_OPEN_REPARSE_POINT));
     // Asked of both the handle and the name: Wine tells a link by its name only.
     BY_HANDLE_FILE_INFORMATION info{};
     if (held && (!GetFileInformationByHandle(held.Get(), &info) ||
@@ -192,10 +193,12 @@ bool DeleteSet(const std::string& setFolder) {
     }
     bool deleted = true;
     for (const Entry& entry : List(setFolder)) {
-        deleted = DeleteEntry(setFolder + "\\" + entry.name, entry.attributes) && deleted;
+        // None of the set's own: what cp932 cannot name is left, and so is the set.
+        deleted = entry.fits && DeleteEntry(setFolder + "\\" + entry.name, entry.attributes) &&
+                  deleted;
     }
     held.Reset();
-    return RemoveDirectoryA(setFolder.c_str()) && deleted;
+    return framework::RemoveFolder(setFolder) && deleted;
 }
 
 BackupSet::BackupSet(std::string productFolder, Saving saving, std::string settingsFile)
@@ -208,9 +211,9 @@ BackupSet::BackupSet(std::string productFolder, Saving saving, std::string setti
 BackupSet::~BackupSet() {
     std::string lines;
     for (const std::string& path : writtenInPlace_) {
-        framework::File file(CreateFileA(path.c_str(), GENERIC_READ,
-                                         FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                         FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+        framework::File file(framework::OpenPath(path, GENERIC_READ,
+                                                 FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING,
+                                                 FILE_FLAG_SEQUENTIAL_SCAN));
         Written written{path, 0, 0};
         char buffer[65536];
         DWORD got = 0;
@@ -235,9 +238,9 @@ bool BackupSet::Open() {
     }
     const std::string root = BackupRoot(product_);
     ProtectedDescriptor descriptor;
-    const DWORD attributes = GetFileAttributesA(root.c_str());
+    const DWORD attributes = AttributesOf(root);
     if (attributes == INVALID_FILE_ATTRIBUTES) {
-        if (!CreateDirectoryA(root.c_str(), descriptor.ForThisRun())) {
+        if (!framework::MakeFolder(root, descriptor.ForThisRun())) {
             return false;
         }
     } else if (!IsPlainFolder(root)) {
@@ -248,7 +251,7 @@ bool BackupSet::Open() {
         // administrators may add or remove sets. What is already inside keeps its own list.
         Protect(root);
     }
-    SetFileAttributesA(root.c_str(), FILE_ATTRIBUTE_HIDDEN);
+    framework::SetAttributesOf(root, FILE_ATTRIBUTE_HIDDEN);
     folders_ = ProductFolders(product_, settingsFile_);
     const int number = NextSetNumber(root);
     if (number == 0) {
@@ -256,12 +259,12 @@ bool BackupSet::Open() {
         return false;
     }
     const std::string set = root + "\\" + SetName(number);
-    if (!CreateDirectoryA(set.c_str(), descriptor.ForThisRun())) {
+    if (!framework::MakeFolder(set, descriptor.ForThisRun())) {
         return false;
     }
-    journal_.Reset(CreateFileA((set + "\\" + kJournalName).c_str(), GENERIC_WRITE, FILE_SHARE_READ,
-                               descriptor.ForThisRun(), CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
-                               nullptr));
+    journal_.Reset(framework::OpenPath(set + "\\" + kJournalName, GENERIC_WRITE, FILE_SHARE_READ,
+                                       CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                                       descriptor.ForThisRun()));
     std::string head =
         FormatBegun(begun_) + FormatProduct(WithoutTrailingSeparator(FullFormOf(product_)));
     if (!settingsFile_.empty()) {
@@ -349,7 +352,7 @@ bool BackupSet::AddFile(const std::string& path, bool linkAllowed, When when,
     if (!Open() || !Allowed(full)) {
         return false;
     }
-    const DWORD attributes = GetFileAttributesA(full.c_str());
+    const DWORD attributes = AttributesOf(full);
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
         return true;  // the replace itself will refuse it
     }

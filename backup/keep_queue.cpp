@@ -1,5 +1,8 @@
 #include "backup/keep_queue.h"
 
+#include "framework/files.h"
+#include "framework/wide.h"
+
 namespace backup {
 
 namespace {
@@ -9,22 +12,22 @@ namespace {
 // reading only); the journal's own line puts the bit back on the restored file.
 bool CopyDurably(const std::string& from, const std::string& to) {
     const std::string part = to + ".part";
-    if (!CopyFileA(from.c_str(), part.c_str(), FALSE)) {
+    if (!CopyFileW(framework::Wide(from).c_str(), framework::Wide(part).c_str(), FALSE)) {
         return false;
     }
-    const DWORD attributes = GetFileAttributesA(part.c_str());
+    const DWORD attributes = framework::AttributesOf(part);
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
         const DWORD cleared = attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY);
-        SetFileAttributesA(part.c_str(), cleared != 0 ? cleared : FILE_ATTRIBUTE_NORMAL);
+        framework::SetAttributesOf(part, cleared != 0 ? cleared : FILE_ATTRIBUTE_NORMAL);
     }
-    framework::File copy(CreateFileA(part.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                     FILE_ATTRIBUTE_NORMAL, nullptr));
+    framework::File copy(
+        framework::OpenPath(part, GENERIC_WRITE, 0, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL));
     bool kept = copy && FlushFileBuffers(copy.Get());
     copy.Reset();
-    kept = kept && MoveFileExA(part.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH);
+    kept = kept && framework::MovePath(part, to, MOVEFILE_WRITE_THROUGH);
     if (!kept) {
         const DWORD error = GetLastError();
-        DeleteFileA(part.c_str());
+        framework::DeletePath(part);
         SetLastError(error);
     }
     return kept;
@@ -33,7 +36,8 @@ bool CopyDurably(const std::string& from, const std::string& to) {
 }  // namespace
 
 bool KeepOldFile(const std::string& from, const std::string& to, bool linkAllowed) {
-    return (linkAllowed && CreateHardLinkA(to.c_str(), from.c_str(), nullptr)) ||
+    return (linkAllowed &&
+            CreateHardLinkW(framework::Wide(to).c_str(), framework::Wide(from).c_str(), nullptr)) ||
            CopyDurably(from, to);
 }
 
@@ -54,7 +58,7 @@ void KeepQueue::Start() {
     Join();
     started_ = end_ = jobs_.size();
     if (!progress_) {
-        progress_.Reset(CreateEventA(nullptr, FALSE, FALSE, nullptr));
+        progress_.Reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
     }
     if (progress_) {
         thread_.Reset(CreateThread(nullptr, 0, &KeepQueue::Work, this, 0, nullptr));

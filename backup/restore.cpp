@@ -15,6 +15,7 @@
 #include "backup/texts.h"
 #include "framework/files.h"
 #include "framework/handles.h"
+#include "framework/wide.h"
 #include "replace/crc32.h"
 #include "replace/replace_file.h"
 #include "text/cp932.h"
@@ -25,6 +26,10 @@
 namespace backup {
 
 namespace {
+
+using framework::AttributesOf;
+using framework::DeletePath;
+using framework::SetAttributesOf;
 
 // Beside the file it will replace, so that the last step is a rename on one volume.
 constexpr char kRestoreTemp[] = ".~RENOVO";
@@ -55,8 +60,8 @@ bool StillThere(const std::string& path) {
 
 // Size and CRC-32 of a file as it is now; false when it cannot be read.
 bool Measure(const std::string& path, uint64_t& size, uint32_t& crc) {
-    framework::File file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                     nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    framework::File file(framework::OpenPath(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                             OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN));
     LARGE_INTEGER length{};
     if (!file || !GetFileSizeEx(file.Get(), &length)) {
         return false;
@@ -73,13 +78,19 @@ bool Measure(const std::string& path, uint64_t& size, uint32_t& crc) {
     return true;
 }
 
+// The journal's paths are cp932 text, as every path of the run.
+bool HardLink(const std::string& name, const std::string& existing) {
+    return CreateHardLinkW(framework::Wide(name).c_str(), framework::Wide(existing).c_str(),
+                           nullptr) != 0;
+}
+
 enum class Since { kUnchanged, kChanged, kUnreadable };
 
 // Whether the file differs from what the update left in it, and from the old content the set
 // keeps for it (`saved`, may be empty): a file already put back by an earlier attempt is no
 // change of the user's. One that cannot be read is not touched: its change could be lost.
 Since ChangedSince(const Written& written, const std::string& saved) {
-    const DWORD attributes = GetFileAttributesA(written.path.c_str());
+    const DWORD attributes = AttributesOf(written.path);
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
         return Since::kUnchanged;
     }
@@ -115,7 +126,7 @@ std::string KeepUnderFreeName(const std::string& path, Make make) {
 // links are missing. The file itself stays, for the old one to be put over it in one step.
 std::string KeepCopy(const std::string& path) {
     return KeepUnderFreeName(path, [&](const std::string& name) {
-        return StillThere(path) && (CreateHardLinkA(name.c_str(), path.c_str(), nullptr) ||
+        return StillThere(path) && (HardLink(name, path) ||
                                     replace::ReplaceWithCopy(path, name, nullptr));
     });
 }
@@ -124,7 +135,7 @@ std::string KeepCopy(const std::string& path) {
 std::string KeepByRenaming(const std::string& path) {
     return KeepUnderFreeName(
         path, [&](const std::string& name) {
-            return StillThere(path) && MoveFileA(path.c_str(), name.c_str()) != 0;
+            return StillThere(path) && framework::MovePath(path, name);
         });
 }
 
@@ -133,7 +144,7 @@ std::string KeepByRenaming(const std::string& path) {
 // whose line has no kept file was never reached, and is as it was. A copy is flushed to the
 // disk before its rename, as every new file is (replace::NewFile).
 bool PutBack(const std::string& saved, const std::string& target) {
-    const DWORD attributes = GetFileAttributesA(saved.c_str());
+    const DWORD attributes = AttributesOf(saved);
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         return true;
     }
@@ -141,19 +152,19 @@ bool PutBack(const std::string& saved, const std::string& target) {
     if (!StillThere(target)) {
         return false;
     }
-    DeleteFileA(temp.c_str());  // an earlier attempt's, or a link: never followed
-    if (CreateHardLinkA(temp.c_str(), saved.c_str(), nullptr)) {
+    DeletePath(temp);  // an earlier attempt's, or a link: never followed
+    if (HardLink(temp, saved)) {
         const bool moved = replace::MoveOver(temp, target, target);
         // A rename between two names of one file does nothing (a second attempt after a
         // partial restore meets exactly that): the temporary name must go all the same.
-        DeleteFileA(temp.c_str());
+        DeletePath(temp);
         return moved;
     }
     if (!replace::ReplaceWithCopy(saved, target, nullptr)) {
         return false;
     }
     const DWORD kept = attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY);
-    SetFileAttributesA(target.c_str(), kept != 0 ? kept : FILE_ATTRIBUTE_NORMAL);
+    SetAttributesOf(target, kept != 0 ? kept : FILE_ATTRIBUTE_NORMAL);
     return true;
 }
 
@@ -164,18 +175,18 @@ bool RemoveCreated(const std::string& path) {
     if (!StillThere(path)) {
         return false;
     }
-    if (DeleteFileA(path.c_str())) {
+    if (DeletePath(path)) {
         return true;
     }
-    const DWORD attributes = GetFileAttributesA(path.c_str());
+    const DWORD attributes = AttributesOf(path);
     if (IsLink(attributes)) {
         return false;
     }
-    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    if (DeleteFileA(path.c_str())) {
+    SetAttributesOf(path, FILE_ATTRIBUTE_NORMAL);
+    if (DeletePath(path)) {
         return true;
     }
-    SetFileAttributesA(path.c_str(), attributes);
+    SetAttributesOf(path, attributes);
     return false;
 }
 
@@ -189,7 +200,7 @@ uint64_t Ticks(const FILETIME& t) {
 
 // A work file takes the member's own time as its last write; its creation (on Windows) or
 // its last access (Wine reports the creation time as the last write) tells when it was made.
-uint64_t Latest(const WIN32_FIND_DATAA& e) {
+uint64_t Latest(const WIN32_FIND_DATAW& e) {
     return std::max({Ticks(e.ftCreationTime), Ticks(e.ftLastAccessTime), Ticks(e.ftLastWriteTime)});
 }
 
@@ -211,15 +222,14 @@ void RemoveLeftovers(const Journal& journal, std::vector<std::string>& failed) {
         folders.insert(FolderOf(change));
     }
     for (const std::string& folder : folders) {
-        WIN32_FIND_DATAA entry;
-        framework::FindHandle find(FindFirstFileA((folder + "*").c_str(), &entry));
-        for (bool more = static_cast<bool>(find); more; more = FindNextFileA(find.Get(), &entry)) {
-            const bool leftover = !(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
-                                  !IsLink(entry.dwFileAttributes) &&
-                                  IsWorkFileName(entry.cFileName) &&
-                                  Latest(entry) + kTimeSlack >= journal.begun;
-            if (leftover && !RemoveCreated(folder + entry.cFileName)) {
-                failed.push_back(folder + entry.cFileName);
+        framework::FileFind find;
+        for (bool more = find.FindFile(folder + "*"); more; more = find.Next()) {
+            // Work files have ASCII names: one cp932 cannot carry is someone else's.
+            const bool leftover = find.NameFits() && !find.IsDirectory() &&
+                                  !IsLink(find.Attributes()) && IsWorkFileName(find.FileName()) &&
+                                  Latest(find.Data()) + kTimeSlack >= journal.begun;
+            if (leftover && !RemoveCreated(folder + find.FileName())) {
+                failed.push_back(folder + find.FileName());
             }
         }
     }
@@ -232,9 +242,9 @@ void MarkReadOnly(const Journal& journal, std::vector<std::string>& failed) {
         if (change.kind != ChangeKind::kReadOnly) {
             continue;
         }
-        const DWORD attributes = GetFileAttributesA(change.path.c_str());
+        const DWORD attributes = AttributesOf(change.path);
         if (attributes == INVALID_FILE_ATTRIBUTES || IsLink(attributes) ||
-            !SetFileAttributesA(change.path.c_str(), attributes | FILE_ATTRIBUTE_READONLY)) {
+            !SetAttributesOf(change.path, attributes | FILE_ATTRIBUTE_READONLY)) {
             failed.push_back(change.path);
         }
     }
@@ -243,7 +253,7 @@ void MarkReadOnly(const Journal& journal, std::vector<std::string>& failed) {
 // Renamed first, so that even a set whose files cannot all be deleted no longer counts.
 void Retire(const std::string& set) {
     const std::string retired = set + kRetiredSuffix;
-    if (MoveFileA(set.c_str(), retired.c_str())) {
+    if (framework::MovePath(set, retired)) {
         DeleteSet(retired);
     }
 }
@@ -253,10 +263,10 @@ bool SameFolder(const std::string& a, const std::string& b) {
     BY_HANDLE_FILE_INFORMATION info[2]{};
     const std::string* paths[] = {&a, &b};
     for (int i = 0; i < 2; ++i) {
-        framework::File folder(CreateFileA(paths[i]->c_str(), FILE_READ_ATTRIBUTES,
-                                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                           nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
-                                           nullptr));
+        framework::File folder(
+            framework::OpenPath(*paths[i], FILE_READ_ATTRIBUTES,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS));
         if (!folder || !GetFileInformationByHandle(folder.Get(), &info[i])) {
             return false;
         }
@@ -281,9 +291,9 @@ public:
         }
         const std::string journalPath = set + "\\" + kJournalName;
         // Shared for reading only: no one writes it while it is checked and read.
-        framework::File journal(CreateFileA(journalPath.c_str(), GENERIC_READ | READ_CONTROL,
-                                            FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                            FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+        framework::File journal(framework::OpenPath(journalPath, GENERIC_READ | READ_CONTROL,
+                                                    FILE_SHARE_READ, OPEN_EXISTING,
+                                                    FILE_FLAG_OPEN_REPARSE_POINT));
         const DWORD openError = GetLastError();
         if (RunIsElevated()) {
             std::string why = WhyOthersMayChangeOpen(set_.Get());
@@ -301,7 +311,7 @@ public:
                           "cannot be read (error " + std::to_string(openError) + ")");
         }
         if (journal &&
-            (IsLink(GetFileAttributesA(journalPath.c_str())) || !ReadAll(journal.Get(), text_))) {
+            (IsLink(AttributesOf(journalPath)) || !ReadAll(journal.Get(), text_))) {
             return Refuse(Refusal::kDamaged, journalPath, "cannot be read");
         }
         journal_ = ParseJournal(text_);
@@ -373,7 +383,7 @@ private:
         for (const Change& change : journal_.changes) {
             const std::string saved = outcome_.set + "\\" + change.saved;
             const DWORD attributes = change.kind == ChangeKind::kSaved
-                                         ? GetFileAttributesA(saved.c_str())
+                                         ? AttributesOf(saved)
                                          : INVALID_FILE_ATTRIBUTES;
             if (attributes != INVALID_FILE_ATTRIBUTES &&
                 (IsLink(attributes) || (attributes & FILE_ATTRIBUTE_DIRECTORY))) {
@@ -431,7 +441,7 @@ private:
                           "a junction or symbolic link on the way to " + change.path);
         }
         // A folder that is gone was removed before, or never made: nothing to act in there.
-        if (IsLink(GetFileAttributesA(change.path.c_str()))) {
+        if (IsLink(AttributesOf(change.path))) {
             return Refuse(Refusal::kLink, change.path,
                           "a junction or symbolic link on the way to " + change.path);
         }
@@ -482,7 +492,7 @@ bool Undo(Plan& plan, const std::string& set, const Change& change, RestoreOutco
             // Removed only when empty: what else is in it was not the update's.
             plan.LetGo(change.path);
             if (StillThere(change.path)) {
-                RemoveDirectoryA(change.path.c_str());
+                framework::RemoveFolder(change.path);
             }
             return true;
         case ChangeKind::kReadOnly:

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "framework/handles.h"
+#include "framework/wide.h"
 
 namespace backup {
 
@@ -16,7 +17,7 @@ int g_elevatedForTesting = -1;
 
 // Owner Administrators (BA); Administrators and SYSTEM (SY) full control, Users (BU) read and
 // traverse; each entry inherited by files (OI) and folders (CI); P: nothing inherited.
-constexpr char kProtected[] = "O:BAD:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)(A;OICI;0x1200a9;;;BU)";
+constexpr wchar_t kProtected[] = L"O:BAD:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)(A;OICI;0x1200a9;;;BU)";
 
 // Anything beyond reading: data, attributes, deletion, the access list and the owner.
 constexpr DWORD kChangeRights = FILE_WRITE_DATA | FILE_APPEND_DATA | FILE_WRITE_EA |
@@ -58,7 +59,7 @@ const WellKnown& Sids() {
 }
 
 bool UnderWine() {
-    const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
     return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
 }
 
@@ -75,13 +76,14 @@ bool IsAdministrator(PSID sid) {
            EqualSid(sid, const_cast<BYTE*>(Sids().system)) || IsWineUser(sid);
 }
 
+// For the log only.
 std::string SidText(PSID sid) {
-    char* text = nullptr;
-    if (!ConvertSidToStringSidA(sid, &text)) {
+    wchar_t* text = nullptr;
+    if (!ConvertSidToStringSidW(sid, &text)) {
         return "?";
     }
     const framework::LocalBlock owner(text);
-    return text;
+    return framework::NarrowShown(text);
 }
 
 std::string Hex(DWORD value) {
@@ -124,7 +126,7 @@ ScopedElevationForTesting::~ScopedElevationForTesting() {
 }
 
 ProtectedDescriptor::ProtectedDescriptor() {
-    if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(kProtected, SDDL_REVISION_1,
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(kProtected, SDDL_REVISION_1,
                                                               &descriptor_, nullptr)) {
         descriptor_ = nullptr;
     }
@@ -150,7 +152,8 @@ bool Protect(const std::string& folder) {
     }
     // SetFileSecurity changes this folder alone: what is already inside keeps its own list,
     // so that a set some user could write never passes for one only administrators could.
-    return SetFileSecurityA(folder.c_str(), OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+    return SetFileSecurityW(framework::Wide(folder).c_str(),
+                            OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
                             descriptor.Get()) != 0;
 }
 

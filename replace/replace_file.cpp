@@ -1,8 +1,11 @@
 #include "replace/replace_file.h"
 
 #include <algorithm>
+#include <optional>
 #include <vector>
 
+#include "framework/files.h"
+#include "framework/wide.h"
 #include "replace/crc32.h"
 #include "text/cp932.h"
 #include "trust/held_way.h"
@@ -13,19 +16,28 @@ namespace {
 
 constexpr size_t kBlock = 64 * 1024;
 
-// GetTempFileNameA puts its own separator after the folder, so a target without a folder
+// GetTempFileName puts its own separator after the folder, so a target without a folder
 // part ("C:name", "name") takes the current folder of its drive as "C:." or ".".
 std::string FolderOf(const std::string& target) {
     const text::PathParts parts = text::SplitPath(target);
     return parts.dir.empty() ? parts.drive + "." : parts.drive + parts.dir;
 }
 
+// Empty when none could be made. The name comes back from Windows: one cp932 cannot carry
+// (the current folder's, for a target without a folder) could not be named again, so the file
+// is not used.
 std::string UniqueTempFile(const std::string& target) {
-    char name[MAX_PATH] = {};
-    if (GetTempFileNameA(FolderOf(target).c_str(), "rpl", 0, name) == 0) {
+    wchar_t name[MAX_PATH] = {};
+    if (GetTempFileNameW(framework::Wide(FolderOf(target)).c_str(), L"rpl", 0, name) == 0) {
         return {};
     }
-    return name;
+    const std::optional<std::string> narrow = framework::Narrow(name);
+    if (!narrow) {
+        DeleteFileW(name);
+        SetLastError(ERROR_NO_UNICODE_TRANSLATION);
+        return {};
+    }
+    return *narrow;
 }
 
 bool WriteAll(HANDLE file, const char* data, size_t size) {
@@ -53,8 +65,7 @@ bool RenameOver(const std::string& from, const std::string& target) {
     constexpr DWORD kRetryFor = 2000;  // ms
     constexpr DWORD kPause = 50;       // ms
     for (DWORD waited = 0;; waited += kPause) {
-        if (MoveFileExA(from.c_str(), target.c_str(),
-                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        if (framework::MovePath(from, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
             return true;
         }
         const DWORD error = GetLastError();
@@ -90,13 +101,13 @@ bool MoveOver(const std::string& from, const std::string& target, const std::str
     if (!LiesWhereMeant(from, meant)) {
         return false;
     }
-    const DWORD attributes = GetFileAttributesA(target.c_str());
+    const DWORD attributes = framework::AttributesOf(target);
     const bool readOnly = attributes != INVALID_FILE_ATTRIBUTES &&
                           (attributes & FILE_ATTRIBUTE_READONLY) &&
                           !(attributes & FILE_ATTRIBUTE_DIRECTORY);
     if (readOnly) {
         const DWORD cleared = attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY);
-        if (!SetFileAttributesA(target.c_str(), cleared ? cleared : FILE_ATTRIBUTE_NORMAL)) {
+        if (!framework::SetAttributesOf(target, cleared ? cleared : FILE_ATTRIBUTE_NORMAL)) {
             return false;
         }
     }
@@ -105,7 +116,7 @@ bool MoveOver(const std::string& from, const std::string& target, const std::str
     }
     if (readOnly) {
         const DWORD error = GetLastError();
-        SetFileAttributesA(target.c_str(), attributes);
+        framework::SetAttributesOf(target, attributes);
         SetLastError(error);
     }
     return false;
@@ -135,15 +146,15 @@ NewFile::~NewFile() {
 void NewFile::Discard() {
     file_.Reset();
     if (!temp_.empty()) {
-        SetFileAttributesA(temp_.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileA(temp_.c_str());
+        framework::SetAttributesOf(temp_, FILE_ATTRIBUTE_NORMAL);
+        framework::DeletePath(temp_);
         temp_.clear();
     }
 }
 
 bool NewFile::Open(DWORD disposition) {
-    file_.Reset(CreateFileA(temp_.c_str(), GENERIC_WRITE, 0, nullptr, disposition,
-                            FILE_ATTRIBUTE_NORMAL, nullptr));
+    file_.Reset(
+        framework::OpenPath(temp_, GENERIC_WRITE, 0, disposition, FILE_ATTRIBUTE_NORMAL));
     return created();
 }
 
@@ -216,8 +227,8 @@ bool NewFile::PutInPlace(Observer* observer, const std::string& meant) {
 
 bool ReplaceWithCopy(const std::string& source, const std::string& target, Observer* observer,
                      const std::string& meant) {
-    framework::File from(CreateFileA(source.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                     OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    framework::File from(framework::OpenPath(source, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING,
+                                             FILE_FLAG_SEQUENTIAL_SCAN));
     FILETIME time;
     if (!from || !GetFileTime(from.Get(), nullptr, nullptr, &time)) {
         return false;
