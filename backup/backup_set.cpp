@@ -9,7 +9,6 @@
 #include "backup/product_folders.h"
 #include "backup/set_security.h"
 #include "backup/texts.h"
-#include "framework/directory.h"
 #include "framework/files.h"
 #include "framework/wide.h"
 #include "replace/crc32.h"
@@ -170,7 +169,7 @@ framework::File HoldFolder(const std::string& folder, DWORD access) {
 }
 
 std::string BackupRoot(const std::string& productFolder) {
-    return framework::FullPath(productFolder + kBackupFolder);
+    return FullFormOf(productFolder + kBackupFolder);
 }
 
 std::string NewestSet(const std::string& productFolder) {
@@ -311,7 +310,7 @@ void BackupSet::AfterPutInPlace(const std::string& target, uint64_t size, uint32
     if (!journal_) {
         return;
     }
-    const std::string full = framework::FullPath(target);
+    const std::string full = FullFormOf(target);
     const std::string key = text::ToUpperAscii(full);
     if (seen_.count(key) == 0) {
         return;
@@ -344,7 +343,7 @@ bool BackupSet::Known(const std::string& key, const Pending& pending) const {
 // names a file not replaced yet; the restore leaves such a file as it is.
 bool BackupSet::AddFile(const std::string& path, bool linkAllowed, When when,
                         Pending& pending) {
-    const std::string full = framework::FullPath(path);
+    const std::string full = FullFormOf(path);
     std::string key = text::ToUpperAscii(full);
     if (Known(key, pending)) {
         return true;
@@ -379,7 +378,7 @@ bool BackupSet::AddFile(const std::string& path, bool linkAllowed, When when,
 // A line for each missing level of `folder`, the outermost first.
 bool BackupSet::AddFolder(const std::string& folder, Pending& pending) {
     std::vector<std::string> missing;
-    for (std::string level = WithoutSeparator(framework::FullPath(folder));
+    for (std::string level = WithoutSeparator(FullFormOf(folder));
          !level.empty() && !PathExists(level) && !Known(text::ToUpperAscii(level), pending);
          level = Parent(level)) {
         missing.push_back(level);
@@ -414,7 +413,7 @@ bool BackupSet::Commit(const Pending& pending) {
 
 bool BackupSet::WaitUntilKept(const std::vector<std::string>& targets) {
     for (const std::string& target : targets) {
-        const auto keep = keepOf_.find(text::ToUpperAscii(framework::FullPath(target)));
+        const auto keep = keepOf_.find(text::ToUpperAscii(FullFormOf(target)));
         if (keep != keepOf_.end() && !keeper_.Wait(keep->second)) {
             return false;
         }
@@ -453,7 +452,7 @@ bool BackupSet::BeforePutInPlaceAll(const std::vector<std::string>& targets) {
 }
 
 void BackupSet::NoteWrittenInPlace(const std::string& file) {
-    const std::string full = framework::FullPath(file);
+    const std::string full = FullFormOf(file);
     if (seen_.count(text::ToUpperAscii(full)) != 0 &&
         std::find(writtenInPlace_.begin(), writtenInPlace_.end(), full) == writtenInPlace_.end()) {
         writtenInPlace_.push_back(full);

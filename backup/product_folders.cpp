@@ -1,6 +1,10 @@
 #include "backup/product_folders.h"
 
-#include "framework/directory.h"
+#include <windows.h>
+
+#include <optional>
+
+#include "framework/wide.h"
 #include "settings/masters.h"
 #include "settings/texts.h"
 #include "text/path.h"
@@ -21,8 +25,22 @@ void AddFolder(Confinement& folders, const std::string& value) {
 
 }  // namespace
 
+// In UTF-16, so that a trail byte 0x5C stays part of its character on any system code page.
 std::string FullFormOf(const std::string& path) {
-    return framework::FullPath(path);
+    const std::wstring wide = framework::Wide(path);
+    std::wstring full(MAX_PATH, L'\0');
+    DWORD got = GetFullPathNameW(wide.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+    if (got >= full.size()) {
+        full.resize(got);
+        got = GetFullPathNameW(wide.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+    }
+    full.resize(got < full.size() ? got : 0);
+    if (full.empty()) {
+        return path;
+    }
+    // A current folder cp932 cannot carry: no path of ours lies there.
+    const std::optional<std::string> narrow = framework::Narrow(full);
+    return narrow ? *narrow : std::string();
 }
 
 Confinement ProductFolders(const std::string& productFolder, const std::string& settingsFile) {

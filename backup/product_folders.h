@@ -14,7 +14,8 @@ namespace backup {
 // drive names no folder here.
 Confinement ProductFolders(const std::string& productFolder, const std::string& settingsFile);
 
-// The full form of `path` (GetFullPathName: ".." resolved, '/' made '\').
+// The full form of `path` (GetFullPathName: ".." resolved, '/' made '\'); empty when it has
+// no cp932 form. The one way the backup takes full paths.
 std::string FullFormOf(const std::string& path);
 
 }  // namespace backup
