@@ -92,10 +92,9 @@ int NextSetNumber(const std::string& root) {
 // Read-only: its bit is cleared through a handle held on the very file listed, which no one
 // may rename or delete meanwhile, so that no link put in its place is followed.
 bool DeleteReadOnly(const std::string& path) {
-    framework::File held(framework::OpenPath(path, FILE_READ_DATA | FILE_READ_ATTRIBUTES,
-                                             FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING,
-                                             FILE_FLAG_OPEN_REPARSE_POINT |
-                                                 FILE_FLAG_BACKUP_SEMANTICS));
+    framework::File held(framework::OpenPath(
+        path, FILE_READ_DATA | FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+        OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS));
     BY_HANDLE_FILE_INFORMATION info{};
     const DWORD attributes = AttributesOf(path);
     if (!held || !GetFileInformationByHandle(held.Get(), &info) || IsLink(info.dwFileAttributes) ||
@@ -154,10 +153,9 @@ bool IsPlainFolder(const std::string& folder) {
 }
 
 framework::File HoldFolder(const std::string& folder, DWORD access) {
-    framework::File held(framework::OpenPath(folder, access, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                             OPEN_EXISTING,
-                                             FILE_FLAG_BACKUP_SEMANTICS |
-                                                 FILE_FLAG_OPEN_REPARSE_POINT));
+    framework::File held(
+        framework::OpenPath(folder, access, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING,
+                            FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT));
     // Asked of both the handle and the name: Wine tells a link by its name only.
     BY_HANDLE_FILE_INFORMATION info{};
     if (held && (!GetFileInformationByHandle(held.Get(), &info) ||
@@ -193,8 +191,8 @@ bool DeleteSet(const std::string& setFolder) {
     bool deleted = true;
     for (const Entry& entry : List(setFolder)) {
         // None of the set's own: what cp932 cannot name is left, and so is the set.
-        deleted = entry.fits && DeleteEntry(setFolder + "\\" + entry.name, entry.attributes) &&
-                  deleted;
+        deleted =
+            entry.fits && DeleteEntry(setFolder + "\\" + entry.name, entry.attributes) && deleted;
     }
     held.Reset();
     return framework::RemoveFolder(setFolder) && deleted;
@@ -262,8 +260,7 @@ bool BackupSet::Open() {
         return false;
     }
     journal_.Reset(framework::OpenPath(set + "\\" + kJournalName, GENERIC_WRITE, FILE_SHARE_READ,
-                                       CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
-                                       descriptor.ForThisRun()));
+                                       CREATE_NEW, FILE_ATTRIBUTE_NORMAL, descriptor.ForThisRun()));
     std::string head =
         FormatBegun(begun_) + FormatProduct(WithoutTrailingSeparator(FullFormOf(product_)));
     if (!settingsFile_.empty()) {
@@ -341,8 +338,7 @@ bool BackupSet::Known(const std::string& key, const Pending& pending) const {
 // Adds the line of a file not yet journalled, and keeps its old content now or once the line
 // is written. false: the old content could not be kept. A line written before its kept file
 // names a file not replaced yet; the restore leaves such a file as it is.
-bool BackupSet::AddFile(const std::string& path, bool linkAllowed, When when,
-                        Pending& pending) {
+bool BackupSet::AddFile(const std::string& path, bool linkAllowed, When when, Pending& pending) {
     const std::string full = FullFormOf(path);
     std::string key = text::ToUpperAscii(full);
     if (Known(key, pending)) {

@@ -29,7 +29,8 @@ void AddFolder(Confinement& folders, const std::string& value) {
 std::string FullFormOf(const std::string& path) {
     const std::wstring wide = framework::Wide(path);
     std::wstring full(MAX_PATH, L'\0');
-    DWORD got = GetFullPathNameW(wide.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+    DWORD got =
+        GetFullPathNameW(wide.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
     if (got >= full.size()) {
         full.resize(got);
         got = GetFullPathNameW(wide.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);

@@ -126,17 +126,16 @@ std::string KeepUnderFreeName(const std::string& path, Make make) {
 // links are missing. The file itself stays, for the old one to be put over it in one step.
 std::string KeepCopy(const std::string& path) {
     return KeepUnderFreeName(path, [&](const std::string& name) {
-        return StillThere(path) && (HardLink(name, path) ||
-                                    replace::ReplaceWithCopy(path, name, nullptr));
+        return StillThere(path) &&
+               (HardLink(name, path) || replace::ReplaceWithCopy(path, name, nullptr));
     });
 }
 
 // A file the update created: renamed rather than removed.
 std::string KeepByRenaming(const std::string& path) {
-    return KeepUnderFreeName(
-        path, [&](const std::string& name) {
-            return StillThere(path) && framework::MovePath(path, name);
-        });
+    return KeepUnderFreeName(path, [&](const std::string& name) {
+        return StillThere(path) && framework::MovePath(path, name);
+    });
 }
 
 // The saved file keeps its name in the set until the set is retired, so that a restore that
@@ -263,10 +262,9 @@ bool SameFolder(const std::string& a, const std::string& b) {
     BY_HANDLE_FILE_INFORMATION info[2]{};
     const std::string* paths[] = {&a, &b};
     for (int i = 0; i < 2; ++i) {
-        framework::File folder(
-            framework::OpenPath(*paths[i], FILE_READ_ATTRIBUTES,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS));
+        framework::File folder(framework::OpenPath(
+            *paths[i], FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS));
         if (!folder || !GetFileInformationByHandle(folder.Get(), &info[i])) {
             return false;
         }
@@ -310,8 +308,7 @@ public:
             return Refuse(Refusal::kDamaged, journalPath,
                           "cannot be read (error " + std::to_string(openError) + ")");
         }
-        if (journal &&
-            (IsLink(AttributesOf(journalPath)) || !ReadAll(journal.Get(), text_))) {
+        if (journal && (IsLink(AttributesOf(journalPath)) || !ReadAll(journal.Get(), text_))) {
             return Refuse(Refusal::kDamaged, journalPath, "cannot be read");
         }
         journal_ = ParseJournal(text_);
@@ -382,9 +379,8 @@ private:
         }
         for (const Change& change : journal_.changes) {
             const std::string saved = outcome_.set + "\\" + change.saved;
-            const DWORD attributes = change.kind == ChangeKind::kSaved
-                                         ? AttributesOf(saved)
-                                         : INVALID_FILE_ATTRIBUTES;
+            const DWORD attributes =
+                change.kind == ChangeKind::kSaved ? AttributesOf(saved) : INVALID_FILE_ATTRIBUTES;
             if (attributes != INVALID_FILE_ATTRIBUTES &&
                 (IsLink(attributes) || (attributes & FILE_ATTRIBUTE_DIRECTORY))) {
                 return Damaged(journalPath, change.line, "its kept file is no plain file");
@@ -408,7 +404,10 @@ private:
         }
         folders_ = Confinement();
         folders_.AddRoot(FullFormOf(product_));
-        productRoots_.push_back(folders_.roots().front());
+        // Named otherwise ("\\?\C:\..."), the folder counts only through the PRODUCT line.
+        if (!folders_.roots().empty()) {
+            productRoots_.push_back(folders_.roots().front());
+        }
         for (size_t i = 0; i < journal_.roots.size(); ++i) {
             const std::string& root = journal_.roots[i];
             if (!IsPlainFullPath(root)) {
@@ -434,8 +433,7 @@ private:
         const std::string deepest = change.kind == ChangeKind::kFolder
                                         ? change.path
                                         : WithoutTrailingSeparator(FolderOf(change));
-        const bool held =
-            productRoot ? way_.HoldBelow(root, deepest) : way_.Hold(root, deepest);
+        const bool held = productRoot ? way_.HoldBelow(root, deepest) : way_.Hold(root, deepest);
         if (!held && way_.refusedAsLink()) {
             return Refuse(Refusal::kLink, way_.refused(),
                           "a junction or symbolic link on the way to " + change.path);

@@ -153,8 +153,7 @@ void NewFile::Discard() {
 }
 
 bool NewFile::Open(DWORD disposition) {
-    file_.Reset(
-        framework::OpenPath(temp_, GENERIC_WRITE, 0, disposition, FILE_ATTRIBUTE_NORMAL));
+    file_.Reset(framework::OpenPath(temp_, GENERIC_WRITE, 0, disposition, FILE_ATTRIBUTE_NORMAL));
     return created();
 }
 

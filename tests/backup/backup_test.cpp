@@ -123,6 +123,18 @@ TEST_F(Product, AFileThatCannotBePutBackKeepsTheSetForAnotherAttempt) {
     EXPECT_TRUE(SetFolders(dir_.path()).empty());
 }
 
+// Named as a device path, the product folder is the folder of the set's PRODUCT line.
+TEST_F(Product, AProductNamedByADevicePathIsPutBack) {
+    {
+        BackupSet set(dir_.path());
+        ASSERT_NO_FATAL_FAILURE(Update(set));
+    }
+    const backup::RestoreOutcome outcome = backup::RestoreNewestSet("\\\\?\\" + dir_.path());
+    EXPECT_EQ(outcome.refusal, backup::Refusal::kNone) << outcome.why;
+    EXPECT_TRUE(outcome.failed.empty());
+    EXPECT_EQ(Snapshot(dir_.path()), before_);
+}
+
 TEST_F(Product, EachRestoreGoesBackOneUpdateAndThreeSetsAreKept) {
     for (int run = 1; run <= 5; ++run) {
         BackupSet set(dir_.path());

@@ -55,8 +55,8 @@ Tree Snapshot(const std::string& root) {
 // A file whose name cp932 cannot carry: only UTF-16 names it.
 bool MakeForeignFile(const std::string& folder, const wchar_t* name) {
     const std::wstring path = framework::Wide(folder) + name;
-    framework::File file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0,
-                                     nullptr));
+    framework::File file(
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
     return static_cast<bool>(file);
 }
 
@@ -106,7 +106,8 @@ TEST_P(JapaneseNames, EveryChangeIsJournalledAndPutBack) {
         // A run killed after it wrote a work file beside its target leaves it there.
         WriteFile(dir_ / "データ\\rpl1A.tmp", "a killed run's");
     }
-    for (const char* name : {"データ\\材料表.DAT", "表\\ソ.DAT", "単価.lzh", "材料\\音声\\新規.DAT"}) {
+    for (const char* name :
+         {"データ\\材料表.DAT", "表\\ソ.DAT", "単価.lzh", "材料\\音声\\新規.DAT"}) {
         EXPECT_NE(journal.find(dir_ / name), std::string::npos) << name << "\n" << journal;
     }
     ASSERT_NE(Snapshot(dir_.path()), before_);
