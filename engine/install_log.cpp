@@ -103,7 +103,8 @@ std::string SystemErrorText(unsigned long error) {
         nullptr, error, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
     const framework::LocalBlock owner(buffer);
     // Shown, not acted on: a character cp932 lacks reads '?'.
-    std::string textOf = n != 0 ? framework::NarrowShown(std::wstring_view(buffer, n)) : std::string();
+    std::string textOf =
+        n != 0 ? framework::NarrowShown(std::wstring_view(buffer, n)) : std::string();
     while (!textOf.empty() &&
            (textOf.back() == '\n' || textOf.back() == '\r' || textOf.back() == ' ')) {
         textOf.pop_back();

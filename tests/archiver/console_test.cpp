@@ -117,7 +117,8 @@ TEST_F(Console, RedirectedOutputIsTheCp932TextItself) {
 
 // A Japanese destination and archive reach the archiver as their cp932 names on any code page.
 TEST_F(Console, JapaneseNamesOnTheCommandLine) {
-    ASSERT_TRUE(CopyFileW(Wide(archive_ + ".lzh").c_str(), Wide(dir_ / "単価.lzh").c_str(), FALSE));
+    ASSERT_TRUE(
+        CopyFileW(Wide(archive_ + ".lzh").c_str(), Wide(dir_ / "単価.lzh").c_str(), FALSE));
     const Ran ran = RunConsole(Line("e \"" + dir_.path() + "単価.lzh\" \"" + dir_.path() +
                                     "データ\\材料\""),
                                dir_.path());
@@ -157,7 +158,8 @@ TEST_F(Console, ConsoleShowsTheTextAsUtf16) {
     }
     const Ran ran = RunConsole(Line("x \"" + dir_.path() + "a\""), dir_.path(), screen.Get());
     EXPECT_EQ(ran.code, 1u);
-    const std::wstring expected = L"\u30B3\u30DE\u30F3\u30C9\u304C\u6B63\u3057\u304F";  // コマンドが正しく
+    const std::wstring expected =
+        L"\u30B3\u30DE\u30F3\u30C9\u304C\u6B63\u3057\u304F";  // コマンドが正しく
     std::wstring shown(expected.size(), L'\0');
     DWORD read = 0;
     const bool readable = ReadConsoleOutputCharacterW(screen.Get(), shown.data(),

@@ -282,7 +282,8 @@ TEST_F(JapaneseNames, MissingOneIsNamedInTheRefusal) {
     Add(1, 2, "材料表.DAT", "材料\\");
     const auto before = Snapshot(product_.path());
     EXPECT_EQ(Run(), 0);
-    ExpectOnlyMessage(Replace(engine::kSourceMissing, disk_ / "材料表.DAT"), engine::kCaptionError);
+    ExpectOnlyMessage(Replace(engine::kSourceMissing, disk_ / "材料表.DAT"),
+                      engine::kCaptionError);
     EXPECT_EQ(Snapshot(product_.path()), before);
 }
 
