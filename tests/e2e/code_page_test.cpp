@@ -92,7 +92,8 @@ std::string ReadWide(const std::wstring& path) {
     return bytes;
 }
 
-// Every file below a folder by its relative path (UTF-8, as Windows names it), and its bytes.
+// Every file below a folder by its relative path (UTF-8, as Windows names it), and its bytes;
+// every folder too, its path ending in '\', so that a folder made under a misread name shows.
 // The backup sets are the update's way back, not part of the product.
 using Tree = std::map<std::string, std::string>;
 
@@ -105,6 +106,7 @@ void Collect(const std::wstring& root, const std::wstring& sub, Tree& tree) {
             continue;
         }
         if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            tree[Utf8(sub + name + L"\\")];
             Collect(root, sub + name + L"\\", tree);
         } else {
             tree[Utf8(sub + name)] = ReadWide(root + sub + name);
@@ -134,6 +136,10 @@ std::string Listing(const Tree& tree) {
     std::string text = "# product tree, RENOVO.BAK left out: SHA-256, bytes, path\n";
     std::string settings = "# INI files: SHA-256 of their bytes\n";
     for (const auto& [path, bytes] : tree) {
+        if (path.back() == '\\') {
+            text += "folder  " + path + "\n";
+            continue;
+        }
         text += Sha256Hex(bytes) + "  " + std::to_string(bytes.size()) + "  " + path + "\n";
         if (path.size() > 4 && _stricmp(path.substr(path.size() - 4).c_str(), ".ini") == 0) {
             settings += Sha256Hex(bytes) + "  " + path + "\n";
@@ -270,6 +276,8 @@ protected:
             put(std::string("データ\\") + member.name, e2e::Member(member.line));
         }
         put(std::string("材料\\") + kMaterials.name, e2e::Member(kMaterials.line));
+        put("データ\\", "");
+        put("材料\\", "");
         for (const char* n : {"01", "02", "03"}) {
             put(std::string("WAV\\VOICE") + n + ".WAV",
                 std::string("RIFF demo voice ") + n + "\r\n");
