@@ -213,7 +213,8 @@ void NoCrashDialog() {
 class CodePages : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_EQ(::GetACP(), CodePage()) << "the run must be at the code page it names";
+        ASSERT_EQ(::GetACP(), CodePage())
+            << "the run must be at the code page it names (its locale generated: tools/setup.sh)";
         NoCrashDialog();
         TearDown();
         e2e::CopyTree(kDemo + "product\\", kProduct);
