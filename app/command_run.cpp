@@ -13,9 +13,12 @@
 #include "engine/texts.h"
 #include "engine/update_run.h"
 #include "framework/desktop.h"
+#include "framework/wide.h"
+#include "text/format.h"
 #include "wizard/answering_run.h"
 #include "wizard/installed_folder.h"
 #include "wizard/progress_window.h"
+#include "wizard/texts.h"
 
 namespace app {
 
@@ -42,8 +45,8 @@ public:
         if (quiet_ == Quiet::kVerySilent) {
             return engine::kAnswerCancel;
         }
-        return ::MessageBoxA(progress_.MessageOwner(), text.c_str(), caption.c_str(),
-                             static_cast<UINT>(buttons));
+        return ::MessageBoxW(progress_.MessageOwner(), framework::Wide(text).c_str(),
+                             framework::Wide(caption).c_str(), static_cast<UINT>(buttons));
     }
     void BeginWaitCursor() override {}
     void EndWaitCursor() override {}
@@ -81,8 +84,16 @@ int RunUnattended(const engine::CommandLine& cl) {
     UnattendedSeam seam(cl.quiet);
     engine::UpdateContext manifest;
     engine::ReadManifestLogged(manifest);
-    const std::string folder =
-        cl.hasDir ? cl.dir : wizard::ProposedFolder(manifest.uninstallKeys, manifest.destFolder);
+    const wizard::FolderLookup proposed =
+        cl.hasDir ? wizard::FolderLookup{cl.dir, {}}
+                  : wizard::ProposedFolder(manifest.uninstallKeys, manifest.destFolder);
+    if (!proposed.folder) {
+        const std::string text = text::Format(wizard::kUnusableInstalledFolder, proposed.unusable);
+        engine::LogMessage(engine::kCaptionError, text, seam.ShowMessage(text, engine::kCaptionError,
+                                                                         engine::Buttons::kOk));
+        return engine::kExitRefused;
+    }
+    const std::string folder = *proposed.folder;
     wizard::CAnsweringRun answering;
     wizard::CWindowThreadSeam relayed(answering, seam);
     engine::RunOutcome outcome = engine::RunOutcome::kRefused;
@@ -90,11 +101,13 @@ int RunUnattended(const engine::CommandLine& cl) {
     return engine::ExitCodeOf(outcome);
 }
 
-int Refuse(const engine::CommandLine& cl, const std::string& text) {
+int Refuse(const engine::CommandLine& cl, const std::string& text,
+           int code = engine::kExitBadCommandLine) {
     if (cl.quiet == Quiet::kNone) {
-        ::MessageBoxA(nullptr, text.c_str(), engine::kCaptionError, MB_OK);
+        ::MessageBoxW(nullptr, framework::Wide(text).c_str(),
+                      framework::Wide(engine::kCaptionError).c_str(), MB_OK);
     }
-    return engine::kExitBadCommandLine;
+    return code;
 }
 
 int Dispatch(HINSTANCE instance, const engine::CommandLine& cl) {
@@ -106,6 +119,18 @@ int Dispatch(HINSTANCE instance, const engine::CommandLine& cl) {
     }
     CRenovoApp wizard(instance);
     return wizard.Run();
+}
+
+// Every file of the update disk is named from the program's folder, in cp932; nothing, with
+// `refusal` naming it, when cp932 cannot carry it.
+std::optional<std::string> ProgramFolderOfThisRun(std::string& refusal) {
+    const std::wstring exe = ModuleFileName();
+    if (const std::optional<std::string> path = framework::Narrow(exe)) {
+        return ProgramFolderFromPath(*path);
+    }
+    refusal = text::Format(kUnusableProgramFolder,
+                           ProgramFolderFromPath(framework::NarrowShown(exe)));
+    return std::nullopt;
 }
 
 // Where no one can see the program's windows (a service, SYSTEM in session 0), a question would
@@ -127,10 +152,17 @@ int RunCommandLine(HINSTANCE instance, std::string_view line) {
     if (!cl.error.empty()) {
         return Refuse(cl, cl.error);
     }
-    engine::SetProgramFolder(ProgramFolderFromPath(ModuleFileName()));  // for every mode
     if (!cl.log.empty() && !engine::OpenInstallLog(cl.log)) {
         return Refuse(cl, engine::kCannotOpenLog + cl.log);
     }
+    std::string refusal;
+    const std::optional<std::string> folder = ProgramFolderOfThisRun(refusal);
+    if (!folder) {
+        engine::LogMessage(engine::kCaptionError, refusal, IDOK);
+        engine::CloseInstallLog();
+        return Refuse(cl, refusal, engine::kExitRefused);
+    }
+    engine::SetProgramFolder(*folder);  // for every mode
     engine::LogLine("start: program folder " + engine::ProgramFolder() + ", mode " +
                     QuietName(asked.value_or(cl.quiet)) + ", switches: " + std::string(line));
     if (asked) {
@@ -141,6 +173,31 @@ int RunCommandLine(HINSTANCE instance, std::string_view line) {
     engine::LogLine("exit code " + std::to_string(code));
     engine::CloseInstallLog();
     return code;
+}
+
+std::wstring_view ArgumentsOf(std::wstring_view whole) {
+    size_t at = 0;
+    bool quoted = false;
+    for (; at < whole.size() && (whole[at] > L' ' || quoted); ++at) {
+        quoted = whole[at] == L'"' ? !quoted : quoted;
+    }
+    while (at < whole.size() && whole[at] <= L' ') {
+        ++at;
+    }
+    return whole.substr(at);
+}
+
+int RunProgramCommandLine(HINSTANCE instance, std::wstring_view whole) {
+    const std::wstring_view arguments = ArgumentsOf(whole);
+    if (const std::optional<std::string> line = framework::Narrow(arguments)) {
+        return RunCommandLine(instance, *line);
+    }
+    // The switches themselves are ASCII: the mode still reads right, so that a silent run
+    // shows nothing.
+    const std::string shown = framework::NarrowShown(arguments);
+    engine::CommandLine cl = engine::ParseCommandLine(shown);
+    SilencedWithoutDesktop(cl);
+    return Refuse(cl, text::Format(kUnusableCommandLine, shown));
 }
 
 }  // namespace app

@@ -16,4 +16,12 @@ namespace app {
 // wizard's is 0; otherwise see engine/command_line.h.
 int RunCommandLine(HINSTANCE instance, std::string_view line);
 
+// The same for the command line as Windows holds it (GetCommandLineW: the program's name
+// first), read in UTF-16: one that cp932 cannot carry is refused by name before anything else.
+int RunProgramCommandLine(HINSTANCE instance, std::wstring_view whole);
+
+// What follows the program's name (quoted or not) and the blanks after it, as the runtime
+// hands it to WinMain.
+std::wstring_view ArgumentsOf(std::wstring_view whole);
+
 }  // namespace app

@@ -10,14 +10,14 @@ namespace {
 constexpr DWORD kSearchSystem32 = 0x00000800;  // LOAD_LIBRARY_SEARCH_SYSTEM32
 
 using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
-using SetDllDirectoryAFn = BOOL(WINAPI*)(const char*);
+using SetDllDirectoryWFn = BOOL(WINAPI*)(const wchar_t*);
 
 }  // namespace
 
 // Both looked up, not imported: an import XP lacks would keep the program from starting there.
 // kernel32 is in every process already, so naming it loads nothing.
 DllSearch NarrowDllSearch(bool newest) {
-    const HMODULE kernel = ::GetModuleHandleA("kernel32.dll");
+    const HMODULE kernel = ::GetModuleHandleW(L"kernel32.dll");
     if (kernel == nullptr) {
         return DllSearch::kUnchanged;
     }
@@ -26,9 +26,9 @@ DllSearch NarrowDllSearch(bool newest) {
     if (newest && setDefault != nullptr && setDefault(kSearchSystem32)) {
         return DllSearch::kSystem32Only;
     }
-    const auto setDirectory = reinterpret_cast<SetDllDirectoryAFn>(
-        reinterpret_cast<void*>(::GetProcAddress(kernel, "SetDllDirectoryA")));
-    if (setDirectory != nullptr && setDirectory("")) {
+    const auto setDirectory = reinterpret_cast<SetDllDirectoryWFn>(
+        reinterpret_cast<void*>(::GetProcAddress(kernel, "SetDllDirectoryW")));
+    if (setDirectory != nullptr && setDirectory(L"")) {
         return DllSearch::kWithoutCurrentDir;
     }
     return DllSearch::kUnchanged;

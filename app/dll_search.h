@@ -9,7 +9,7 @@ namespace app {
 
 enum class DllSearch {
     kSystem32Only,       // SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32)
-    kWithoutCurrentDir,  // SetDllDirectoryA(""): the best Windows XP and Vista can do
+    kWithoutCurrentDir,  // SetDllDirectoryW(L""): the best Windows XP and Vista can do
     kUnchanged,          // neither could be called
 };
 

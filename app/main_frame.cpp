@@ -4,16 +4,18 @@
 #include "engine/manifest.h"
 #include "engine/program_folder.h"
 #include "framework/files.h"
+#include "framework/wide.h"
 #include "ids/resource.h"
 
 namespace {
 
-// The window title is the first field of the document string.
+// The window title is the first field of the document string (a text of our own, which cp932
+// carries). A zero length asks for the resource's own read-only text, however long.
 std::string DocumentTitle(HINSTANCE instance) {
-    char buffer[256] = {};
-    ::LoadStringA(instance, IDR_MAINFRAME, buffer, sizeof(buffer));
-    std::string doc(buffer);
-    return doc.substr(0, doc.find('\n'));
+    const wchar_t* text = nullptr;
+    const int length = ::LoadStringW(instance, IDR_MAINFRAME, reinterpret_cast<LPWSTR>(&text), 0);
+    const std::wstring doc = text && length > 0 ? std::wstring(text, size_t(length)) : L"";
+    return framework::NarrowShown(doc.substr(0, doc.find(L'\n')));
 }
 
 }  // namespace
@@ -21,24 +23,24 @@ std::string DocumentTitle(HINSTANCE instance) {
 bool CMainFrame::LoadFrame(HINSTANCE instance, CommandTarget target) {
     instance_ = instance;
     target_ = std::move(target);
-    HICON icon = ::LoadIconA(instance, MAKEINTRESOURCEA(IDR_MAINFRAME));
+    HICON icon = ::LoadIconW(instance, MAKEINTRESOURCEW(IDR_MAINFRAME));
     if (!RegisterClass(instance, app::kFrameClass, icon,
                        reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1)) ||
         !CRenovoView::Register(instance)) {
         return false;
     }
-    menu_.Reset(::LoadMenuA(instance, MAKEINTRESOURCEA(IDR_MAINFRAME)));
+    menu_.Reset(::LoadMenuW(instance, MAKEINTRESOURCEW(IDR_MAINFRAME)));
     return Create(instance, app::kFrameClass, DocumentTitle(instance), WS_OVERLAPPEDWINDOW, nullptr,
                   menu_.Get());
 }
 
-bool CMainFrame::PreCreateWindow(CREATESTRUCTA& cs) {
+bool CMainFrame::PreCreateWindow(CREATESTRUCTW& cs) {
     // No system menu, no buttons, no sizing border: the wizard alone ends the program.
     cs.style = WS_VISIBLE;
     return FrameWindow::PreCreateWindow(cs);
 }
 
-bool CMainFrame::OnCreate(CREATESTRUCTA&) {
+bool CMainFrame::OnCreate(CREATESTRUCTW&) {
     if (!view_.CreateIn(instance_, *this)) {
         return false;
     }

@@ -22,8 +22,8 @@ public:
     static std::string ReadTitle();
 
 protected:
-    bool PreCreateWindow(CREATESTRUCTA& cs) override;
-    bool OnCreate(CREATESTRUCTA& cs) override;
+    bool PreCreateWindow(CREATESTRUCTW& cs) override;
+    bool OnCreate(CREATESTRUCTW& cs) override;
     bool OnCommand(int id, int code, HWND control) override;
 
 private:

@@ -15,10 +15,10 @@ std::string ProgramFolderFromPath(std::string_view exePath) {
     return folder;
 }
 
-std::string ModuleFileName() {
-    std::string path(MAX_PATH, '\0');
+std::wstring ModuleFileName() {
+    std::wstring path(MAX_PATH, L'\0');
     for (;;) {
-        DWORD got = ::GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        DWORD got = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
         if (got == 0) {
             return {};
         }

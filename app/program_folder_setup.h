@@ -13,7 +13,8 @@ namespace app {
 // files on the update disk, and everything that appends to the folder grows as needed.
 std::string ProgramFolderFromPath(std::string_view exePath);
 
-// The full path of the running executable, however long.
-std::string ModuleFileName();
+// The full path of the running executable, however long, as Windows gives it (UTF-16: it may
+// hold characters that cp932 cannot carry).
+std::wstring ModuleFileName();
 
 }  // namespace app

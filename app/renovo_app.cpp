@@ -30,7 +30,7 @@ bool CRenovoApp::CreateMainFrame() {
         return false;
     }
     SetMainWindow(frame_->Handle(),
-                  ::LoadAcceleratorsA(Instance(), MAKEINTRESOURCEA(IDR_MAINFRAME)));
+                  ::LoadAcceleratorsW(Instance(), MAKEINTRESOURCEW(IDR_MAINFRAME)));
     return true;
 }
 

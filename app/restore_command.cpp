@@ -9,19 +9,21 @@
 #include "engine/install_log.h"
 #include "engine/manifest.h"
 #include "engine/receipt_record.h"
+#include "framework/wide.h"
 #include "receipt/identity.h"
 #include "receipt/receipt.h"
 #include "text/format.h"
 #include "text/path.h"
 #include "trust/texts.h"
 #include "wizard/installed_folder.h"
+#include "wizard/texts.h"
 
 namespace app {
 
 namespace {
 
 // What the destination page would show: the product's Uninstall entry, else the manifest.
-std::string ProposedByManifest() {
+wizard::FolderLookup ProposedByManifest() {
     engine::UpdateContext manifest;
     engine::ReadManifestLogged(manifest);
     return wizard::ProposedFolder(manifest.uninstallKeys, manifest.destFolder);
@@ -71,12 +73,20 @@ int RunRestore(const std::string& folder, engine::Quiet quiet) {
     // Shown unless the run is silent, and logged.
     const auto Show = [quiet](const std::string& text, const char* caption, UINT buttons) {
         const int answer = quiet == engine::Quiet::kNone
-                               ? ::MessageBoxA(nullptr, text.c_str(), caption, buttons)
+                               ? ::MessageBoxW(nullptr, framework::Wide(text).c_str(),
+                                               framework::Wide(caption).c_str(), buttons)
                                : IDOK;
         engine::LogMessage(caption, text, answer);
         return answer;
     };
-    const std::string shown = folder.empty() ? ProposedByManifest() : folder;
+    const wizard::FolderLookup proposed =
+        folder.empty() ? ProposedByManifest() : wizard::FolderLookup{folder, {}};
+    if (!proposed.folder) {
+        Show(text::Format(wizard::kUnusableInstalledFolder, proposed.unusable),
+             backup::kCaptionError, MB_OK);
+        return 1;
+    }
+    const std::string shown = *proposed.folder;
     const std::string product = text::WithSeparator(shown);
     if (shown.empty() || backup::NewestSet(product).empty()) {
         Show(backup::kNothingToRestore, backup::kCaptionError, MB_OK);

@@ -9,6 +9,7 @@
 #include "archiver/texts.h"
 #include "archiver/win32_file.h"
 #include "framework/directory.h"
+#include "framework/files.h"
 #include "replace/replace_file.h"
 #include "text/cp932.h"
 
@@ -71,7 +72,7 @@ const char* Refusal(const lzh::Member& m, std::vector<std::string>& links) {
 
 bool IsEmptyFile(const std::string& path) {
     WIN32_FILE_ATTRIBUTE_DATA data;
-    return GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) &&
+    return framework::StatusOf(path, data) &&
            data.nFileSizeLow == 0 && data.nFileSizeHigh == 0;
 }
 
@@ -92,7 +93,7 @@ bool KeepNewerTarget(Replace replace, const lzh::Member& m, const std::string& t
     WIN32_FILE_ATTRIBUTE_DATA data;
     FILETIME time;
     return replace == Replace::kUnlessNewer && MemberTime(m, time) &&
-           GetFileAttributesExA(target.c_str(), GetFileExInfoStandard, &data) &&
+           framework::StatusOf(target, data) &&
            CompareFileTime(&data.ftLastWriteTime, &time) > 0;
 }
 
@@ -149,7 +150,7 @@ bool EnsureFolder(std::string folder) {
     while (EndsWithSeparator(folder) && folder.size() > 1 && folder[folder.size() - 2] != ':') {
         folder.pop_back();
     }
-    DWORD attributes = GetFileAttributesA(folder.c_str());
+    DWORD attributes = framework::AttributesOf(folder);
     if (folder.empty() || attributes != INVALID_FILE_ATTRIBUTES) {
         return folder.empty() || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     }
@@ -159,7 +160,7 @@ bool EnsureFolder(std::string folder) {
     if (hasParent && !EnsureFolder(parent)) {
         return false;
     }
-    return CreateDirectoryA(folder.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
+    return framework::MakeFolder(folder) || GetLastError() == ERROR_ALREADY_EXISTS;
 }
 
 // Counts what a member's sink takes and tells the progress now and then: about a hundred

@@ -8,13 +8,14 @@
 #include "archiver/command.h"
 #include "archiver/extract.h"
 #include "archiver/texts.h"
+#include "framework/files.h"
 
 namespace archiver {
 
 namespace {
 
 bool IsFile(const std::string& path) {
-    DWORD attributes = GetFileAttributesA(path.c_str());
+    DWORD attributes = framework::AttributesOf(path);
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 

@@ -11,6 +11,9 @@ inline constexpr char kNoWorkFolder[] = "-w の後に作業フォルダがあり
 inline constexpr char kUnclosedQuote[] = "引用符が閉じていません。";
 inline constexpr char kNoArchive[] = "書庫が指定されていません。";
 inline constexpr char kExtraArgument[] = "余分な引数があります: ";
+// A command line with a character cp932 cannot carry ('?' in its place), which no name of an
+// archive or folder can hold.
+inline constexpr char kCommandLineNotCp932[] = "コマンドラインに使えない文字があります: ";
 
 // Reasons a command on an archive fails.
 inline constexpr char kArchiveMissing[] = "書庫が見つかりません。";

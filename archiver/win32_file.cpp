@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "framework/files.h"
+
 namespace archiver {
 
 bool UniqueHandle::Close() {
@@ -15,8 +17,8 @@ bool UniqueHandle::Close() {
 }
 
 FileSource::FileSource(const std::string& path)
-    : file_(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                        FILE_FLAG_SEQUENTIAL_SCAN, nullptr)) {
+    : file_(framework::OpenPath(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING,
+                                FILE_FLAG_SEQUENTIAL_SCAN)) {
     if (!file_.valid()) {
         openError_ = GetLastError();
         failed_ = true;

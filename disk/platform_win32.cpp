@@ -12,9 +12,43 @@ struct FindCloser {
     void operator()(HANDLE h) const { ::FindClose(h); }
 };
 
+constexpr UINT kCp932 = 932;
+
+// The tool's paths are cp932 (ToPlatformPath); Windows takes them in UTF-16, converted with
+// 932 named, so that they mean the same files on any system code page. The tool links no
+// framework: its own conversions.
+std::wstring Wide(const std::string& cp932) {
+    const int n = ::MultiByteToWideChar(kCp932, 0, cp932.data(), static_cast<int>(cp932.size()),
+                                        nullptr, 0);
+    std::wstring w(static_cast<size_t>(n > 0 ? n : 0), L'\0');
+    if (n > 0) {
+        ::MultiByteToWideChar(kCp932, 0, cp932.data(), static_cast<int>(cp932.size()), w.data(),
+                              n);
+    }
+    return w;
+}
+
+// Nothing when a character has no cp932 form (no best fit, which would name another file).
+std::optional<std::string> Narrow(const std::wstring& w) {
+    if (w.empty()) {
+        return std::string();
+    }
+    BOOL lost = FALSE;
+    const int wide = static_cast<int>(w.size());
+    const int bytes = ::WideCharToMultiByte(kCp932, WC_NO_BEST_FIT_CHARS, w.data(), wide, nullptr,
+                                            0, nullptr, &lost);
+    if (bytes <= 0 || lost) {
+        return std::nullopt;
+    }
+    std::string out(static_cast<size_t>(bytes), '\0');
+    ::WideCharToMultiByte(kCp932, WC_NO_BEST_FIT_CHARS, w.data(), wide, out.data(), bytes,
+                          nullptr, &lost);
+    return out;
+}
+
 std::optional<WIN32_FILE_ATTRIBUTE_DATA> Attributes(const std::string& path) {
     WIN32_FILE_ATTRIBUTE_DATA d{};
-    if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &d)) {
+    if (!::GetFileAttributesExW(Wide(path).c_str(), GetFileExInfoStandard, &d)) {
         return std::nullopt;
     }
     return d;
@@ -23,19 +57,24 @@ std::optional<WIN32_FILE_ATTRIBUTE_DATA> Attributes(const std::string& path) {
 }  // namespace
 
 std::optional<std::vector<std::string>> ListFolder(const std::string& path) {
-    WIN32_FIND_DATAA d{};
-    HANDLE h = ::FindFirstFileA((path + "\\*").c_str(), &d);
+    WIN32_FIND_DATAW d{};
+    HANDLE h = ::FindFirstFileW(Wide(path + "\\*").c_str(), &d);
     if (h == INVALID_HANDLE_VALUE) {
         return std::nullopt;
     }
     std::unique_ptr<void, FindCloser> owner(h);
     std::vector<std::string> names;
     do {
-        std::string n = d.cFileName;
-        if (n != "." && n != "..") {
-            names.push_back(n);
+        // A name cp932 cannot carry could be neither stored in an archive nor opened again by
+        // it: the folder counts as one that cannot be listed.
+        std::optional<std::string> n = Narrow(d.cFileName);
+        if (!n) {
+            return std::nullopt;
         }
-    } while (::FindNextFileA(h, &d));
+        if (*n != "." && *n != "..") {
+            names.push_back(*n);
+        }
+    } while (::FindNextFileW(h, &d));
     return names;
 }
 
@@ -53,11 +92,11 @@ std::optional<uint64_t> FileSize(const std::string& path) {
 }
 
 bool MakeFolder(const std::string& path) {
-    return ::CreateDirectoryA(path.c_str(), nullptr) || IsFolder(path);
+    return ::CreateDirectoryW(Wide(path).c_str(), nullptr) || IsFolder(path);
 }
 
 bool RemoveFolder(const std::string& path) {
-    return ::RemoveDirectoryA(path.c_str()) != 0;
+    return ::RemoveDirectoryW(Wide(path).c_str()) != 0;
 }
 
 bool FileTimes(const std::string& path, int64_t& unixTime, uint32_t& dosTime) {
@@ -87,16 +126,7 @@ std::optional<std::string> ToCp932(const std::string& utf8) {
     }
     std::wstring w(static_cast<size_t>(wide), L'\0');
     ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), n, w.data(), wide);
-    BOOL lost = FALSE;
-    int bytes = ::WideCharToMultiByte(932, WC_NO_BEST_FIT_CHARS, w.data(), wide, nullptr, 0,
-                                      nullptr, &lost);
-    if (bytes <= 0 || lost) {
-        return std::nullopt;
-    }
-    std::string out(static_cast<size_t>(bytes), '\0');
-    ::WideCharToMultiByte(932, WC_NO_BEST_FIT_CHARS, w.data(), wide, out.data(), bytes, nullptr,
-                          &lost);
-    return out;
+    return Narrow(w);
 }
 
 std::string ForConsole(const std::string& cp932) { return cp932; }

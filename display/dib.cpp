@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "display/dib_header.h"
+#include "framework/files.h"
 
 namespace display {
 
@@ -77,8 +78,8 @@ uint32_t ReadInChunks(HANDLE file, unsigned char* dest, uint32_t length) {
 }
 
 int LoadDibFile(const std::string& path, framework::GlobalBlock& block, uint32_t& bitsOffset) {
-    framework::File file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    framework::File file(framework::OpenPath(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING,
+                                             FILE_ATTRIBUTE_NORMAL));
     if (!file) {
         return 0;
     }

@@ -9,6 +9,7 @@
 #include "engine/texts.h"
 #include "framework/files.h"
 #include "framework/handles.h"
+#include "framework/wide.h"
 #include "settings/folder_checks.h"
 #include "text/cp932.h"
 #include "text/format.h"
@@ -95,15 +96,15 @@ std::string FirstUnwritableFolder(const std::vector<std::string>& folders, DWORD
 }
 
 bool IsHeld(const std::string& path) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
+    const DWORD attributes = framework::AttributesOf(path);
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
         return false;  // a new file, or not ours to judge
     }
     // A read-only file is replaced all the same (its bit is cleared for the step): only
     // whether it could be deleted counts. No sharing: Windows renames over no open file.
     const DWORD access = (attributes & FILE_ATTRIBUTE_READONLY) ? DELETE : GENERIC_WRITE | DELETE;
-    framework::File file(CreateFileA(path.c_str(), access, 0, nullptr, OPEN_EXISTING,
-                                     FILE_ATTRIBUTE_NORMAL, nullptr));
+    framework::File file(
+        framework::OpenPath(path, access, 0, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL));
     if (file) {
         return false;
     }
@@ -131,13 +132,10 @@ public:
         if (!start_ || !add_ || !list_ || !end_) {
             return {};
         }
-        std::wstring wide(MAX_PATH * 2, L'\0');
-        const int n = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide.data(),
-                                          static_cast<int>(wide.size()));
-        if (n <= 0) {
+        const std::wstring wide = framework::Wide(path);
+        if (wide.empty()) {
             return {};
         }
-        wide.resize(static_cast<size_t>(n - 1));
         DWORD session = 0;
         WCHAR key[CCH_RM_SESSION_KEY + 1] = {};
         if (start_(&session, 0, key) != ERROR_SUCCESS) {
@@ -159,13 +157,14 @@ private:
     using EndFn = DWORD(WINAPI*)(DWORD);
 
     RestartManager() {
-        std::string system(MAX_PATH + 1, '\0');
-        const UINT n = GetSystemDirectoryA(system.data(), static_cast<UINT>(system.size()));
-        if (n == 0 || n >= system.size()) {
+        const UINT size = GetSystemDirectoryW(nullptr, 0);
+        std::wstring system(size, L'\0');
+        const UINT n = size == 0 ? 0 : GetSystemDirectoryW(system.data(), size);
+        if (n == 0 || n >= size) {
             return;
         }
         system.resize(n);
-        library_.Reset(LoadLibraryA((system + "\\rstrtmgr.dll").c_str()));
+        library_.Reset(LoadLibraryW((system + L"\\rstrtmgr.dll").c_str()));
         if (library_) {
             start_ = Find<StartFn>("RmStartSession");
             add_ = Find<AddFn>("RmRegisterResources");
@@ -196,11 +195,11 @@ private:
             return names;
         }
         for (UINT i = 0; i < count && i < infos.size(); ++i) {
-            char name[CCH_RM_MAX_APP_NAME * 2 + 1] = {};
-            WideCharToMultiByte(CP_ACP, 0, infos[i].strAppName, -1, name, sizeof name - 1, nullptr,
-                                nullptr);
-            if (name[0] != '\0') {
-                names.emplace_back(name);
+            // Shown to the user only: a character cp932 lacks reads '?'.
+            const std::wstring_view app(infos[i].strAppName,
+                                        wcsnlen(infos[i].strAppName, CCH_RM_MAX_APP_NAME + 1));
+            if (!app.empty()) {
+                names.push_back(framework::NarrowShown(app));
             }
         }
         return names;
@@ -257,9 +256,9 @@ bool FolderTakesFiles(const std::string& folder) {
     for (int n = 0; n < 100; ++n) {
         const std::string probe = stem + std::to_string(n) + ".tmp";
         // Removed by the system as the handle closes.
-        framework::File file(CreateFileA(
-            probe.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
-            FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+        framework::File file(framework::OpenPath(
+            probe, GENERIC_WRITE | DELETE, 0, CREATE_NEW,
+            FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE));
         if (file) {
             return true;
         }
@@ -330,6 +329,11 @@ std::string HeldFilesMessage(const std::vector<HeldFile>& held) {
 
 CheckResult CheckBeforeChanges(const ChangeList& changes, MessageSeam& seam, const char* caption,
                                trust::HeldWay* way) {
+    if (!changes.unfit.empty()) {
+        LogLine("check names: no cp932 form: " + changes.unfit.front());
+        seam.ShowMessage(Format(kNameNotCp932, changes.unfit.front()), caption, Buttons::kOk);
+        return CheckResult::kRefused;
+    }
     const std::string tooLong = FirstPathTooLong(changes);
     LogLine("check path lengths: " +
             (tooLong.empty() ? std::string("passed") : "too long: " + tooLong));

@@ -31,19 +31,23 @@ struct ChangeList {
     // named it), and from each voice or master folder (held itself); without a separator.
     std::string product;
     std::vector<std::string> roots;
+    // Files found on the disk whose names cp932 cannot carry ('?' in place of what it lacks):
+    // the run could name them to no Windows call, so they refuse it first.
+    std::vector<std::string> unfit;
 };
 
 enum class CheckResult {
     kPassed,     // nothing found
-    kRefused,    // a path too long, a link on the way or a folder that may not be written: told
+    kRefused,    // a name cp932 lacks, a path too long, a link on the way or a folder that may
+                 // not be written: told
     kCancelled,  // files in use, and the user cancelled (/VERYSILENT always does)
 };
 
-// The checks of `changes`, in that order: path lengths; with `way`, no junction or symbolic
-// link on the way of any folder, each folder that exists held there until `way` lets go;
-// folders that take files; files in use. A refusal is shown with `caption` ("エラー" before
-// anything changed, "確認" at a later disk); files in use are shown with Retry and Cancel, and
-// tested again on Retry. The log names each path found.
+// The checks of `changes`, in that order: names cp932 cannot carry; path lengths; with `way`,
+// no junction or symbolic link on the way of any folder, each folder that exists held there
+// until `way` lets go; folders that take files; files in use. A refusal is shown with
+// `caption` ("エラー" before anything changed, "確認" at a later disk); files in use are
+// shown with Retry and Cancel, and tested again on Retry. The log names each path found.
 CheckResult CheckBeforeChanges(const ChangeList& changes, MessageSeam& seam, const char* caption,
                                trust::HeldWay* way = nullptr);
 

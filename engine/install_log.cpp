@@ -5,7 +5,9 @@
 #include "engine/manifest.h"
 #include "engine/program_folder.h"
 #include "engine/update_context.h"
+#include "framework/files.h"
 #include "framework/handles.h"
+#include "framework/wide.h"
 #include "receipt/receipt.h"
 #include "text/format.h"
 
@@ -25,8 +27,8 @@ std::string LocalTime() {
 }  // namespace
 
 bool OpenInstallLog(const std::string& path) {
-    g_log.Reset(CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr));
+    g_log.Reset(framework::OpenPath(path, FILE_APPEND_DATA, FILE_SHARE_READ, OPEN_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL));
     return static_cast<bool>(g_log);
 }
 
@@ -41,11 +43,7 @@ bool InstallLogOpen() {
 namespace {
 
 std::wstring Cp932ToWide(const std::string& text) {
-    const int size = static_cast<int>(text.size());
-    const int wide = MultiByteToWideChar(932, 0, text.data(), size, nullptr, 0);
-    std::wstring w(static_cast<size_t>(wide), L'\0');
-    MultiByteToWideChar(932, 0, text.data(), size, w.data(), wide);
-    return w;
+    return framework::Wide(text);
 }
 
 std::string WideToUtf8(const std::wstring& w) {
@@ -99,12 +97,14 @@ void LogLine(const std::string& text) {
 }
 
 std::string SystemErrorText(unsigned long error) {
-    char* buffer = nullptr;
-    const DWORD n = FormatMessageA(
+    wchar_t* buffer = nullptr;
+    const DWORD n = FormatMessageW(
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, error, 0, reinterpret_cast<char*>(&buffer), 0, nullptr);
+        nullptr, error, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
     const framework::LocalBlock owner(buffer);
-    std::string textOf = n != 0 ? std::string(buffer, n) : std::string();
+    // Shown, not acted on: a character cp932 lacks reads '?'.
+    std::string textOf =
+        n != 0 ? framework::NarrowShown(std::wstring_view(buffer, n)) : std::string();
     while (!textOf.empty() &&
            (textOf.back() == '\n' || textOf.back() == '\r' || textOf.back() == ' ')) {
         textOf.pop_back();

@@ -4,6 +4,10 @@
 #include "text/cp932.h"
 #include "text/line_reader.h"
 
+#ifdef _WIN32
+#include "framework/wide.h"
+#endif
+
 namespace engine {
 
 namespace {
@@ -119,10 +123,19 @@ void TabsToLineBreaks(std::string& s) {
     }
 }
 
+// On Windows by the path's UTF-16 form: fopen would read the cp932 path in the system's code page.
+static std::FILE* OpenForReading(const std::string& path) {
+#ifdef _WIN32
+    return _wfopen(framework::Wide(path).c_str(), L"rb");
+#else
+    return std::fopen(path.c_str(), "rb");
+#endif
+}
+
 bool ReadManifestFile(const std::string& path, UpdateContext& ctx) {
     ResetForReading(ctx);
     text::LineReader reader;
-    if (!reader.Open(path)) {
+    if (!reader.Attach(OpenForReading(path))) {
         return false;
     }
     return ReadManifestLines(reader, ctx);

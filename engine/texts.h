@@ -51,6 +51,8 @@ inline constexpr char kCloseAndRetry[] = "ﾌﾟﾛｸﾞﾗﾑを終了して�
 inline constexpr char kCannotWriteFolder[] =
     "ﾌｫﾙﾀﾞ %s にﾌｧｲﾙを書き込めません。\n管理者の権限が必要な場合があります。";
 inline constexpr char kPathTooLong[] = "次のﾊﾟｽが長すぎるため、更新できません。\n%s";
+// A file found on the disk whose name has a character cp932 lacks (shown as '?').
+inline constexpr char kNameNotCp932[] = "ﾌｧｲﾙ %s の名前に使用できない文字があるため、更新できません。";
 
 // A command line that cannot be read (shown only when the run is not silent).
 inline constexpr char kUnknownSwitch[] = "%s は使用できないｽｲｯﾁです。";

@@ -20,6 +20,7 @@
 #include "engine/voice_data.h"
 #include "framework/directory.h"
 #include "framework/files.h"
+#include "framework/wide.h"
 #include "replace/replace_file.h"
 #include "settings/folder_checks.h"
 #include "settings/masters.h"
@@ -145,7 +146,7 @@ bool ProgramOnRemovableMedia() {
     if (root.empty()) {
         return false;
     }
-    const UINT type = GetDriveTypeA(root.c_str());
+    const UINT type = GetDriveTypeW(framework::Wide(root).c_str());
     return type == DRIVE_REMOVABLE || type == DRIVE_CDROM;
 }
 
@@ -185,7 +186,7 @@ bool AskForDisk(Run& run, int i) {
 // One level only; a failure shows up in the extraction or copy that follows.
 void EnsureFolder(const std::string& folder) {
     if (!framework::PathExists(folder)) {
-        CreateDirectoryA(folder.c_str(), nullptr);
+        framework::MakeFolder(folder);
     }
 }
 
@@ -217,10 +218,10 @@ bool ExtractArchive(Run& run, int i, const std::string& entryFolder) {
 // Files copied from a write-protected disk must end up writable; their times stay.
 bool ClearAttributes(const std::string& path) {
     WIN32_FILE_ATTRIBUTE_DATA status;
-    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &status)) {
+    if (!framework::StatusOf(path, status)) {
         return false;
     }
-    return SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL) != 0;
+    return framework::SetAttributesOf(path, FILE_ATTRIBUTE_NORMAL);
 }
 
 bool CopyPlainFile(Run& run, const PlannedEntry& entry) {
@@ -316,9 +317,13 @@ void AddRestOfRun(const Run& run, ChangeList& changes) {
             changes.folders.push_back(folder);
             changes.made.push_back(folder + settings::kMasterPattern);
             std::vector<std::string> names;
-            settings::ListMasterFiles(folder + settings::kMasterPattern, names);
+            std::string unfit;
+            settings::ListMasterFiles(folder + settings::kMasterPattern, names, &unfit);
             for (const std::string& name : names) {
                 changes.files.push_back(folder + name);
+            }
+            if (!unfit.empty()) {
+                changes.unfit.push_back(folder + unfit);
             }
         }
     }
@@ -343,7 +348,7 @@ bool SourcesOnDisk(Run& run, int i, bool first) {
 // too long or a folder that may not be written refuses; files in use ask to be closed. false:
 // the run ends, the user told, run.stop set.
 bool CheckDisk(Run& run, const DiskChanges& disk, bool first) {
-    ChangeList changes{disk.folders, disk.files, {}, text::WithoutSeparator(run.folder), {}};
+    ChangeList changes{disk.folders, disk.files, {}, text::WithoutSeparator(run.folder), {}, {}};
     if (first) {
         AddRestOfRun(run, changes);
     }

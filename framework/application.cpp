@@ -34,7 +34,7 @@ void Application::SetMainWindow(HWND hwnd, HACCEL accelerators) {
 
 bool Application::TranslateForMainWindow(MSG& msg) {
     return accelerators_ && mainWindow_ &&
-           ::TranslateAcceleratorA(mainWindow_, accelerators_, &msg) != 0;
+           ::TranslateAcceleratorW(mainWindow_, accelerators_, &msg) != 0;
 }
 
 int Application::Run() {
@@ -43,17 +43,17 @@ int Application::Run() {
         return 0;
     }
     MSG msg{};
-    while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
         if (!TranslateForMainWindow(msg)) {
             ::TranslateMessage(&msg);
-            ::DispatchMessageA(&msg);
+            ::DispatchMessageW(&msg);
         }
     }
     return static_cast<int>(msg.wParam);
 }
 
 void Application::BeginWaitCursor() {
-    HCURSOR wait = ::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_WAIT));
+    HCURSOR wait = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_WAIT));
     HCURSOR previous = ::SetCursor(wait);
     if (waitDepth_++ == 0) {
         cursorBeforeWait_ = previous;
@@ -67,7 +67,7 @@ void Application::EndWaitCursor() {
     if (--waitDepth_ == 0) {
         ::SetCursor(cursorBeforeWait_
                         ? cursorBeforeWait_
-                        : ::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW)));
+                        : ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW)));
         cursorBeforeWait_ = nullptr;
     }
 }

@@ -1,28 +1,35 @@
 #include "framework/dialog.h"
 
 #include "framework/application.h"
+#include "framework/wide.h"
+#include "framework/window.h"
 
 namespace framework {
 
 INT_PTR Dialog::DoModal() {
     Application* app = Application::Current();
-    HINSTANCE instance = app ? app->Instance() : ::GetModuleHandleA(nullptr);
+    HINSTANCE instance = app ? app->Instance() : ::GetModuleHandleW(nullptr);
     HWND owner = parent_ ? parent_ : (app ? app->MainWindow() : nullptr);
-    INT_PTR result = ::DialogBoxParamA(instance, MAKEINTRESOURCEA(templateId_), owner,
+    INT_PTR result = ::DialogBoxParamW(instance, MAKEINTRESOURCEW(templateId_), owner,
                                        &Dialog::Proc, reinterpret_cast<LPARAM>(this));
     hwnd_ = nullptr;
     return result;
 }
 
-std::string Dialog::GetItemText(int id) const {
-    HWND item = Item(id);
-    std::string text(static_cast<size_t>(::GetWindowTextLengthA(item)) + 1, '\0');
-    text.resize(static_cast<size_t>(::GetWindowTextA(item, text.data(), int(text.size()))));
-    return text;
+std::optional<std::string> Dialog::GetItemText(int id) const {
+    return Narrow(WindowText(Item(id)));
+}
+
+std::string Dialog::GetItemTextShown(int id) const {
+    return NarrowShown(WindowText(Item(id)));
 }
 
 void Dialog::SetItemText(int id, const std::string& text) const {
-    ::SetDlgItemTextA(hwnd_, id, text.c_str());
+    ::SetDlgItemTextW(hwnd_, id, Wide(text).c_str());
+}
+
+void Dialog::SetCaption(const std::string& text) const {
+    ::SetWindowTextW(hwnd_, Wide(text).c_str());
 }
 
 bool Dialog::OnCommand(int id, int, HWND) {
@@ -53,9 +60,9 @@ INT_PTR CALLBACK Dialog::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_INITDIALOG) {
         auto* self = reinterpret_cast<Dialog*>(lp);
         self->hwnd_ = hwnd;
-        ::SetWindowLongPtrA(hwnd, DWLP_USER, lp);
+        ::SetWindowLongPtrW(hwnd, DWLP_USER, lp);
     }
-    auto* self = reinterpret_cast<Dialog*>(::GetWindowLongPtrA(hwnd, DWLP_USER));
+    auto* self = reinterpret_cast<Dialog*>(::GetWindowLongPtrW(hwnd, DWLP_USER));
     if (!self) {
         return FALSE;
     }

@@ -1,11 +1,13 @@
 // A modal dialog built from a resource template. The dialog manager creates and destroys the
 // window; the base borrows its HWND from WM_INITDIALOG until DoModal returns (null outside
 // that time) and has one dialog procedure that routes to the virtual handlers below; no
-// exception leaves it (one that escapes a handler ends the dialog with -1).
+// exception leaves it (one that escapes a handler ends the dialog with -1). The dialog is a
+// UTF-16 one: its texts cross converted with cp932 (wide.h), whatever the system code page.
 #pragma once
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 
 namespace framework {
@@ -24,9 +26,12 @@ public:
 
     HWND Handle() const { return hwnd_; }
     HWND Item(int id) const { return ::GetDlgItem(hwnd_, id); }
-    std::string GetItemText(int id) const;
+    // Nothing when the text has a character cp932 cannot carry (typed by the user, say).
+    std::optional<std::string> GetItemText(int id) const;
+    // For messages only: what cp932 cannot carry shows as '?'.
+    std::string GetItemTextShown(int id) const;
     void SetItemText(int id, const std::string& text) const;
-    void SetCaption(const std::string& text) const { ::SetWindowTextA(hwnd_, text.c_str()); }
+    void SetCaption(const std::string& text) const;
     void EndDialog(INT_PTR result) const { ::EndDialog(hwnd_, result); }
 
 protected:

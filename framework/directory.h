@@ -25,8 +25,8 @@ public:
     void Restore() const;
 
 private:
-    char letter_;
-    std::string directory_;
+    wchar_t letter_;
+    std::wstring directory_;  // as Windows gives it: cp932 need not carry it
 };
 
 }  // namespace framework

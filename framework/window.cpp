@@ -3,37 +3,47 @@
 #include <utility>
 
 #include "framework/application.h"
+#include "framework/wide.h"
 
 namespace framework {
+
+std::wstring WindowText(HWND hwnd) {
+    std::wstring text(static_cast<size_t>(::GetWindowTextLengthW(hwnd)) + 1, L'\0');
+    text.resize(static_cast<size_t>(::GetWindowTextW(hwnd, text.data(), int(text.size()))));
+    return text;
+}
 
 Window::~Window() {
     if (hwnd_) {
         // Detach first: the object is partly destroyed, so no handler may run any more.
-        ::SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
+        ::SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
         ::DestroyWindow(std::exchange(hwnd_, nullptr));
     }
 }
 
 bool Window::RegisterClass(HINSTANCE instance, const char* className, HICON icon,
                            HBRUSH background) {
-    WNDCLASSEXA wc{};
+    const std::wstring name = Wide(className);
+    WNDCLASSEXW wc{};
     wc.cbSize = sizeof(wc);
     wc.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
     wc.lpfnWndProc = &Window::Proc;
     wc.hInstance = instance;
     wc.hIcon = icon;
-    wc.hCursor = ::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+    wc.hCursor = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
     wc.hbrBackground = background;
-    wc.lpszClassName = className;
-    return ::RegisterClassExA(&wc) != 0 || ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+    wc.lpszClassName = name.c_str();
+    return ::RegisterClassExW(&wc) != 0 || ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
 bool Window::Create(HINSTANCE instance, const char* className, const std::string& title,
                     DWORD style, HWND parent, HMENU menu) {
-    CREATESTRUCTA cs{};
+    const std::wstring wideClass = Wide(className);
+    const std::wstring wideTitle = Wide(title);
+    CREATESTRUCTW cs{};
     cs.hInstance = instance;
-    cs.lpszClass = className;
-    cs.lpszName = title.c_str();
+    cs.lpszClass = wideClass.c_str();
+    cs.lpszName = wideTitle.c_str();
     cs.style = static_cast<LONG>(style);
     cs.x = cs.y = cs.cx = cs.cy = CW_USEDEFAULT;
     cs.hwndParent = parent;
@@ -42,29 +52,27 @@ bool Window::Create(HINSTANCE instance, const char* className, const std::string
         return false;
     }
     HWND hwnd =
-        ::CreateWindowExA(cs.dwExStyle, cs.lpszClass, cs.lpszName, static_cast<DWORD>(cs.style),
+        ::CreateWindowExW(cs.dwExStyle, cs.lpszClass, cs.lpszName, static_cast<DWORD>(cs.style),
                           cs.x, cs.y, cs.cx, cs.cy, cs.hwndParent, cs.hMenu, cs.hInstance, this);
     return hwnd != nullptr && hwnd == hwnd_;
 }
 
 void Window::PostCommand(int id) const {
-    ::PostMessageA(hwnd_, WM_COMMAND, static_cast<WPARAM>(id), 0);
+    ::PostMessageW(hwnd_, WM_COMMAND, static_cast<WPARAM>(id), 0);
 }
 
-std::string Window::GetText() const {
-    std::string text(static_cast<size_t>(::GetWindowTextLengthA(hwnd_)) + 1, '\0');
-    text.resize(static_cast<size_t>(::GetWindowTextA(hwnd_, text.data(), int(text.size()))));
-    return text;
+std::optional<std::string> Window::GetText() const {
+    return Narrow(WindowText(hwnd_));
 }
 
 void Window::SetText(const std::string& text) const {
-    ::SetWindowTextA(hwnd_, text.c_str());
+    ::SetWindowTextW(hwnd_, Wide(text).c_str());
 }
 
-bool Window::PreCreateWindow(CREATESTRUCTA&) {
+bool Window::PreCreateWindow(CREATESTRUCTW&) {
     return true;
 }
-bool Window::OnCreate(CREATESTRUCTA&) {
+bool Window::OnCreate(CREATESTRUCTW&) {
     return true;
 }
 bool Window::OnCommand(int, int, HWND) {
@@ -76,13 +84,13 @@ bool Window::OnPaint() {
 void Window::OnSize(int, int) {}
 
 LRESULT Window::Default(UINT msg, WPARAM wp, LPARAM lp) const {
-    return ::DefWindowProcA(hwnd_, msg, wp, lp);
+    return ::DefWindowProcW(hwnd_, msg, wp, lp);
 }
 
 LRESULT Window::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
         case WM_CREATE:
-            return OnCreate(*reinterpret_cast<CREATESTRUCTA*>(lp)) ? 0 : -1;
+            return OnCreate(*reinterpret_cast<CREATESTRUCTW*>(lp)) ? 0 : -1;
         case WM_COMMAND:
             if (OnCommand(LOWORD(wp), HIWORD(wp), reinterpret_cast<HWND>(lp))) {
                 return 0;
@@ -111,17 +119,17 @@ LRESULT Window::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
 
 LRESULT CALLBACK Window::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_NCCREATE) {
-        auto* self = static_cast<Window*>(reinterpret_cast<CREATESTRUCTA*>(lp)->lpCreateParams);
+        auto* self = static_cast<Window*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
         self->hwnd_ = hwnd;
-        ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
     }
-    auto* self = reinterpret_cast<Window*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    auto* self = reinterpret_cast<Window*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (!self) {
-        return ::DefWindowProcA(hwnd, msg, wp, lp);
+        return ::DefWindowProcW(hwnd, msg, wp, lp);
     }
     LRESULT result = self->Dispatch(msg, wp, lp);
     if (msg == WM_NCDESTROY) {
-        ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
         self->hwnd_ = nullptr;
     }
     return result;
@@ -157,7 +165,7 @@ bool View::CreateIn(HINSTANCE instance, const char* className, FrameWindow& fram
     frame.SetView(this);
     RECT client{};
     ::GetClientRect(frame.Handle(), &client);
-    if (!Create(instance, className, "", WS_CHILD | WS_VISIBLE, frame.Handle(),
+    if (!Create(instance, className, {}, WS_CHILD | WS_VISIBLE, frame.Handle(),
                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(kPaneId)))) {
         frame.SetView(nullptr);
         return false;

@@ -4,12 +4,18 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 
 namespace framework {
 
+// A window's text as Windows holds it, in UTF-16: what the wrappers below narrow to cp932.
+std::wstring WindowText(HWND hwnd);
+
 // Holds the HWND of a window it created; the window is destroyed with the object at the
-// latest. The window procedure stores `this` at WM_NCCREATE; no exception leaves it.
+// latest. The window procedure stores `this` at WM_NCCREATE; no exception leaves it. Its class
+// is a UTF-16 one and its texts cross converted with cp932 (wide.h), so that they read right
+// whatever the system code page.
 class Window {
 public:
     Window() = default;
@@ -25,19 +31,21 @@ public:
                               HBRUSH background);
 
     // Fills `cs` (defaults plus `className`, `title`, `parent`, `menu`), lets PreCreateWindow
-    // adjust it, and creates the window. False when creation failed or WM_CREATE refused.
+    // adjust it (not its texts), and creates the window. False when creation failed or
+    // WM_CREATE refused.
     bool Create(HINSTANCE instance, const char* className, const std::string& title, DWORD style,
                 HWND parent, HMENU menu);
 
     void PostCommand(int id) const;
-    std::string GetText() const;
+    // Nothing when the text has a character cp932 cannot carry.
+    std::optional<std::string> GetText() const;
     void SetText(const std::string& text) const;
 
 protected:
-    virtual bool PreCreateWindow(CREATESTRUCTA& cs);
+    virtual bool PreCreateWindow(CREATESTRUCTW& cs);
     virtual LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp);
     // False refuses creation (WM_CREATE gives -1).
-    virtual bool OnCreate(CREATESTRUCTA& cs);
+    virtual bool OnCreate(CREATESTRUCTW& cs);
     // True when the command was handled.
     virtual bool OnCommand(int id, int code, HWND control);
     // True when the window painted itself.

@@ -5,31 +5,17 @@
 #include <vector>
 
 #include "framework/handles.h"
+#include "framework/wide.h"
 #include "receipt/identity.h"
 #include "text/cp932.h"
 
 namespace receipt {
 namespace {
 
-constexpr UINT kCp932 = 932;
 // The product is a 32-bit program: its keys, and so its receipts, are in the 32-bit view.
 constexpr REGSAM kView = KEY_WOW64_32KEY;
 
-std::wstring Wide(const std::string& cp932) {
-    int n = ::MultiByteToWideChar(kCp932, 0, cp932.data(), static_cast<int>(cp932.size()), nullptr, 0);
-    std::wstring w(static_cast<size_t>(n), L'\0');
-    ::MultiByteToWideChar(kCp932, 0, cp932.data(), static_cast<int>(cp932.size()), w.data(), n);
-    return w;
-}
-
-std::string Narrow(const std::wstring& w) {
-    int n = ::WideCharToMultiByte(kCp932, 0, w.data(), static_cast<int>(w.size()), nullptr, 0,
-                                  nullptr, nullptr);
-    std::string s(static_cast<size_t>(n), '\0');
-    ::WideCharToMultiByte(kCp932, 0, w.data(), static_cast<int>(w.size()), s.data(), n, nullptr,
-                          nullptr);
-    return s;
-}
+using framework::Wide;
 
 Outcome Failed(LONG error) {
     return {error == ERROR_ACCESS_DENIED ? Status::kMayNotWrite : Status::kFailed,
@@ -226,8 +212,10 @@ Outcome RemoveReceiptsOf(const std::string& folder, unsigned long backupSet) {
             auto f = GetText(r.Get(), L"Folder");
             auto set = GetNumber(r.Get(), L"BackupSet");
             r.Reset();
-            if (!f || !set || *set != backupSet ||
-                !text::EqualsIgnoreCase(WithoutTrailingSeparator(Narrow(*f)), wanted)) {
+            // A folder cp932 cannot carry is not the one asked about: skipped.
+            const std::optional<std::string> there = f ? framework::Narrow(*f) : std::nullopt;
+            if (!there || !set || *set != backupSet ||
+                !text::EqualsIgnoreCase(WithoutTrailingSeparator(*there), wanted)) {
                 continue;
             }
             if ((rc = ::RegDeleteKeyW(productKey.Get(), id.c_str())) != ERROR_SUCCESS) {

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "framework/files.h"
+#include "framework/wide.h"
 #include "settings/texts.h"
 #include "text/cp932.h"
 
@@ -11,13 +12,10 @@ namespace settings {
 using framework::PathExists;
 
 size_t WholePathLength(const std::string& path) {
-    const int units =
-        MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), nullptr, 0);
-    if (units <= 0) {
+    const std::wstring wide = framework::Wide(path);
+    if (wide.empty()) {
         return 0;
     }
-    std::wstring wide(static_cast<size_t>(units), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), wide.data(), units);
     const DWORD whole = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);  // with its zero
     return whole > 0 ? whole - 1 : 0;
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "framework/directory.h"
+#include "framework/files.h"
 #include "framework/handles.h"
 #include "replace/replace_file.h"
 #include "settings/folder_checks.h"
@@ -22,9 +23,9 @@ namespace settings {
 
 namespace {
 
-bool IsListable(const WIN32_FIND_DATAA& entry, std::string_view namePattern) {
-    const std::string_view name = entry.cFileName;
-    if (name == "." || name == ".." || (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+bool IsListable(const framework::FileFind& entry, std::string_view namePattern) {
+    const std::string_view name = entry.FileName();
+    if (entry.IsDirectory()) {
         return false;
     }
     // The platform's own wildcards also match short names and let "?" match nothing.
@@ -34,11 +35,10 @@ bool IsListable(const WIN32_FIND_DATAA& entry, std::string_view namePattern) {
 // Opened for reading and writing with no sharing, so that a read-only master file, or one
 // that another process holds, counts as one that cannot be opened.
 framework::File OpenMasterExclusive(const std::string& path) {
-    framework::File file(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                     OPEN_EXISTING,
-                                     FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    framework::File file(framework::OpenPath(path, GENERIC_READ | GENERIC_WRITE, 0, OPEN_EXISTING,
+                                             FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN));
     // Wine run as root opens read-only files for writing; the product must not.
-    const DWORD attributes = file ? GetFileAttributesA(path.c_str()) : INVALID_FILE_ATTRIBUTES;
+    const DWORD attributes = file ? framework::AttributesOf(path) : INVALID_FILE_ATTRIBUTES;
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_READONLY)) {
         file.Reset();
     }
@@ -124,23 +124,31 @@ bool AnnounceFolder(const std::string& folder, const std::vector<std::string>& n
 
 }  // namespace
 
-int ListMasterFiles(const std::string& pattern, std::vector<std::string>& names) {
+int ListMasterFiles(const std::string& pattern, std::vector<std::string>& names,
+                    std::string* unfit) {
     names.clear();
+    if (unfit != nullptr) {
+        unfit->clear();
+    }
     if (!PathFits(pattern)) {
         return 0;  // as Windows finds nothing (Wine would search a longer one)
     }
     const text::PathParts parts = text::SplitPath(pattern);
     const std::string namePattern = parts.fname + parts.ext;
-    WIN32_FIND_DATAA entry;
-    framework::FindHandle find(FindFirstFileA(pattern.c_str(), &entry));
-    if (!find) {
+    framework::FileFind find;
+    if (!find.FindFile(pattern)) {
         return 0;
     }
     do {
-        if (IsListable(entry, namePattern)) {
-            names.emplace_back(entry.cFileName);
+        if (!IsListable(find, namePattern)) {
+            continue;
         }
-    } while (names.size() < kMaxMasterNames && FindNextFileA(find.Get(), &entry));
+        if (find.NameFits()) {
+            names.push_back(find.FileName());
+        } else if (unfit != nullptr && unfit->empty()) {
+            *unfit = find.FileName();
+        }
+    } while (names.size() < kMaxMasterNames && find.Next());
     return static_cast<int>(names.size());
 }
 
@@ -155,8 +163,10 @@ bool ConvertMasterFolder(const std::string& folder, LineRule rule, int* converte
     try {
         std::vector<std::string> names;
         names.reserve(kMaxMasterNames);
-        ListMasterFiles(folder + kMasterPattern, names);
-        if (!AnnounceFolder(folder, names, observer)) {
+        std::string unfit;
+        ListMasterFiles(folder + kMasterPattern, names, &unfit);
+        // A file no cp932 name can open would stay unconverted: the folder is not converted.
+        if (!unfit.empty() || !AnnounceFolder(folder, names, observer)) {
             return false;
         }
         for (const std::string& name : names) {

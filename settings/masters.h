@@ -45,7 +45,9 @@ bool ConvertMasterFolder(const std::string& folder, LineRule rule, int* converte
                          replace::Observer* observer = nullptr);
 
 // The names (no folder) matching `pattern`, at most 1000; returns how many. A pattern that
-// Windows cannot take finds nothing.
-int ListMasterFiles(const std::string& pattern, std::vector<std::string>& names);
+// Windows cannot take finds nothing. A matching name cp932 cannot carry is not listed: the
+// first such goes to `unfit` as shown ('?' in its place), so that a caller can refuse it.
+int ListMasterFiles(const std::string& pattern, std::vector<std::string>& names,
+                    std::string* unfit = nullptr);
 
 }  // namespace settings

@@ -4,6 +4,7 @@
 
 #include <optional>
 
+#include "framework/files.h"
 #include "framework/handles.h"
 #include "settings/ini_text.h"
 #include "text/cp932.h"
@@ -29,9 +30,9 @@ std::optional<std::string> ReadAll(HANDLE file) {
 }
 
 std::optional<std::string> ReadIni(const std::string& path) {
-    const framework::File file(CreateFileA(path.c_str(), GENERIC_READ,
-                                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const framework::File file(framework::OpenPath(
+        path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING,
+        FILE_ATTRIBUTE_NORMAL));
     return file ? ReadAll(file.Get()) : std::nullopt;
 }
 
@@ -72,13 +73,13 @@ std::string ReadWholeProfileString(const std::string& path, const char* section,
 
 bool WriteProfileValue(const std::string& path, const char* section, const char* key,
                         const std::string& value) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
+    const DWORD attributes = framework::AttributesOf(path);
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
         return false;
     }
-    const framework::File file(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE,
-                                           FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
-                                           FILE_ATTRIBUTE_NORMAL, nullptr));
+    const framework::File file(framework::OpenPath(path, GENERIC_READ | GENERIC_WRITE,
+                                                   FILE_SHARE_READ, OPEN_ALWAYS,
+                                                   FILE_ATTRIBUTE_NORMAL));
     if (!file) {
         return false;
     }

@@ -6,7 +6,9 @@
 #include <vector>
 
 #include "framework/directory.h"
+#include "framework/files.h"
 #include "framework/handles.h"
+#include "framework/wide.h"
 #include "text/cp932.h"
 #include "trust/texts.h"
 
@@ -15,12 +17,18 @@ namespace trust {
 namespace {
 
 std::string SidText(PSID sid) {
-    char* text = nullptr;
-    if (sid == nullptr || !ConvertSidToStringSidA(sid, &text)) {
+    wchar_t* text = nullptr;
+    if (sid == nullptr || !ConvertSidToStringSidW(sid, &text)) {
         return {};
     }
     const framework::LocalBlock owned(text);
-    return text;
+    return framework::NarrowShown(text);  // digits and letters only
+}
+
+// A folder of the system, to compare with: one whose name cp932 cannot carry shows '?', which
+// no path of ours can hold, so no folder we are asked about can match it by mistake.
+std::string SystemFolder(const std::wstring& path) {
+    return framework::NarrowShown(path);
 }
 
 // The SID of the user this process runs as.
@@ -40,7 +48,7 @@ std::string ProcessUser() {
 }
 
 bool UnderWine() {
-    const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
     return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
 }
 
@@ -60,67 +68,67 @@ std::string Joined(const std::vector<std::string>& sids) {
 }
 
 // The environment's value, empty when unset.
-std::string Environment(const char* name) {
-    const DWORD size = GetEnvironmentVariableA(name, nullptr, 0);
+std::string Environment(const wchar_t* name) {
+    const DWORD size = GetEnvironmentVariableW(name, nullptr, 0);
     if (size == 0) {
         return {};
     }
-    std::string value(size, '\0');
-    value.resize(GetEnvironmentVariableA(name, value.data(), size));
-    return value;
+    std::wstring value(size, L'\0');
+    value.resize(GetEnvironmentVariableW(name, value.data(), size));
+    return SystemFolder(value);
 }
 
-std::string RegistryText(HKEY root, const char* path, const char* name, REGSAM view) {
+std::string RegistryText(HKEY root, const std::wstring& path, const wchar_t* name, REGSAM view) {
     HKEY raw = nullptr;
-    if (RegOpenKeyExA(root, path, 0, KEY_READ | view, &raw) != ERROR_SUCCESS) {
+    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ | view, &raw) != ERROR_SUCCESS) {
         return {};
     }
     const framework::RegistryKey key(raw);
     DWORD type = 0, size = 0;
-    if (RegQueryValueExA(key.Get(), name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
+    if (RegQueryValueExW(key.Get(), name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
         (type != REG_SZ && type != REG_EXPAND_SZ)) {
         return {};
     }
-    std::string value(size + 1, '\0');
-    if (RegQueryValueExA(key.Get(), name, nullptr, &type, reinterpret_cast<BYTE*>(value.data()),
+    std::wstring value(size / sizeof(wchar_t) + 1, L'\0');
+    if (RegQueryValueExW(key.Get(), name, nullptr, &type, reinterpret_cast<BYTE*>(value.data()),
                          &size) != ERROR_SUCCESS) {
         return {};
     }
-    value.resize(strnlen(value.c_str(), size));
+    value.resize(wcsnlen(value.c_str(), size / sizeof(wchar_t)));
     if (type == REG_EXPAND_SZ) {
-        const DWORD need = ExpandEnvironmentStringsA(value.c_str(), nullptr, 0);
-        std::string expanded(need, '\0');
-        expanded.resize(ExpandEnvironmentStringsA(value.c_str(), expanded.data(), need) - 1);
-        return expanded;
+        const DWORD need = ExpandEnvironmentStringsW(value.c_str(), nullptr, 0);
+        std::wstring expanded(need, L'\0');
+        expanded.resize(need == 0 ? 0 : ExpandEnvironmentStringsW(value.c_str(), expanded.data(), need) - 1);
+        value = expanded;
     }
-    return value;
+    return SystemFolder(value);
 }
 
 // KEY_WOW64_64KEY and KEY_WOW64_32KEY: XP's headers lack them, XP's registry ignores them.
 constexpr REGSAM kViews[] = {0x0100, 0x0200};
-constexpr char kCurrentVersion[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
-constexpr char kProfileList[] = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
+constexpr wchar_t kCurrentVersion[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
+constexpr wchar_t kProfileList[] = L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
 
 void AddProfiles(std::vector<std::string>& profiles) {
-    profiles.push_back(RegistryText(HKEY_LOCAL_MACHINE, kProfileList, "ProfilesDirectory", 0));
-    profiles.push_back(Environment("USERPROFILE"));
-    profiles.push_back(Environment("PUBLIC"));
-    profiles.push_back(Environment("ALLUSERSPROFILE"));
+    profiles.push_back(RegistryText(HKEY_LOCAL_MACHINE, kProfileList, L"ProfilesDirectory", 0));
+    profiles.push_back(Environment(L"USERPROFILE"));
+    profiles.push_back(Environment(L"PUBLIC"));
+    profiles.push_back(Environment(L"ALLUSERSPROFILE"));
     HKEY raw = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kProfileList, 0, KEY_READ, &raw) != ERROR_SUCCESS) {
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kProfileList, 0, KEY_READ, &raw) != ERROR_SUCCESS) {
         return;
     }
     const framework::RegistryKey list(raw);
     for (DWORD i = 0;; ++i) {
-        char name[256];
-        DWORD length = sizeof name;
-        if (RegEnumKeyExA(list.Get(), i, name, &length, nullptr, nullptr, nullptr, nullptr) !=
+        wchar_t name[256];  // a key's name is at most 255 characters
+        DWORD length = sizeof name / sizeof name[0];
+        if (RegEnumKeyExW(list.Get(), i, name, &length, nullptr, nullptr, nullptr, nullptr) !=
             ERROR_SUCCESS) {
             break;
         }
         profiles.push_back(RegistryText(HKEY_LOCAL_MACHINE,
-                                        (std::string(kProfileList) + "\\" + name).c_str(),
-                                        "ProfileImagePath", 0));
+                                        std::wstring(kProfileList) + L"\\" + name,
+                                        L"ProfileImagePath", 0));
     }
 }
 
@@ -156,9 +164,9 @@ bool ReadDescriptor(PSECURITY_DESCRIPTOR descriptor, Descriptor& out) {
 
 // Through a handle: Wine's GetFileSecurity answers a default, not what the file records.
 bool ReadDescriptorOf(const std::string& path, Descriptor& out) {
-    const framework::File object(CreateFileA(
-        path.c_str(), READ_CONTROL, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    const framework::File object(framework::OpenPath(
+        path, READ_CONTROL, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING,
+        FILE_FLAG_BACKUP_SEMANTICS));
     const SECURITY_INFORMATION wanted = OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
     DWORD size = 0;
     if (!object) {
@@ -187,14 +195,15 @@ std::string WhyNotTheirs(const Descriptor& settings, const Descriptor& folder) {
 
 SystemFolders SystemFoldersOfThisPc() {
     SystemFolders system;
-    const UINT size = GetSystemWindowsDirectoryA(nullptr, 0);
-    system.windows.resize(size);
-    system.windows.resize(GetSystemWindowsDirectoryA(system.windows.data(), size));
-    for (const char* name : {"ProgramFiles", "ProgramFiles(x86)", "ProgramW6432"}) {
+    const UINT size = GetSystemWindowsDirectoryW(nullptr, 0);
+    std::wstring windows(size, L'\0');
+    windows.resize(GetSystemWindowsDirectoryW(windows.data(), size));
+    system.windows = SystemFolder(windows);
+    for (const wchar_t* name : {L"ProgramFiles", L"ProgramFiles(x86)", L"ProgramW6432"}) {
         system.programFiles.push_back(Environment(name));
     }
     for (REGSAM view : kViews) {
-        for (const char* value : {"ProgramFilesDir", "ProgramFilesDir (x86)"}) {
+        for (const wchar_t* value : {L"ProgramFilesDir", L"ProgramFilesDir (x86)"}) {
             system.programFiles.push_back(
                 RegistryText(HKEY_LOCAL_MACHINE, kCurrentVersion, value, view));
         }

@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "framework/files.h"
+#include "framework/wide.h"
 #include "text/cp932.h"
 
 namespace trust {
@@ -14,22 +16,6 @@ std::string Key(const std::string& folder) {
 
 bool IsLinkAttributes(DWORD attributes) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
-}
-
-std::wstring Wide(const std::string& s) {
-    const int n = MultiByteToWideChar(932, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
-    std::wstring w(static_cast<size_t>(n), L'\0');
-    MultiByteToWideChar(932, 0, s.data(), static_cast<int>(s.size()), w.data(), n);
-    return w;
-}
-
-std::string Narrow(const std::wstring& w) {
-    const int n = WideCharToMultiByte(932, 0, w.data(), static_cast<int>(w.size()), nullptr, 0,
-                                      nullptr, nullptr);
-    std::string s(static_cast<size_t>(n), '\0');
-    WideCharToMultiByte(932, 0, w.data(), static_cast<int>(w.size()), s.data(), n, nullptr,
-                        nullptr);
-    return s;
 }
 
 // Long names, upper case, no "\\?\" prefix, no trailing separator: two spellings of one path
@@ -60,22 +46,21 @@ using FinalPathFn = DWORD(WINAPI*)(HANDLE, LPWSTR, DWORD, DWORD);
 // Looked up, not imported: XP has no such function.
 FinalPathFn FinalPathFunction() {
     static const FinalPathFn function = reinterpret_cast<FinalPathFn>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetFinalPathNameByHandleW")));
+        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "GetFinalPathNameByHandleW")));
     return function;
 }
 
 }  // namespace
 
 framework::File OpenHeld(const std::string& folder, bool& link) {
-    framework::File held(CreateFileA(
-        folder.c_str(), FILE_READ_ATTRIBUTES | SYNCHRONIZE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
-        nullptr));
+    framework::File held(framework::OpenPath(
+        folder, FILE_READ_ATTRIBUTES | SYNCHRONIZE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT));
     // Asked of both the handle and the name: Wine tells a link by its name only.
     BY_HANDLE_FILE_INFORMATION info{};
     const bool read = held && GetFileInformationByHandle(held.Get(), &info);
     link = IsLinkAttributes(read ? info.dwFileAttributes : 0) ||
-           IsLinkAttributes(GetFileAttributesA(folder.c_str()));
+           IsLinkAttributes(framework::AttributesOf(folder));
     if (held && (!read || link || !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))) {
         held.Reset();
         SetLastError(link ? ERROR_CANT_ACCESS_FILE : ERROR_DIRECTORY);
@@ -140,15 +125,15 @@ Where WhereIs(HANDLE object, const std::string& meant, std::string* actual) {
     }
     const std::wstring final = Comparable(path);
     if (actual != nullptr) {
-        *actual = Narrow(final);
+        *actual = framework::NarrowShown(final);  // for the log only
     }
-    return final == Comparable(Wide(meant)) ? Where::kThere : Where::kElsewhere;
+    return final == Comparable(framework::Wide(meant)) ? Where::kThere : Where::kElsewhere;
 }
 
 Where WhereIs(const std::string& path, const std::string& meant, std::string* actual) {
-    const framework::File object(CreateFileA(
-        path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    const framework::File object(framework::OpenPath(
+        path, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT));
     if (!object) {
         return Where::kUnknown;
     }

@@ -6,6 +6,8 @@
 #include <cstdio>
 
 #include "framework/directory.h"
+#include "framework/files.h"
+#include "framework/wide.h"
 #include "text/cp932.h"
 #include "trust/texts.h"
 
@@ -18,11 +20,13 @@ constexpr char kBackupFolder[] = "RENOVO.BAK";
 
 std::string LongForm(const std::string& folder) {
     std::string full = framework::FullPath(folder);
-    const DWORD size = GetLongPathNameA(full.c_str(), nullptr, 0);
+    const std::wstring wide = framework::Wide(full);
+    const DWORD size = GetLongPathNameW(wide.c_str(), nullptr, 0);
     if (size != 0) {
-        std::string longer(size, '\0');
-        longer.resize(GetLongPathNameA(full.c_str(), longer.data(), size));
-        full = longer;
+        std::wstring longer(size, L'\0');
+        longer.resize(GetLongPathNameW(wide.c_str(), longer.data(), size));
+        // A long name cp932 cannot carry: the name as given still parts this product's runs.
+        full = framework::Narrow(longer).value_or(full);
     }
     while (full.size() > 3 && full.back() == '\\' &&
            text::CharLength(full, full.size() - 2) == 1) {
@@ -32,7 +36,7 @@ std::string LongForm(const std::string& folder) {
 }
 
 bool IsPlainFolder(const std::string& folder) {
-    const DWORD attributes = GetFileAttributesA(folder.c_str());
+    const DWORD attributes = framework::AttributesOf(folder);
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
            !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
@@ -56,9 +60,10 @@ std::string LockNameFor(const std::string& productFolder) {
 Lock RunLock::Take(const std::string& productFolder) {
     Release();
     const std::string name = LockNameFor(productFolder);
-    mutex_.Reset(CreateMutexA(nullptr, FALSE, name.c_str()));
+    const std::wstring wideName = framework::Wide(name);
+    mutex_.Reset(CreateMutexW(nullptr, FALSE, wideName.c_str()));
     if (!mutex_ && GetLastError() == ERROR_ACCESS_DENIED) {
-        mutex_.Reset(OpenMutexA(SYNCHRONIZE, FALSE, name.c_str()));
+        mutex_.Reset(OpenMutexW(SYNCHRONIZE, FALSE, wideName.c_str()));
     }
     if (mutex_) {
         const DWORD waited = WaitForSingleObject(mutex_.Get(), 0);
@@ -72,11 +77,10 @@ Lock RunLock::Take(const std::string& productFolder) {
     // by the run's first change, one that is a link or a file is refused there.
     const std::string folder = framework::FullPath(productFolder + "\\" + kBackupFolder);
     if (IsPlainFolder(folder)) {
-        file_.Reset(CreateFileA((folder + "\\" + kLockName).c_str(), GENERIC_READ | GENERIC_WRITE,
-                                0, nullptr, OPEN_ALWAYS,
-                                FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE |
-                                    FILE_FLAG_OPEN_REPARSE_POINT,
-                                nullptr));
+        file_.Reset(framework::OpenPath(folder + "\\" + kLockName, GENERIC_READ | GENERIC_WRITE, 0,
+                                        OPEN_ALWAYS,
+                                        FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE |
+                                            FILE_FLAG_OPEN_REPARSE_POINT));
         if (!file_ && GetLastError() == ERROR_SHARING_VIOLATION) {
             Release();
             return Lock::kBusy;

@@ -29,7 +29,7 @@ struct CAnsweringRun::Queue {
     framework::CriticalSection lock;  // over `calls`
     std::deque<Call> calls;
     std::exception_ptr error{};  // of a posted call; window's thread only
-    const framework::KernelObject posted{::CreateEventA(nullptr, FALSE, FALSE, nullptr)};
+    const framework::KernelObject posted{::CreateEventW(nullptr, FALSE, FALSE, nullptr)};
 };
 
 CAnsweringRun::CAnsweringRun()
@@ -94,9 +94,9 @@ void CAnsweringRun::AnswerUntil(HANDLE ended) {
             continue;
         }
         MSG msg;
-        ::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-        if (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE | PM_QS_PAINT)) {
-            ::DispatchMessageA(&msg);
+        ::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+        if (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE | PM_QS_PAINT)) {
+            ::DispatchMessageW(&msg);
         }
     }
 }
@@ -152,7 +152,7 @@ void CAnsweringRun::OnWindowThread(const std::function<void()>& call) {
         call();
         return;
     }
-    const framework::KernelObject answered(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    const framework::KernelObject answered(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
     std::exception_ptr error;
     Post([&] {
         try {

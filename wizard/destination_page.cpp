@@ -3,8 +3,11 @@
 #include <direct.h>
 
 #include "engine/program_folder.h"
+#include "engine/texts.h"
 #include "framework/application.h"
 #include "framework/directory.h"
+#include "framework/wide.h"
+#include "text/format.h"
 #include "ids/resource.h"
 #include "wizard/page_picture.h"
 #include "wizard/subfolders.h"
@@ -47,8 +50,8 @@ bool CDestinationPage::OnInitDialog() {
         programDrive_.emplace(*letter);
     }
     framework::ChangeDirectory("\\");
-    std::string pattern = wizard::kAllFiles;  // DlgDirList writes into its pattern
-    ::DlgDirListA(Handle(), pattern.data(), IDC_DRIVE_LIST, 0, DDL_DRIVES | DDL_EXCLUSIVE);
+    std::wstring pattern = framework::Wide(wizard::kAllFiles);  // DlgDirList writes into it
+    ::DlgDirListW(Handle(), pattern.data(), IDC_DRIVE_LIST, 0, DDL_DRIVES | DDL_EXCLUSIVE);
     SetItemText(IDC_PATH, destFolder);
     SetItemText(IDC_NOTES, notes);
     return true;
@@ -121,8 +124,17 @@ void CDestinationPage::RestoreDrive() const {
     }
 }
 
+// A folder typed in characters cp932 cannot carry is refused by name, and the page stays: no
+// run could name it.
 void CDestinationPage::OnOK() {
-    destFolder = GetItemText(IDC_PATH);
+    const std::optional<std::string> typed = GetItemText(IDC_PATH);
+    if (!typed) {
+        const std::string text = text::Format(wizard::kUnusableFolder, GetItemTextShown(IDC_PATH));
+        ::MessageBoxW(Handle(), framework::Wide(text).c_str(),
+                      framework::Wide(engine::kCaptionError).c_str(), MB_OK);
+        return;
+    }
+    destFolder = *typed;
     RestoreDrive();
     Dialog::OnOK();
 }

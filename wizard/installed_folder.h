@@ -16,13 +16,21 @@ constexpr size_t kTailLimit = 63;
 // before a later " -"); false with `text` unchanged when there is no " -f" or it is too long.
 bool FolderFromUninstallString(std::string& text);
 
+// What a lookup gives: a folder, or none. An entry that names its folder in characters cp932
+// cannot carry gives none and `unusable`, that folder shown with '?' in their place: no run
+// can name it, and none may take another folder in its stead unasked.
+struct FolderLookup {
+    std::optional<std::string> folder;
+    std::string unusable;
+};
+
 // The folder proposed by the first of `keys` (up to the first empty one) whose Uninstall key
-// opens, without its trailing "\"; nothing when no key opens or its value gives no folder.
-std::optional<std::string> FindInstalledFolder(const std::array<std::string, 15>& keys);
+// opens, without its trailing "\"; no folder when no key opens or its value gives none.
+FolderLookup FindInstalledFolder(const std::array<std::string, 15>& keys);
 
 // The folder proposed to the user, and taken by a run without the wizard that names none: the
-// Uninstall entry's, else `manifestFolder` (the manifest's default).
-std::string ProposedFolder(const std::array<std::string, 15>& keys,
-                           const std::string& manifestFolder);
+// Uninstall entry's, else `manifestFolder` (the manifest's default); none when it is unusable.
+FolderLookup ProposedFolder(const std::array<std::string, 15>& keys,
+                            const std::string& manifestFolder);
 
 }  // namespace wizard

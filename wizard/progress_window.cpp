@@ -2,11 +2,11 @@
 
 #include <commctrl.h>
 
-#include <cstdio>
-
 #include "engine/texts.h"
 #include "framework/handles.h"
+#include "framework/wide.h"
 #include "framework/window.h"
+#include "text/format.h"
 
 namespace wizard {
 
@@ -38,7 +38,7 @@ int Scaled(int pixels) {
 RECT CentreOver(HWND owner) {
     RECT area{};
     if (owner == nullptr || !::GetWindowRect(owner, &area)) {
-        ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
+        ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
     }
     const int width = Scaled(kWidth), height = Scaled(kHeight);
     const int x = area.left + (area.right - area.left - width) / 2;
@@ -46,13 +46,13 @@ RECT CentreOver(HWND owner) {
     return RECT{x, y, x + width, y + height};
 }
 
-HWND AddChild(HWND parent, const char* cls, int id, int row, HFONT font) {
+HWND AddChild(HWND parent, const wchar_t* cls, int id, int row, HFONT font) {
     const DWORD own = id == CProgressWindow::kBar ? PBS_SMOOTH : SS_LEFTNOWORDWRAP;
-    HWND child = ::CreateWindowExA(
-        0, cls, "", WS_CHILD | WS_VISIBLE | own, Scaled(kMargin), Scaled(kRowTop[row]),
+    HWND child = ::CreateWindowExW(
+        0, cls, L"", WS_CHILD | WS_VISIBLE | own, Scaled(kMargin), Scaled(kRowTop[row]),
         Scaled(kWidth - 3 * kMargin), Scaled(kRowHeight), parent,
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr, nullptr);
-    ::SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    ::SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     return child;
 }
 
@@ -68,8 +68,8 @@ public:
     void SetBar(int position);
 
 protected:
-    bool PreCreateWindow(CREATESTRUCTA& cs) override;
-    bool OnCreate(CREATESTRUCTA& cs) override;
+    bool PreCreateWindow(CREATESTRUCTW& cs) override;
+    bool OnCreate(CREATESTRUCTW& cs) override;
 
 private:
     framework::GdiObject<HFONT> font_;
@@ -80,7 +80,7 @@ private:
 bool CProgressWindow::Frame::Open(HWND owner) {
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_PROGRESS_CLASS};
     ::InitCommonControlsEx(&controls);
-    const HINSTANCE instance = ::GetModuleHandleA(nullptr);
+    const HINSTANCE instance = ::GetModuleHandleW(nullptr);
     return RegisterClass(instance, kClassName, nullptr,
                          reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1)) &&
            Create(instance, kClassName, engine::kProgressCaption,
@@ -97,34 +97,34 @@ void CProgressWindow::Frame::Show(HWND owner) {
 void CProgressWindow::Frame::SetItem(int id, const std::string& text) {
     if (items_[id - 1] != text) {
         items_[id - 1] = text;
-        ::SetDlgItemTextA(Handle(), id, text.c_str());
+        ::SetDlgItemTextW(Handle(), id, framework::Wide(text).c_str());
     }
 }
 
 void CProgressWindow::Frame::SetBar(int position) {
     if (bar_ != position) {
         bar_ = position;
-        ::SendDlgItemMessageA(Handle(), kBar, PBM_SETPOS, static_cast<WPARAM>(position), 0);
+        ::SendDlgItemMessageW(Handle(), kBar, PBM_SETPOS, static_cast<WPARAM>(position), 0);
     }
 }
 
 // A dialog's frame, which carries no icon: under Wine such a window shows and goes in two
 // thirds of the time a plain caption takes.
-bool CProgressWindow::Frame::PreCreateWindow(CREATESTRUCTA& cs) {
+bool CProgressWindow::Frame::PreCreateWindow(CREATESTRUCTW& cs) {
     cs.dwExStyle |= WS_EX_DLGMODALFRAME;
     return true;
 }
 
-bool CProgressWindow::Frame::OnCreate(CREATESTRUCTA&) {
-    NONCLIENTMETRICSA metrics{};
+bool CProgressWindow::Frame::OnCreate(CREATESTRUCTW&) {
+    NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof(metrics);
-    ::SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
-    font_.Reset(::CreateFontIndirectA(&metrics.lfMessageFont));
-    AddChild(Handle(), "STATIC", kEntryText, 0, font_.Get());
-    AddChild(Handle(), "STATIC", kDiskText, 1, font_.Get());
-    AddChild(Handle(), "STATIC", kFileText, 2, font_.Get());
-    HWND bar = AddChild(Handle(), PROGRESS_CLASSA, kBar, 3, font_.Get());
-    ::SendMessageA(bar, PBM_SETRANGE, 0, MAKELPARAM(0, kBarRange));
+    ::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
+    font_.Reset(::CreateFontIndirectW(&metrics.lfMessageFont));
+    AddChild(Handle(), L"STATIC", kEntryText, 0, font_.Get());
+    AddChild(Handle(), L"STATIC", kDiskText, 1, font_.Get());
+    AddChild(Handle(), L"STATIC", kFileText, 2, font_.Get());
+    HWND bar = AddChild(Handle(), PROGRESS_CLASSW, kBar, 3, font_.Get());
+    ::SendMessageW(bar, PBM_SETRANGE, 0, MAKELPARAM(0, kBarRange));
     return true;
 }
 
@@ -181,12 +181,8 @@ HWND CProgressWindow::MessageOwner() {
 
 void CProgressWindow::ShowEntry(int number, int count, int disk, const std::string& name) {
     if (Frame* frame = Shown()) {
-        char entry[64];
-        std::snprintf(entry, sizeof(entry), "%d / %d  ", number, count);
-        char diskText[64];
-        std::snprintf(diskText, sizeof(diskText), engine::kProgressDisk, disk);
-        frame->SetItem(kEntryText, entry + name);
-        frame->SetItem(kDiskText, diskText);
+        frame->SetItem(kEntryText, text::Format("%d / %d  ", number, count) + name);
+        frame->SetItem(kDiskText, text::Format(engine::kProgressDisk, disk));
         frame->SetItem(kFileText, "");
         frame->SetBar(0);
     }

@@ -5,6 +5,7 @@
 #include <array>
 
 #include "framework/files.h"
+#include "framework/wide.h"
 
 namespace wizard {
 
@@ -15,7 +16,10 @@ std::vector<std::string> ListSubfolders(const std::string& pattern) {
         return names;
     }
     do {
-        if (find.IsDirectory() && !find.IsDots() && find.FileName().size() <= kMaxSubfolderName) {
+        // A name cp932 cannot carry is left out: no folder below it can be the product's,
+        // whose every path the update names in cp932.
+        if (find.IsDirectory() && !find.IsDots() && find.NameFits() &&
+            find.FileName().size() <= kMaxSubfolderName) {
             names.push_back(find.FileName());
         }
     } while (names.size() < kMaxSubfolders && find.Next());
@@ -23,11 +27,16 @@ std::vector<std::string> ListSubfolders(const std::string& pattern) {
 }
 
 std::optional<std::string> CurrentDirectory() {
-    std::array<char, kMaxCurrentDirectory + 1> buffer{};
-    if (!::_getcwd(buffer.data(), static_cast<int>(buffer.size()))) {
+    // Room for what the edit shows in cp932 is room enough in UTF-16.
+    std::array<wchar_t, kMaxCurrentDirectory + 1> buffer{};
+    if (!::_wgetcwd(buffer.data(), static_cast<int>(buffer.size()))) {
         return std::nullopt;
     }
-    return std::string(buffer.data());
+    std::optional<std::string> path = framework::Narrow(buffer.data());
+    if (path && path->size() > kMaxCurrentDirectory) {
+        return std::nullopt;
+    }
+    return path;
 }
 
 }  // namespace wizard

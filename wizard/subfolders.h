@@ -16,10 +16,11 @@ constexpr size_t kMaxCurrentDirectory = 99;
 
 // ".." first, then the bare names of the directories that `pattern` (such as "c:.\*.*")
 // finds, in the file system's order. A longer name is left out: cut short it would name a
-// folder that is not there.
+// folder that is not there; so is a name cp932 cannot carry.
 std::vector<std::string> ListSubfolders(const std::string& pattern);
 
-// The full current directory; nothing when it is longer than kMaxCurrentDirectory.
+// The full current directory; nothing when it is longer than kMaxCurrentDirectory bytes of
+// cp932 or cp932 cannot carry it.
 std::optional<std::string> CurrentDirectory();
 
 }  // namespace wizard

@@ -4,21 +4,25 @@
 #include "engine/install_log.h"
 #include "engine/manifest.h"
 #include "engine/program_folder.h"
+#include "engine/texts.h"
 #include "engine/update_run.h"
 #include "framework/application.h"
 #include "framework/handles.h"
+#include "framework/wide.h"
 #include "ids/resource.h"
+#include "text/format.h"
 #include "wizard/answering_run.h"
 #include "wizard/confirm_page.h"
 #include "wizard/destination_page.h"
 #include "wizard/installed_folder.h"
 #include "wizard/start_page.h"
+#include "wizard/texts.h"
 
 bool CRenovoView::Register(HINSTANCE instance) {
     return RegisterClass(instance, kClassName, nullptr, reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1));
 }
 
-bool CRenovoView::OnCreate(CREATESTRUCTA&) {
+bool CRenovoView::OnCreate(CREATESTRUCTW&) {
     engine::ReadManifestLogged(manifest_);
     chosenFolder_ = manifest_.destFolder;
     PostCommand(ID_START_PAGE);
@@ -58,8 +62,15 @@ void CRenovoView::OnStartPage() {
 void CRenovoView::OnDestinationPage() {
     CDestinationPage page;
     page.notes = manifest_.destNotes;
-    // The Uninstall entry's folder, else the manifest's default or the one chosen last.
-    page.destFolder = wizard::ProposedFolder(manifest_.uninstallKeys, chosenFolder_);
+    // The Uninstall entry's folder, else the manifest's default or the one chosen last; an entry
+    // that names its folder in characters cp932 cannot carry is shown, and the user chooses.
+    const wizard::FolderLookup proposed =
+        wizard::ProposedFolder(manifest_.uninstallKeys, chosenFolder_);
+    if (!proposed.unusable.empty()) {
+        ShowMessage(text::Format(wizard::kUnusableInstalledFolder, proposed.unusable),
+                    engine::kCaptionError, engine::Buttons::kOk);
+    }
+    page.destFolder = proposed.folder.value_or(chosenFolder_);
     page.bitmap = manifest_.destBitmap;
     switch (page.DoModal()) {
         case IDOK:
@@ -119,7 +130,7 @@ bool CRenovoView::RunUpdate() {
 
 void CRenovoView::CloseFrame() const {
     if (HWND frame = ParentFrame()) {  // gone already when the frame closed under a page
-        ::PostMessageA(frame, WM_CLOSE, 0, 0);
+        ::PostMessageW(frame, WM_CLOSE, 0, 0);
     }
 }
 
@@ -138,7 +149,7 @@ void CRenovoView::PaintContent(HDC dc, const RECT& client) const {
 int CRenovoView::ShowMessage(const std::string& text, const std::string& caption,
                              engine::Buttons buttons) {
     HWND owner = progress_ ? progress_->MessageOwner() : Handle();
-    return ::MessageBoxA(owner, text.c_str(), caption.c_str(),
+    return ::MessageBoxW(owner, framework::Wide(text).c_str(), framework::Wide(caption).c_str(),
                          static_cast<UINT>(buttons) /* MB_OK, MB_OKCANCEL, MB_RETRYCANCEL */);
 }
 

@@ -32,7 +32,7 @@ public:
 
 protected:
     // Reads the manifest (a missing one leaves it fresh) and queues the start page.
-    bool OnCreate(CREATESTRUCTA& cs) override;
+    bool OnCreate(CREATESTRUCTW& cs) override;
     bool OnCommand(int id, int code, HWND control) override;
     bool OnPaint() override;
 

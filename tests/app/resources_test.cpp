@@ -15,6 +15,21 @@ namespace {
 
 constexpr int kStatic = 0xFFFF;  // id -1 as a dialog template stores it
 
+// The texts are read through the W calls and compared with the cp932 texts converted here, so
+// that the runs at code pages 1252 and 65001 see what a user would.
+std::wstring From932(const std::string& cp932) {
+    std::wstring wide(cp932.size(), L'\0');
+    wide.resize(static_cast<size_t>(::MultiByteToWideChar(
+        932, 0, cp932.data(), static_cast<int>(cp932.size()), wide.data(), int(wide.size()))));
+    return wide;
+}
+
+std::wstring Held(HWND window) {
+    std::wstring text(static_cast<size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
+    text.resize(static_cast<size_t>(::GetWindowTextW(window, text.data(), int(text.size()))));
+    return text;
+}
+
 // The style word at the start of a dialog template resource.
 DWORD TemplateStyle(int id) {
     HINSTANCE self = ::GetModuleHandleA(nullptr);
@@ -64,7 +79,7 @@ private:
         return RECT{r.left, r.top, r.left + r.right, r.top + r.bottom};
     }
     void Check() const {
-        EXPECT_EQ(GetCaption(), t_.caption);
+        EXPECT_EQ(GetCaption(), From932(t_.caption));
         // The system adds styles of its own at run time; the template holds ours.
         const DWORD wantStyle = DS_MODALFRAME | DS_CENTER | DS_SETFONT | WS_POPUP | WS_CAPTION |
                                 (t_.look3d ? DS_3DLOOK : 0);
@@ -77,16 +92,12 @@ private:
         CheckFont();
         CheckControls();
     }
-    std::string GetCaption() const {
-        char text[128] = {};
-        ::GetWindowTextA(Handle(), text, sizeof(text));
-        return text;
-    }
+    std::wstring GetCaption() const { return Held(Handle()); }
     void CheckFont() const {
-        LOGFONTA font{};
-        auto hfont = reinterpret_cast<HFONT>(::SendMessageA(Handle(), WM_GETFONT, 0, 0));
-        ASSERT_TRUE(::GetObjectA(hfont, sizeof(font), &font));
-        EXPECT_STREQ(font.lfFaceName, "ＭＳ Ｐゴシック");
+        LOGFONTW font{};
+        auto hfont = reinterpret_cast<HFONT>(::SendMessageW(Handle(), WM_GETFONT, 0, 0));
+        ASSERT_TRUE(::GetObjectW(hfont, sizeof(font), &font));
+        EXPECT_EQ(std::wstring(font.lfFaceName), From932("ＭＳ Ｐゴシック"));
         HDC dc = ::GetDC(Handle());
         EXPECT_EQ(font.lfHeight, -::MulDiv(t_.pointSize, ::GetDeviceCaps(dc, LOGPIXELSY), 72));
         ::ReleaseDC(Handle(), dc);
@@ -97,11 +108,10 @@ private:
             ASSERT_NE(child, nullptr) << "missing control " << c.id;
             SCOPED_TRACE("control " + std::to_string(c.id) + " " + c.text);
             EXPECT_EQ(::GetDlgCtrlID(child), c.id);
-            char cls[32] = {}, text[128] = {};
+            char cls[32] = {};
             ::GetClassNameA(child, cls, sizeof(cls));
-            ::GetWindowTextA(child, text, sizeof(text));
             EXPECT_STRCASEEQ(cls, c.cls.c_str());
-            EXPECT_EQ(std::string(text), c.text);
+            EXPECT_EQ(Held(child), From932(c.text));
             RECT r{};
             ::GetWindowRect(child, &r);
             ::MapWindowPoints(nullptr, Handle(), reinterpret_cast<POINT*>(&r), 2);
@@ -216,14 +226,12 @@ TEST(Resources, PagesAreExactlyAsDesigned) {
 class AboutProbe : public framework::Dialog {
 public:
     AboutProbe() : Dialog(IDD_ABOUTBOX) {}
-    std::string caption;
+    std::wstring caption;
     RECT client{}, want{0, 0, 217, 55};
 
 protected:
     bool OnInitDialog() override {
-        char text[128] = {};
-        ::GetWindowTextA(Handle(), text, sizeof(text));
-        caption = text;
+        caption = Held(Handle());
         ::GetClientRect(Handle(), &client);
         ::MapDialogRect(Handle(), &want);
         EndDialog(IDOK);
@@ -234,7 +242,7 @@ protected:
 TEST(Resources, AboutBox) {
     AboutProbe about;
     ASSERT_EQ(about.DoModal(), IDOK);
-    EXPECT_EQ(about.caption, "ﾊﾞｰｼﾞｮﾝ情報(Renovo)");
+    EXPECT_EQ(about.caption, From932("ﾊﾞｰｼﾞｮﾝ情報(Renovo)"));
     EXPECT_EQ(TemplateStyle(IDD_ABOUTBOX),
               DWORD{DS_MODALFRAME | DS_SETFONT | WS_POPUP | WS_CAPTION | WS_SYSMENU});
     EXPECT_TRUE(::EqualRect(&about.client, &about.want));

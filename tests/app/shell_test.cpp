@@ -8,7 +8,6 @@
 #include "engine/program_folder.h"
 #include "ids/resource.h"
 #include "tests/support/test_support.h"
-#include "text/cp932.h"
 
 namespace {
 
@@ -42,10 +41,23 @@ TEST(ProgramFolderLimits, DirectoryLongerThan63BytesIsKeptWhole) {
 }
 
 TEST(ProgramFolderLimits, ModuleFileNameIsThisProgram) {
-    std::string path = app::ModuleFileName();
+    const std::wstring path = app::ModuleFileName();
     ASSERT_GT(path.size(), 4u);
-    EXPECT_EQ(text::ToUpperAscii(path.substr(path.size() - 4)), ".EXE");
-    EXPECT_EQ(::GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_DIRECTORY, 0u);
+    EXPECT_EQ(_wcsicmp(path.substr(path.size() - 4).c_str(), L".EXE"), 0);
+    EXPECT_EQ(::GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_DIRECTORY, 0u);
+}
+
+std::wstring From932(const std::string& cp932) {
+    std::wstring wide(cp932.size(), L'\0');
+    wide.resize(static_cast<size_t>(::MultiByteToWideChar(
+        932, 0, cp932.data(), static_cast<int>(cp932.size()), wide.data(), int(wide.size()))));
+    return wide;
+}
+
+std::wstring Held(HWND window) {
+    std::wstring text(static_cast<size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
+    text.resize(static_cast<size_t>(::GetWindowTextW(window, text.data(), int(text.size()))));
+    return text;
 }
 
 class Title : public ::testing::Test {
@@ -73,29 +85,30 @@ TEST_F(Title, MissingManifestGivesEmptyTitle) {
 // The frame starts as "Renovo"; its view's start-page command is queued before the
 // frame's own title command, which then sets the manifest's first line.
 TEST_F(Title, FrameCaptionFollowsQueuedCommands) {
-    WriteFile(dir_ / "info.txt", " first line \r\n");
+    WriteFile(dir_ / "info.txt", " 製品 ｱｯﾌﾟﾃﾞｰﾄ \r\n");
     CMainFrame frame;
-    ASSERT_TRUE(frame.LoadFrame(::GetModuleHandleA(nullptr), nullptr));
-    EXPECT_EQ(frame.GetText(), "Renovo");
+    ASSERT_TRUE(frame.LoadFrame(::GetModuleHandleW(nullptr), nullptr));
+    EXPECT_EQ(Held(frame.Handle()), L"Renovo");
     EXPECT_EQ(::GetMenu(frame.Handle()), nullptr);
-    EXPECT_EQ(frame.View().Manifest().uninstallKeys[0], " first line ");
+    EXPECT_EQ(frame.View().Manifest().uninstallKeys[0], " 製品 ｱｯﾌﾟﾃﾞｰﾄ ");
 
     MSG first{}, second{};
-    ASSERT_TRUE(::PeekMessageA(&first, nullptr, WM_COMMAND, WM_COMMAND, PM_REMOVE));
-    ASSERT_TRUE(::PeekMessageA(&second, nullptr, WM_COMMAND, WM_COMMAND, PM_REMOVE));
+    ASSERT_TRUE(::PeekMessageW(&first, nullptr, WM_COMMAND, WM_COMMAND, PM_REMOVE));
+    ASSERT_TRUE(::PeekMessageW(&second, nullptr, WM_COMMAND, WM_COMMAND, PM_REMOVE));
     EXPECT_EQ(first.hwnd, frame.View().Handle());
     EXPECT_EQ(first.wParam, WPARAM{ID_START_PAGE});
     EXPECT_EQ(second.hwnd, frame.Handle());
     EXPECT_EQ(second.wParam, WPARAM{ID_LOAD_TITLE});
     // The start-page command stays undispatched: it would open the start page modally.
-    ::DispatchMessageA(&second);
-    EXPECT_EQ(frame.GetText(), " first line ");
+    ::DispatchMessageW(&second);
+    EXPECT_EQ(Held(frame.Handle()), From932(" 製品 ｱｯﾌﾟﾃﾞｰﾄ "));
+    EXPECT_EQ(frame.GetText(), " 製品 ｱｯﾌﾟﾃﾞｰﾄ ");
 }
 
 // The application as start-up makes it, up to the message loop.
 class StartedApp : public CRenovoApp {
 public:
-    StartedApp() : CRenovoApp(::GetModuleHandleA(nullptr)) {}
+    StartedApp() : CRenovoApp(::GetModuleHandleW(nullptr)) {}
     bool Start() { return InitInstance(); }
 };
 
@@ -107,7 +120,7 @@ AboutBoxSeen g_about;
 
 // Runs inside the about box's modal loop: notes the box and closes it.
 void CALLBACK CloseAboutBox(HWND, UINT, UINT_PTR, DWORD) {
-    if (HWND box = ::FindWindowA("#32770", "ﾊﾞｰｼﾞｮﾝ情報(Renovo)")) {
+    if (HWND box = ::FindWindowW(L"#32770", From932("ﾊﾞｰｼﾞｮﾝ情報(Renovo)").c_str())) {
         g_about = {box, ::GetWindow(box, GW_OWNER)};
         ::EndDialog(box, IDOK);
     }
@@ -124,15 +137,15 @@ TEST_F(Title, CommandsTheFrameDoesNotKnowGoToTheApplication) {
         frame = app.Frame()->Handle();
         MSG msg{};
         // The queued start page would open modally inside the about box's loop.
-        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE | PM_QS_POSTMESSAGE)) {
+        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE | PM_QS_POSTMESSAGE)) {
         }
         const UINT_PTR timer = ::SetTimer(nullptr, 0, 20, &CloseAboutBox);
-        ::SendMessageA(frame, WM_COMMAND, ID_APP_ABOUT, 0);
+        ::SendMessageW(frame, WM_COMMAND, ID_APP_ABOUT, 0);
         ::KillTimer(nullptr, timer);
     }
     MSG msg{};
     // Closing the main frame ended "the loop": the quit message must not end later dialogs.
-    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
     }
     EXPECT_NE(g_about.box, nullptr) << "the about box did not open";
     EXPECT_EQ(g_about.owner, frame);

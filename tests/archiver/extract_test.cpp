@@ -307,6 +307,16 @@ TEST(Extract, CallbacksAreToldAndTheLastLineTellsTheState) {
 
 // The targets come from the headers alone: member data is passed over by seeking, which must
 // still notice an archive that ends inside it.
+// A Japanese archive is opened, and its members named, by their cp932 names on any code page.
+TEST(ListTargets, JapaneseArchiveAndMembersKeepTheirNames) {
+    TempDir dir;
+    WriteFile(dir / "単価.lzh",
+              StoredArchive().Add("材料表.DAT", "x").Add("表\\ソフト.ini", "y").Bytes());
+    std::vector<std::string> targets;
+    ASSERT_TRUE(archiver::ListTargets(dir / "単価.lzh", dir / "データ\\", targets));
+    EXPECT_EQ(targets, (Names{dir / "データ\\材料表.DAT", dir / "データ\\ソフト.ini"}));
+}
+
 TEST(ListTargets, SeeksPastTheDataButNotPastTheEnd) {
     const std::string whole = ReadFile(DataFile("level0o5.lzh"));
     std::string flipped = whole;

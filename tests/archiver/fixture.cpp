@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "archiver/run_command.h"
+#include "framework/files.h"
 
 namespace archiver_test {
 
@@ -38,18 +39,15 @@ std::string BinaryData() {
 
 std::vector<std::string> ListFolder(const std::string& folder) {
     std::vector<std::string> names;
-    WIN32_FIND_DATAA found;
-    HANDLE h = FindFirstFileA((folder + "*").c_str(), &found);
-    if (h == INVALID_HANDLE_VALUE) {
+    framework::FileFind find;  // through the cp932 edge: alike at every code page
+    if (!find.FindFile(folder + "*")) {
         return names;
     }
     do {
-        std::string name = found.cFileName;
-        if (name != "." && name != "..") {
-            names.push_back(name);
+        if (!find.IsDots()) {
+            names.push_back(find.FileName());
         }
-    } while (FindNextFileA(h, &found));
-    FindClose(h);
+    } while (find.Next());
     std::sort(names.begin(), names.end());
     return names;
 }

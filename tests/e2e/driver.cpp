@@ -2,10 +2,51 @@
 
 #include <cstring>
 
+#include "framework/files.h"
+#include "framework/wide.h"
 #include "ids/resource.h"
 #include "tests/support/test_support.h"
 
 namespace e2e {
+
+namespace {
+
+// A message for a window of the program, with a time limit: a program that hangs or has
+// crashed (Wine's debugger then holds it) must fail the test, not stall it. 0 when unanswered.
+LRESULT Ask(HWND hwnd, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
+    DWORD_PTR result = 0;
+    if (!::SendMessageTimeoutW(hwnd, message, wParam, lParam, SMTO_ABORTIFHUNG, 15000, &result)) {
+        return 0;
+    }
+    return static_cast<LRESULT>(result);
+}
+
+// Texts are read in UTF-16 and taken back to cp932 by name, so that the driver reads the same
+// bytes at any system code page ('?' for what cp932 lacks).
+std::string Caption(HWND hwnd) {
+    // Another process's caption is read without a message to it; the buffer grows until the
+    // whole caption fits.
+    std::wstring text(256, L'\0');
+    int got = 0;
+    while ((got = ::GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()))) ==
+           static_cast<int>(text.size()) - 1) {
+        text.resize(text.size() * 2);
+    }
+    text.resize(static_cast<size_t>(got > 0 ? got : 0));
+    return framework::NarrowShown(text);
+}
+
+// A control's text is asked of the control itself, as GetDlgItemText does.
+std::string ControlText(HWND control) {
+    const LRESULT length = Ask(control, WM_GETTEXTLENGTH);
+    std::wstring text(static_cast<size_t>(length > 0 ? length : 0) + 1, L'\0');
+    const LRESULT got =
+        Ask(control, WM_GETTEXT, WPARAM(text.size()), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(static_cast<size_t>(got > 0 ? got : 0));
+    return framework::NarrowShown(text);
+}
+
+}  // namespace
 
 std::string WinePath(std::string unixPath) {
     for (char& c : unixPath) {
@@ -17,22 +58,20 @@ std::string WinePath(std::string unixPath) {
 }
 
 std::string Shown::Text(int id) const {
-    char text[4096] = {};
-    ::GetDlgItemTextA(hwnd, id, text, sizeof(text));
-    return text;
+    HWND item = ::GetDlgItem(hwnd, id);
+    return item != nullptr ? ControlText(item) : std::string();
 }
 
 std::vector<std::string> Shown::ListItems(int id) const {
     HWND list = ::GetDlgItem(hwnd, id);
     std::vector<std::string> items;
-    const LRESULT count = ::SendMessageA(list, LB_GETCOUNT, 0, 0);
-    // Wide: Wine hands the ANSI text of another process's list box back cut short.
+    const LRESULT count = Ask(list, LB_GETCOUNT);
     for (LRESULT i = 0; i < count; ++i) {
-        wchar_t wide[512] = {};
-        ::SendMessageW(list, LB_GETTEXT, WPARAM(i), reinterpret_cast<LPARAM>(wide));
-        char text[1024] = {};
-        ::WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof(text), nullptr, nullptr);
-        items.emplace_back(text);
+        const LRESULT length = Ask(list, LB_GETTEXTLEN, WPARAM(i));
+        std::wstring wide(static_cast<size_t>(length > 0 ? length : 0) + 1, L'\0');
+        const LRESULT got = Ask(list, LB_GETTEXT, WPARAM(i), reinterpret_cast<LPARAM>(wide.data()));
+        wide.resize(static_cast<size_t>(got > 0 ? got : 0));
+        items.push_back(framework::NarrowShown(wide));
     }
     return items;
 }
@@ -43,24 +82,25 @@ struct Search {
     DWORD pid;
     HWND skip;
     HWND found;
-    const char* className;
+    const wchar_t* className;
 };
 
 BOOL CALLBACK FindVisible(HWND hwnd, LPARAM lp) {
     auto* s = reinterpret_cast<Search*>(lp);
     DWORD pid = 0;
     ::GetWindowThreadProcessId(hwnd, &pid);
-    char cls[64] = {};
-    ::GetClassNameA(hwnd, cls, sizeof(cls));
+    // Class names are at most 256 characters.
+    wchar_t cls[257] = {};
+    ::GetClassNameW(hwnd, cls, 257);
     if (pid == s->pid && hwnd != s->skip && ::IsWindowVisible(hwnd) &&
-        std::strcmp(cls, s->className) == 0) {
+        std::wcscmp(cls, s->className) == 0) {
         s->found = hwnd;
         return FALSE;
     }
     return TRUE;
 }
 
-HWND FindWindowOf(DWORD pid, const char* className, HWND skip) {
+HWND FindWindowOf(DWORD pid, const wchar_t* className, HWND skip) {
     Search s{pid, skip, nullptr, className};
     ::EnumWindows(FindVisible, reinterpret_cast<LPARAM>(&s));
     return s.found;
@@ -77,12 +117,13 @@ Program::~Program() {
 
 bool Program::Start(const std::string& exe, const std::string& folder,
                     const std::string& arguments) {
-    STARTUPINFOA si{};
+    STARTUPINFOW si{};
     si.cb = sizeof(si);
     PROCESS_INFORMATION pi{};
-    std::string cmd = "\"" + exe + "\"" + (arguments.empty() ? "" : " " + arguments);
-    if (!::CreateProcessA(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                          folder.c_str(), &si, &pi)) {
+    std::wstring cmd =
+        framework::Wide("\"" + exe + "\"" + (arguments.empty() ? "" : " " + arguments));
+    if (!::CreateProcessW(framework::Wide(exe).c_str(), cmd.data(), nullptr, nullptr, FALSE, 0,
+                          nullptr, framework::Wide(folder).c_str(), &si, &pi)) {
         return false;
     }
     process_.Reset(pi.hProcess);
@@ -94,13 +135,11 @@ bool Program::Start(const std::string& exe, const std::string& folder,
 
 Shown Program::Next(HWND previous, DWORD timeoutMs) const {
     for (DWORD waited = 0; waited < timeoutMs; waited += 50) {
-        if (HWND hwnd = FindWindowOf(pid_, "#32770", previous)) {
+        if (HWND hwnd = FindWindowOf(pid_, L"#32770", previous)) {
             ::Sleep(300);  // let it paint before anyone looks at it
             Shown shown;
             shown.hwnd = hwnd;
-            char caption[256] = {};
-            ::GetWindowTextA(hwnd, caption, sizeof(caption));
-            shown.caption = caption;
+            shown.caption = Caption(hwnd);
             shown.isPage = ::GetDlgItem(hwnd, IDC_PICTURE) != nullptr;
             return shown;
         }
@@ -114,9 +153,9 @@ Shown Program::Next(HWND previous, DWORD timeoutMs) const {
 void Program::Press(const Shown& shown, int buttonId) const {
     HWND button = ::GetDlgItem(shown.hwnd, buttonId);
     if (button) {
-        ::PostMessageA(button, BM_CLICK, 0, 0);
+        ::PostMessageW(button, BM_CLICK, 0, 0);
     } else {  // Escape reaches a dialog as the command IDCANCEL
-        ::PostMessageA(shown.hwnd, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED), 0);
+        ::PostMessageW(shown.hwnd, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED), 0);
     }
     for (int i = 0; i < 300 && ::IsWindow(shown.hwnd) && ::IsWindowVisible(shown.hwnd); ++i) {
         ::Sleep(20);
@@ -133,19 +172,19 @@ long Program::WaitExit(DWORD timeoutMs) const {
 }
 
 HWND Program::Frame() const {
-    return FindWindowOf(pid_, "CMainFrame", nullptr);
+    return FindWindowOf(pid_, L"CMainFrame", nullptr);
 }
 
 void SetText(const Shown& shown, int id, const std::string& text) {
-    ::SendMessageA(::GetDlgItem(shown.hwnd, id), WM_SETTEXT, 0,
-                   reinterpret_cast<LPARAM>(text.c_str()));
+    const std::wstring wide = framework::Wide(text);
+    Ask(::GetDlgItem(shown.hwnd, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()));
 }
 
 void SelectListItem(const Shown& shown, int id, int index, bool doubleClick) {
     HWND list = ::GetDlgItem(shown.hwnd, id);
-    ::SendMessageA(list, LB_SETCURSEL, WPARAM(index), 0);
-    ::SendMessageA(shown.hwnd, WM_COMMAND, MAKEWPARAM(id, doubleClick ? LBN_DBLCLK : LBN_SELCHANGE),
-                   reinterpret_cast<LPARAM>(list));
+    Ask(list, LB_SETCURSEL, WPARAM(index));
+    Ask(shown.hwnd, WM_COMMAND, MAKEWPARAM(id, doubleClick ? LBN_DBLCLK : LBN_SELCHANGE),
+        reinterpret_cast<LPARAM>(list));
 }
 
 std::string ScreenshotRect(const RECT& rect, const std::string& path) {
@@ -196,10 +235,8 @@ bool Screenshot(HWND hwnd, const std::string& path) {
 std::string UnixName(const std::string& path) {
     using ToUnix = char*(CDECL*)(const wchar_t*);
     const auto toUnix = reinterpret_cast<ToUnix>(reinterpret_cast<void*>(
-        ::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
-    std::wstring wide(path.size() + 1, L'\0');
-    ::MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide.data(), static_cast<int>(wide.size()));
-    char* name = toUnix != nullptr ? toUnix(wide.c_str()) : nullptr;
+        ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+    char* name = toUnix != nullptr ? toUnix(framework::Wide(path).c_str()) : nullptr;
     if (name == nullptr) {
         return {};
     }
@@ -210,27 +247,28 @@ std::string UnixName(const std::string& path) {
 
 // Wine cannot wait for a Unix process: the command says it is done by a file of its own.
 bool RunUnixCommand(const std::string& command, DWORD timeoutMs) {
-    char temp[MAX_PATH] = {};
-    ::GetTempPathA(sizeof temp, temp);
-    const std::string done =
-        std::string(temp) + "renovo-unix-" + std::to_string(::GetCurrentProcessId()) + ".done";
-    ::DeleteFileA(done.c_str());
+    std::wstring temp(MAX_PATH + 1, L'\0');
+    temp.resize(::GetTempPathW(MAX_PATH + 1, temp.data()));
+    const std::string done = framework::NarrowShown(temp) + "renovo-unix-" +
+                             std::to_string(::GetCurrentProcessId()) + ".done";
+    framework::DeletePath(done);
     const std::string doneUnix = UnixName(done);
     if (doneUnix.empty()) {
         return false;
     }
-    std::string line = "Z:\\bin\\sh -c \"" + command + "; touch '" + doneUnix + "'\"";
-    STARTUPINFOA si{};
+    std::wstring line =
+        framework::Wide("Z:\\bin\\sh -c \"" + command + "; touch '" + doneUnix + "'\"");
+    STARTUPINFOW si{};
     si.cb = sizeof(si);
     PROCESS_INFORMATION pi{};
-    if (!::CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+    if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
                           &pi)) {
         return false;
     }
     framework::File process(pi.hProcess), thread(pi.hThread);
     for (DWORD waited = 0; waited < timeoutMs; waited += 10) {
-        if (::GetFileAttributesA(done.c_str()) != INVALID_FILE_ATTRIBUTES) {
-            ::DeleteFileA(done.c_str());
+        if (framework::PathExists(done)) {
+            framework::DeletePath(done);
             return true;
         }
         ::Sleep(10);
@@ -240,30 +278,30 @@ bool RunUnixCommand(const std::string& command, DWORD timeoutMs) {
 
 namespace {
 
+// Names cp932 cannot carry are passed over: the test folders hold none of their own.
 template <typename Visit>
 void ForEachEntry(const std::string& folder, Visit visit) {
-    WIN32_FIND_DATAA data{};
-    framework::FindHandle find(::FindFirstFileA((folder + "*").c_str(), &data));
-    if (!find) {
-        return;
-    }
-    do {
-        const std::string name = data.cFileName;
-        if (name != "." && name != "..") {
-            visit(name, (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0);
+    framework::FileFind find;
+    for (bool more = find.FindFile(folder + "*"); more; more = find.Next()) {
+        if (!find.IsDots() && find.NameFits()) {
+            visit(find.FileName(), find.IsDirectory());
         }
-    } while (::FindNextFileA(find.Get(), &data));
+    }
 }
 
 }  // namespace
 
+bool CopyPath(const std::string& from, const std::string& to) {
+    return ::CopyFileW(framework::Wide(from).c_str(), framework::Wide(to).c_str(), FALSE) != 0;
+}
+
 void CopyTree(const std::string& from, const std::string& to) {
-    ::CreateDirectoryA(to.c_str(), nullptr);
+    framework::MakeFolder(to);
     ForEachEntry(from, [&](const std::string& name, bool isDir) {
         if (isDir) {
             CopyTree(from + name + "\\", to + name + "\\");
         } else {
-            ::CopyFileA((from + name).c_str(), (to + name).c_str(), FALSE);
+            CopyPath(from + name, to + name);
         }
     });
 }
@@ -273,8 +311,8 @@ void EmptyFolder(const std::string& folder) {
         if (isDir) {
             testing_support::RemoveTree(folder + name);
         } else {
-            ::SetFileAttributesA((folder + name).c_str(), FILE_ATTRIBUTE_NORMAL);
-            ::DeleteFileA((folder + name).c_str());
+            framework::SetAttributesOf(folder + name, FILE_ATTRIBUTE_NORMAL);
+            framework::DeletePath(folder + name);
         }
     });
 }

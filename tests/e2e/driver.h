@@ -15,6 +15,8 @@ namespace e2e {
 // Build and source paths come as Unix paths; Wine shows the Unix root as drive Z:.
 std::string WinePath(std::string unixPath);
 
+// Texts are cp932, as the program's own, whatever the system code page.
+
 // One window of the program that is in front of the user: a wizard page or a message box.
 struct Shown {
     HWND hwnd = nullptr;
@@ -61,6 +63,8 @@ std::string UnixName(const std::string& path);
 // false when it could not start or did not end in time.
 bool RunUnixCommand(const std::string& command, DWORD timeoutMs = 10000);
 
+// Copies one file, over one that is there.
+bool CopyPath(const std::string& from, const std::string& to);
 // Replaces the contents of `folder` (a drive root such as "A:\") with those of `from`.
 void CopyTree(const std::string& from, const std::string& to);
 void EmptyFolder(const std::string& folder);

@@ -17,6 +17,7 @@
 #include "lzh/encode_file.h"
 #include "receipt/identity.h"
 #include "receipt/receipt.h"
+#include "tests/e2e/demo_update.h"
 #include "tests/e2e/driver.h"
 #include "tests/support/test_support.h"
 
@@ -69,48 +70,12 @@ Files Snapshot(const std::string& root) {
     return files;
 }
 
-// The demo's member texts: a line 40 times over, numbered, CR LF.
-std::string Member(const std::string& line) {
-    std::string text;
-    for (int i = 1; i <= 40; ++i) {
-        char number[8];
-        std::snprintf(number, sizeof(number), " %02d\r\n", i);
-        text += line + number;
-    }
-    return text;
-}
+using e2e::ConvertedMaster;
+using e2e::Member;
 
-// The master records after both conversions, from the records before them.
-std::string ConvertedMaster(const std::string& before) {
-    std::string out;
-    size_t at = 0;
-    while (at < before.size()) {
-        const size_t end = before.find("\r\n", at);
-        std::string line = before.substr(at, end - at);
-        at = end + 2;
-        const std::string codes = line.substr(0, 12);
-        if ((codes == "400400000107" || codes == "400400000111") && line.size() != 185 &&
-            line.size() > 66) {
-            line.erase(66, 1);
-        }
-        if (line.size() > 13 && (line[13] == 'A' || line[13] == 'B')) {
-            line[13] = 'Z';
-        }
-        out += line + "\r\n";
-    }
-    return out;
-}
-
-// A key of the product's settings file, read from its bytes: the profile functions of this
-// process would answer from a cache of an earlier test's file.
+// A key of the product's settings file.
 std::string Profile(const std::string& product, const std::string& key) {
-    const std::string text = "\r\n" + ReadFile(product + "tovaka1.ini");
-    const size_t at = text.find("\r\n" + key + "=");
-    if (at == std::string::npos) {
-        return "(none)";
-    }
-    const size_t from = at + key.size() + 3;
-    return text.substr(from, text.find("\r\n", from) - from);
+    return e2e::SettingOf(ReadFile(product + "tovaka1.ini"), key);
 }
 
 class Wizard : public ::testing::Test {

@@ -9,6 +9,7 @@
 #include "backup/backup_set.h"
 #include "backup/texts.h"
 #include "engine/update_context.h"
+#include "framework/files.h"
 #include "replace/replace_file.h"
 #include "tests/support/test_support.h"
 
@@ -46,25 +47,24 @@ void Move(const std::string& from, const std::string& to) {
 
 void AddTree(const std::string& root, const std::string& rel,
              std::map<std::string, std::string>& out) {
-    WIN32_FIND_DATAA fd;
-    HANDLE h = FindFirstFileA((root + rel + "*").c_str(), &fd);
-    if (h == INVALID_HANDLE_VALUE) {
+    // Through the cp932 edge, so that Japanese names read alike at every code page.
+    framework::FileFind find;
+    if (!find.FindFile(root + rel + "*")) {
         return;
     }
     do {
-        const std::string name = fd.cFileName;
+        const std::string& name = find.FileName();
         // The backup sets are the update's way back, not part of the product.
-        if (name == "." || name == ".." || (rel.empty() && name == backup::kBackupFolder)) {
+        if (find.IsDots() || (rel.empty() && name == backup::kBackupFolder)) {
             continue;
         }
-        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        if (find.IsDirectory()) {
             out[rel + name + "\\"] = "";
             AddTree(root, rel + name + "\\", out);
         } else {
-            out[rel + name] = testing_support::ReadFile(root + rel + name);
+            out[rel + name] = find.NameFits() ? testing_support::ReadFile(root + rel + name) : "";
         }
-    } while (FindNextFileA(h, &fd));
-    FindClose(h);
+    } while (find.Next());
 }
 
 }  // namespace

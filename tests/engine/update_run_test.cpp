@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstdlib>
 #include <functional>
 #include <memory>
 
@@ -15,6 +16,7 @@
 #include "engine/texts.h"
 #include "engine/update_run.h"
 #include "framework/handles.h"
+#include "framework/wide.h"
 #include "tests/engine/update_run_support.h"
 #include "tests/support/test_support.h"
 #include "trust/access.h"
@@ -235,6 +237,54 @@ TEST_F(UpdateRun, FixedDriveInstallsEveryDiskWithoutPrompt) {
     EXPECT_EQ(ReadFile(product_ / "SYSTEM\\two.dat"), MemberText("archive two"));
     EXPECT_EQ(ReadFile(product_ / "three.dat"), MemberText("archive three"));
     EXPECT_EQ(ReadFile(product_ / "NOTES.TXT"), "notes");
+}
+
+// Japanese names on any system code page (these also run at 1252 and 65001): the run makes
+// データ\ and 材料\ and fills them, and makes no other folder.
+class JapaneseNames : public UpdateRun {};
+
+TEST_F(JapaneseNames, ArchiveAndFileGoIntoTheirFolders) {
+    if (const char* cp = std::getenv("RENOVO_CODE_PAGE")) {
+        ASSERT_EQ(GetACP(), static_cast<UINT>(std::atoi(cp)));
+    }
+    AddArchive("ONE", "単価", "データ\\");
+    AddPlain("材料表.DAT", "material", "材料\\");
+    const auto before = Snapshot(product_.path());
+
+    EXPECT_EQ(Run(), 1);
+    ExpectOnlyMessage(engine::kUpdated, engine::kCaptionConfirm);
+    auto expected = before;
+    expected["データ\\"] = "";
+    expected["データ\\one.dat"] = MemberText("archive one");
+    expected["材料\\"] = "";
+    expected["材料\\材料表.DAT"] = "material";
+    EXPECT_EQ(Snapshot(product_.path()), expected);
+}
+
+// The checks before the first change name the same files and folders on any code page.
+TEST_F(JapaneseNames, ChecksFindFoldersAndHeldFilesByTheirNames) {
+    testing_support::MakeDir(product_ / "データ");
+    const std::string file = product_ / "データ\\材料表.DAT";
+    WriteFile(file, "x");
+    const auto before = Snapshot(product_.path());
+    EXPECT_TRUE(engine::FolderTakesFiles(product_ / "データ\\"));
+    EXPECT_TRUE(engine::FolderTakesFiles(product_ / "データ\\新しい表\\"));
+    const framework::File held(CreateFileW(framework::Wide(file).c_str(), GENERIC_READ,
+                                           FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    const auto found = engine::FindHeldFiles({file, product_ / "データ\\無い.DAT"});
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found[0].path, file);
+    EXPECT_EQ(Snapshot(product_.path()), before);
+}
+
+TEST_F(JapaneseNames, MissingOneIsNamedInTheRefusal) {
+    AddPlain("A.TXT", "new", "");
+    Add(1, 2, "材料表.DAT", "材料\\");
+    const auto before = Snapshot(product_.path());
+    EXPECT_EQ(Run(), 0);
+    ExpectOnlyMessage(Replace(engine::kSourceMissing, disk_ / "材料表.DAT"),
+                      engine::kCaptionError);
+    EXPECT_EQ(Snapshot(product_.path()), before);
 }
 
 struct StartCase {
@@ -609,6 +659,21 @@ TEST_F(Masters, FailuresAreReportedAndTheRunGoesOn) {
     for (const auto& m : seam_.messages) {
         EXPECT_EQ(m.caption, engine::kCaptionConfirm);
     }
+    EXPECT_EQ(ReadFile(master_), "0123456789012A record\r\n");
+}
+
+// A master file whose name cp932 cannot carry could be neither converted nor kept: the run
+// names it before anything changes.
+TEST_F(Masters, NameCp932CannotCarryRefusesBeforeAnythingChanges) {
+    AddPlain("A.TXT", "new", "");
+    const std::string folder = product_ / "MST1\\";
+    framework::File(CreateFileW((framework::Wide(folder) + L"zai\u0915" L"01-3.mst").c_str(),
+                                GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+    const auto before = Snapshot(product_.path());
+    EXPECT_EQ(engine::RunUpdateOutcome(ctx_, ctx_.destFolder, seam_), engine::RunOutcome::kRefused);
+    ExpectOnlyMessage(Replace(engine::kNameNotCp932, folder + "zai?01-3.mst"),
+                      engine::kCaptionError);
+    EXPECT_EQ(Snapshot(product_.path()), before);
     EXPECT_EQ(ReadFile(master_), "0123456789012A record\r\n");
 }
 

@@ -87,7 +87,7 @@ TEST(Dialog, PaintReachesTheHandler) {
 }
 
 TEST(Dialog, ItemTextRoundTrip) {
-    std::string read;
+    std::optional<std::string> read;
     ScriptedDialog d([&](ScriptedDialog& s) {
         s.SetItemText(IDC_NOTES, "C:\\表示\\");
         read = s.GetItemText(IDC_NOTES);
@@ -119,7 +119,7 @@ public:
     TestView view;
 
 protected:
-    bool OnCreate(CREATESTRUCTA&) override {
+    bool OnCreate(CREATESTRUCTW&) override {
         if (mode == Mode::kThrow) {
             throw std::runtime_error("no");
         }
@@ -231,8 +231,8 @@ TEST(WaitCursor, NestsAndRestoresThePreviousCursor) {
 }
 
 TEST(ListBox, SortedListThroughTheWrapper) {
-    HWND hwnd = ::CreateWindowExA(0, "LISTBOX", "", LBS_SORT | LBS_NOTIFY, 0, 0, 100, 100, nullptr,
-                                  nullptr, Self(), nullptr);
+    HWND hwnd = ::CreateWindowExW(0, L"LISTBOX", L"", LBS_SORT | LBS_NOTIFY, 0, 0, 100, 100,
+                                  nullptr, nullptr, Self(), nullptr);
     ASSERT_NE(hwnd, nullptr);
     framework::ListBox list(hwnd);
     for (const char* s : {"[b]", "[..]", "[a]"}) {

@@ -2,12 +2,16 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "framework/handles.h"
+#include "framework/wide.h"
 #include "replace/replace_file.h"
 #include "settings/masters.h"
+#include "settings/texts.h"
 #include "tests/settings/master_records.h"
 #include "tests/support/test_support.h"
 
@@ -109,6 +113,36 @@ TEST_F(MasterFolders, OnlyNamesWithThreeCharactersConverted) {
         EXPECT_EQ(ReadFile(First(c.name)), c.converted ? converted : line) << c.name;
     }
     EXPECT_FALSE(FileExists(First("temp.mst")));
+}
+
+// Through the cp932 edge (these also run at 1252 and 65001): a Japanese name is listed as
+// its cp932 bytes; one cp932 cannot carry is kept apart, shown, for the caller to refuse.
+TEST_F(MasterFolders, NamesAreListedAsCp932AndUnfitOnesApart) {
+    WriteFile(First("zai材料表-3.mst"), "x");
+    WriteFile(First("ZAI001-3.MST"), "x");
+    WriteFile(First("zai材料-3.mst"), "x");  // two characters: no match
+    const std::wstring unfit = framework::Wide(First("zai")) + L"\u0915\u0916\u0917-3.mst";
+    framework::File(CreateFileW(unfit.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+    std::vector<std::string> names;
+    std::string shown = "stale";
+    EXPECT_EQ(settings::ListMasterFiles(First(settings::kMasterPattern), names, &shown), 2);
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"ZAI001-3.MST", "zai材料表-3.mst"}));
+    EXPECT_EQ(shown, "zai?" "?" "?-3.mst");  // three characters cp932 lacks
+    EXPECT_EQ(settings::ListMasterFiles(Second(settings::kMasterPattern), names, &shown), 0);
+    EXPECT_EQ(shown, "");
+}
+
+// Its folder is refused as one that cannot be opened: nothing of either folder is converted.
+TEST_F(MasterFolders, NameCp932CannotCarryLeavesBothFoldersUnconverted) {
+    const std::string line = "0123456789abcA\r\n";
+    WriteFile(First("zai001-3.mst"), line);
+    WriteFile(Second("zai001-3.mst"), line);
+    const std::wstring unfit = framework::Wide(First("zai")) + L"\u0915" L"01-3.mst";
+    framework::File(CreateFileW(unfit.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+    EXPECT_FALSE(settings::ConvertMaterialType(settings_));
+    EXPECT_EQ(ReadFile(First("zai001-3.mst")), line);
+    EXPECT_EQ(ReadFile(Second("zai001-3.mst")), line);
 }
 
 TEST_F(MasterFolders, OnlyTheFirstThousandNamesAreListedAndConverted) {

@@ -37,7 +37,7 @@ public:
             while (::MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_SENDMESSAGE) ==
                    WAIT_OBJECT_0 + 1) {
                 MSG msg;
-                ::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+                ::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
             }
             thread_.Reset();
         }
@@ -51,7 +51,7 @@ private:
         while (!p->stop_) {
             const double sent = Now();
             DWORD_PTR result = 0;
-            if (::SendMessageTimeoutA(p->window_, WM_NULL, 0, 0, SMTO_NORMAL, 60000, &result)) {
+            if (::SendMessageTimeoutW(p->window_, WM_NULL, 0, 0, SMTO_NORMAL, 60000, &result)) {
                 ++p->answered_;
             }
             p->longest_ = std::max(p->longest_, Now() - sent);

@@ -3,7 +3,11 @@
 
 #include <direct.h>
 
+#include <windows.h>
+
 #include <algorithm>
+#include <cstdlib>
+#include <optional>
 #include <string>
 
 #include "tests/support/test_support.h"
@@ -19,18 +23,40 @@ bool Has(const std::vector<std::string>& names, const std::string& name) {
     return std::find(names.begin(), names.end(), name) != names.end();
 }
 
+// The suites check first that they run at the code page their run names.
+void CheckCodePage() {
+    if (const char* cp = std::getenv("RENOVO_CODE_PAGE")) {
+        ASSERT_EQ(::GetACP(), static_cast<UINT>(std::atoi(cp)));
+    }
+}
+
+std::wstring From932(const std::string& cp932) {
+    std::wstring wide(cp932.size(), L'\0');
+    wide.resize(static_cast<size_t>(::MultiByteToWideChar(
+        932, 0, cp932.data(), static_cast<int>(cp932.size()), wide.data(), int(wide.size()))));
+    return wide;
+}
+
 TEST(ListSubfolders, DotDotFirstThenFoldersOnly) {
+    CheckCodePage();
     TempDir dir;
     MakeDir(dir / "ALPHA");
+    MakeDir(dir / "材料ﾃﾞｰﾀ");
     MakeDir(dir / std::string(31, 'L'));
     MakeDir(dir / std::string(32, 'M'));  // would not fit the table: left out, not cut
+    MakeDir(dir / ("表" + std::string(28, 'S')));  // 30 bytes: fits
+    MakeDir(dir / ("表" + std::string(30, 'S')));  // 32 bytes, 31 characters: left out
+    // No folder below one that cp932 cannot carry can be the product's: left out.
+    ASSERT_TRUE(::CreateDirectoryW((From932(dir.path()) + L"\u0915").c_str(), nullptr));
     WriteFile(dir / "file.txt", "x");
     const auto names = wizard::ListSubfolders(dir.path() + "*.*");
     ASSERT_FALSE(names.empty());
     EXPECT_EQ(names.front(), "..");
-    EXPECT_EQ(names.size(), 3u);
+    EXPECT_EQ(names.size(), 5u);
     EXPECT_TRUE(Has(names, "ALPHA"));
+    EXPECT_TRUE(Has(names, "材料ﾃﾞｰﾀ"));
     EXPECT_TRUE(Has(names, std::string(31, 'L')));
+    EXPECT_TRUE(Has(names, "表" + std::string(28, 'S')));
     EXPECT_FALSE(Has(names, "file.txt"));
 }
 
@@ -45,6 +71,37 @@ TEST(ListSubfolders, StopsAtATableOfAThousand) {
         MakeDir(dir / ("D" + std::to_string(i)));
     }
     EXPECT_EQ(wizard::ListSubfolders(dir.path() + "*.*").size(), wizard::kMaxSubfolders);
+}
+
+// Read in UTF-16 and given in cp932; counted in cp932 bytes against the edit's limit.
+TEST(CurrentDirectory, IsTheCp932FormOrNothing) {
+    CheckCodePage();
+    TempDir dir;
+    std::string fits = dir.path();
+    fits += std::string(wizard::kMaxCurrentDirectory - fits.size() - 2, 'x') + "表";  // 99 bytes
+    const std::string tooLong = dir.path() + "表" + std::string(
+        wizard::kMaxCurrentDirectory - dir.path().size() - 1, 'y');  // 100 bytes, 99 characters
+    MakeDir(dir / "データ");
+    MakeDir(fits);
+    MakeDir(tooLong);
+    const std::wstring hindi = From932(dir.path()) + L"\u0915";
+    ASSERT_TRUE(::CreateDirectoryW(hindi.c_str(), nullptr));
+    std::wstring saved(32768, L'\0');
+    saved.resize(::GetCurrentDirectoryW(DWORD(saved.size()), saved.data()));
+    struct Case {
+        std::wstring folder;
+        std::optional<std::string> shown;
+    } cases[] = {
+        {From932(dir / "データ"), dir / "データ"},
+        {From932(fits), fits},
+        {From932(tooLong), std::nullopt},
+        {hindi, std::nullopt},
+    };
+    for (const Case& c : cases) {
+        ASSERT_TRUE(::SetCurrentDirectoryW(c.folder.c_str()));
+        EXPECT_EQ(wizard::CurrentDirectory(), c.shown) << c.shown.value_or("(nothing)");
+    }
+    ::SetCurrentDirectoryW(saved.c_str());
 }
 
 TEST(CurrentDirectory, LongerThanTheEditHoldsGivesNothing) {
