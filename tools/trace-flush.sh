@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Shows that every file whose rename puts new content in place was flushed to the disk first:
 # runs the demo update (from a fixed folder, /VERYSILENT) and then /RESTORE under Wine with
-# its relay trace of CreateFileA, FlushFileBuffers, CloseHandle and MoveFileExA, and checks for
+# its relay trace of CreateFileW, FlushFileBuffers, CloseHandle and MoveFileExW, and checks for
 # each rename of a work file (rpl*.tmp, temp.mst, a kept copy's .part) that a handle opened on
 # that very file was flushed before it. The voice folder lies on a file system of its own (a
 # tmpfs, when this runs as root), so that the restore copies the old voice file back rather
@@ -62,7 +62,7 @@ sed -i -e 's/^WAV=.*/WAV=V:\\WAV\r/' \
     -e "s/^MASTER=.*/MASTER=C:\\\\$(basename "$product")\\\\\r/" "$product/tovaka1.ini"
 
 wine reg add 'HKCU\Software\Wine\Debug' /v RelayInclude /f /d \
-    'kernel32.CreateFileA;kernel32.FlushFileBuffers;kernel32.CloseHandle;kernel32.MoveFileExA' \
+    'kernel32.CreateFileW;kernel32.FlushFileBuffers;kernel32.CloseHandle;kernel32.MoveFileExW' \
     >/dev/null
 trace=$work/trace.txt
 run() {
@@ -95,7 +95,7 @@ awk '
     /:Call KERNEL32\.CloseHandle\(/ {
         match($0, /\([0-9a-f]+\)/); delete path[substr($0, RSTART + 1, RLENGTH - 2)]; next
     }
-    /:Call KERNEL32\.MoveFileExA\(/ {
+    /:Call KERNEL32\.MoveFileExW\(/ {
         s = $0; from = quoted(s); sub(/"[^"]*"/, "", s); to = quoted(s)
         if (from ~ /\\rpl[0-9a-f]+\.tmp$/ || from ~ /\\temp\.mst$/ || from ~ /\.part$/) {
             ++renames

@@ -119,7 +119,7 @@ description=$(grep 'VALUE "FileDescription"' <<<"$resources" || true)
 # The DLL search is narrowed through functions looked up by name (XP has neither); no DLL
 # is named for loading but those already in every process (ntdll, kernel32, the runtime's), or
 # one joined to a folder ("\name.dll": loaded by its full path).
-for fn in SetDefaultDllDirectories SetDllDirectoryA; do
+for fn in SetDefaultDllDirectories SetDllDirectoryW; do
     LC_ALL=C grep -qa "$fn" "$program" || complain "dll search: $fn is never looked up"
 done
 imports=$(LC_ALL=C "$objdump" -p "$program" | awk '/DLL Name:/ { print tolower($3) }')
