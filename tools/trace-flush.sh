@@ -82,8 +82,8 @@ wine reg delete 'HKCU\Software\Wine\Debug' /v RelayInclude /f >/dev/null
 awk '
     function quoted(s,    a) { return match(s, /"[^"]*"/) ? substr(s, RSTART + 1, RLENGTH - 2) : "" }
     function tid(s) { return substr(s, 1, index(s, ":") - 1) }
-    /:Call KERNEL32\.CreateFileA\(/ { opening[tid($0)] = quoted($0); next }
-    /:Ret  KERNEL32\.CreateFileA\(\)/ {
+    /:Call KERNEL32\.CreateFileW\(/ { opening[tid($0)] = quoted($0); next }
+    /:Ret  KERNEL32\.CreateFileW\(\)/ {
         match($0, /retval=[0-9a-f]+/); h = substr($0, RSTART + 7, RLENGTH - 7)
         path[h] = opening[tid($0)]; next
     }
