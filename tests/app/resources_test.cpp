@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/test_support.h"
 #include "framework/dialog.h"
 #include "ids/resource.h"
 
@@ -15,20 +16,8 @@ namespace {
 
 constexpr int kStatic = 0xFFFF;  // id -1 as a dialog template stores it
 
-// The texts are read through the W calls and compared with the cp932 texts converted here, so
-// that the runs at code pages 1252 and 65001 see what a user would.
-std::wstring From932(const std::string& cp932) {
-    std::wstring wide(cp932.size(), L'\0');
-    wide.resize(static_cast<size_t>(::MultiByteToWideChar(
-        932, 0, cp932.data(), static_cast<int>(cp932.size()), wide.data(), int(wide.size()))));
-    return wide;
-}
-
-std::wstring Held(HWND window) {
-    std::wstring text(static_cast<size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
-    text.resize(static_cast<size_t>(::GetWindowTextW(window, text.data(), int(text.size()))));
-    return text;
-}
+using testing_support::From932;
+std::wstring Held(HWND window) { return testing_support::WindowTextW(window); }
 
 // The style word at the start of a dialog template resource.
 DWORD TemplateStyle(int id) {

@@ -118,6 +118,16 @@ SmallDiskFolder::SmallDiskFolder() {
 SmallDiskFolder::~SmallDiskFolder() {
     RemoveTree(path_);
 }
+
+std::wstring From932(const std::string& cp932) {
+    return W(cp932);
+}
+
+std::wstring WindowTextW(HWND window) {
+    std::wstring text(static_cast<size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
+    text.resize(static_cast<size_t>(::GetWindowTextW(window, text.data(), int(text.size()))));
+    return text;
+}
 #endif
 
 void WriteFile(const std::string& path, const std::string& bytes) {

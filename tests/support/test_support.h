@@ -2,6 +2,10 @@
 // whole-file reads and writes with cp932 paths.
 #pragma once
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include <string>
 
 namespace testing_support {
@@ -42,6 +46,11 @@ private:
     std::string path_;
     std::string unavailable_;
 };
+
+// What Windows must hold for a cp932 text, converted with 932 on its own; and a window's text
+// read through the W call, so that the runs at 1252 and 65001 see what a user would.
+std::wstring From932(const std::string& cp932);
+std::wstring WindowTextW(HWND window);
 #endif
 
 void WriteFile(const std::string& path, const std::string& bytes);

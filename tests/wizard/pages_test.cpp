@@ -22,20 +22,8 @@
 
 namespace {
 
-// What Windows must hold for a cp932 text, converted here on its own: the pages' texts are read
-// back through the W calls, so that the runs at 1252 and 65001 see what a user would.
-std::wstring From932(const std::string& cp932) {
-    std::wstring wide(cp932.size(), L'\0');
-    wide.resize(static_cast<size_t>(::MultiByteToWideChar(
-        932, 0, cp932.data(), static_cast<int>(cp932.size()), wide.data(), int(wide.size()))));
-    return wide;
-}
-
-std::wstring Held(HWND window) {
-    std::wstring text(static_cast<size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
-    text.resize(static_cast<size_t>(::GetWindowTextW(window, text.data(), int(text.size()))));
-    return text;
-}
+using testing_support::From932;
+std::wstring Held(HWND window) { return testing_support::WindowTextW(window); }
 
 // The suites check first that they run at the code page their run names.
 void CheckCodePage() {
