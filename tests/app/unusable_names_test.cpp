@@ -6,7 +6,6 @@
 
 #include <windows.h>
 
-#include <cstdlib>
 #include <string>
 
 #include "app/command_run.h"
@@ -18,20 +17,8 @@
 
 namespace {
 
+using testing_support::From932;
 using testing_support::TempDir;
-
-void CheckCodePage() {
-    if (const char* cp = std::getenv("RENOVO_CODE_PAGE")) {
-        ASSERT_EQ(::GetACP(), static_cast<UINT>(std::atoi(cp)));
-    }
-}
-
-std::wstring From932(const std::string& cp932) {
-    std::wstring wide(cp932.size(), L'\0');
-    wide.resize(static_cast<size_t>(::MultiByteToWideChar(
-        932, 0, cp932.data(), static_cast<int>(cp932.size()), wide.data(), int(wide.size()))));
-    return wide;
-}
 
 // The log is UTF-8.
 std::string Utf8(const std::string& cp932) {
@@ -95,7 +82,7 @@ TEST(ArgumentsOf, FollowTheProgramsNameAsTheRuntimeCutsIt) {
 
 class StartUp : public ::testing::Test {
 protected:
-    void SetUp() override { CheckCodePage(); }
+    void SetUp() override { ASSERT_EQ(::GetACP(), testing_support::NamedCodePage()); }
     TempDir dir_;
     const std::string log_ = dir_ / "renovo.log";
     const std::wstring quiet_ = L"/VERYSILENT /LOG=\"" + From932(log_) + L"\"";

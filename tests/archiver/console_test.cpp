@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 
 #include "archiver/texts.h"
 #include "framework/handles.h"
@@ -59,9 +58,7 @@ Ran RunConsole(const std::wstring& commandLine, const std::string& dir,
 class Console : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (const char* cp = std::getenv("RENOVO_CODE_PAGE")) {
-            ASSERT_EQ(GetACP(), static_cast<UINT>(std::atoi(cp)));
-        }
+        ASSERT_EQ(::GetACP(), testing_support::NamedCodePage());
         testing_support::MakeDir(tools_);
         ASSERT_TRUE(CopyFileW(Wide(archiver_test::WinePath(RENOVO_LZH_EXE)).c_str(),
                               Wide(exe_).c_str(), FALSE));

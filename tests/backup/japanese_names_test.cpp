@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <cstdlib>
 #include <map>
 #include <string>
 
@@ -67,10 +66,7 @@ bool ForeignExists(const std::string& folder, const wchar_t* name) {
 class JapaneseNames : public ::testing::TestWithParam<Saving> {
 protected:
     void SetUp() override {
-        // The runs at other code pages name theirs, so that they cannot pass at 932 unseen.
-        if (const char* cp = std::getenv("RENOVO_CODE_PAGE")) {
-            ASSERT_EQ(GetACP(), static_cast<UINT>(std::atoi(cp)));
-        }
+        ASSERT_EQ(::GetACP(), testing_support::NamedCodePage());
         MakeDir(dir_ / "データ");
         WriteFile(dir_ / "データ\\材料表.DAT", "old table");
         MakeDir(dir_ / "表");  // a trail byte 0x5C, in the folder's name and the file's

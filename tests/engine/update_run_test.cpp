@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <cstdlib>
 #include <functional>
 #include <memory>
 
@@ -244,9 +243,7 @@ TEST_F(UpdateRun, FixedDriveInstallsEveryDiskWithoutPrompt) {
 class JapaneseNames : public UpdateRun {};
 
 TEST_F(JapaneseNames, ArchiveAndFileGoIntoTheirFolders) {
-    if (const char* cp = std::getenv("RENOVO_CODE_PAGE")) {
-        ASSERT_EQ(GetACP(), static_cast<UINT>(std::atoi(cp)));
-    }
+    ASSERT_EQ(::GetACP(), testing_support::NamedCodePage());
     AddArchive("ONE", "単価", "データ\\");
     AddPlain("材料表.DAT", "material", "材料\\");
     const auto before = Snapshot(product_.path());

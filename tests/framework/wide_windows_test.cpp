@@ -6,7 +6,6 @@
 
 #include <windows.h>
 
-#include <cstdlib>
 #include <functional>
 #include <optional>
 #include <string>
@@ -35,13 +34,6 @@ const TextCase kTexts[] = {
     {"\x87\x40 \xFA\x40", L"\u2460 \u2170"},                        // NEC and IBM extensions
 };
 
-// Each suite checks first that it runs at the code page its run names.
-void CheckCodePage() {
-    if (const char* cp = std::getenv("RENOVO_CODE_PAGE")) {
-        ASSERT_EQ(::GetACP(), static_cast<UINT>(std::atoi(cp)));
-    }
-}
-
 HINSTANCE Self() {
     return ::GetModuleHandleW(nullptr);
 }
@@ -53,7 +45,7 @@ std::wstring Held(HWND hwnd) {
 class Plain : public framework::Window {};
 
 TEST(WideWindow, TitleAndTextCrossAsTheirCharacters) {
-    CheckCodePage();
+    ASSERT_EQ(::GetACP(), testing_support::NamedCodePage());
     ASSERT_TRUE(framework::Window::RegisterClass(Self(), "RenovoWideTest", nullptr, nullptr));
     for (const TextCase& c : kTexts) {
         Plain window;
@@ -67,7 +59,7 @@ TEST(WideWindow, TitleAndTextCrossAsTheirCharacters) {
 }
 
 TEST(WideWindow, TextCp932CannotCarryReadsAsNothing) {
-    CheckCodePage();
+    ASSERT_EQ(::GetACP(), testing_support::NamedCodePage());
     ASSERT_TRUE(framework::Window::RegisterClass(Self(), "RenovoWideTest", nullptr, nullptr));
     Plain window;
     ASSERT_TRUE(window.Create(Self(), "RenovoWideTest", "", WS_POPUP, nullptr, nullptr));
@@ -93,7 +85,7 @@ private:
 };
 
 TEST(WideDialog, ItemsAndCaptionCrossAsTheirCharacters) {
-    CheckCodePage();
+    ASSERT_EQ(::GetACP(), testing_support::NamedCodePage());
     for (const TextCase& c : kTexts) {
         std::wstring item, caption;
         std::optional<std::string> read;
@@ -114,7 +106,7 @@ TEST(WideDialog, ItemsAndCaptionCrossAsTheirCharacters) {
 // What the user typed is read back exactly, or, when cp932 cannot carry it, as nothing (and
 // shown with '?' for the message that names it).
 TEST(WideDialog, TypedTextCp932CannotCarryIsNothing) {
-    CheckCodePage();
+    ASSERT_EQ(::GetACP(), testing_support::NamedCodePage());
     struct Case {
         const wchar_t* typed;
         std::optional<std::string> read;
@@ -139,7 +131,7 @@ TEST(WideDialog, TypedTextCp932CannotCarryIsNothing) {
 }
 
 TEST(WideListBox, EntriesCrossAsTheirCharacters) {
-    CheckCodePage();
+    ASSERT_EQ(::GetACP(), testing_support::NamedCodePage());
     HWND hwnd = ::CreateWindowExW(0, L"LISTBOX", L"", 0, 0, 0, 100, 100, nullptr, nullptr,
                                   Self(), nullptr);
     ASSERT_NE(hwnd, nullptr);
@@ -175,7 +167,7 @@ std::wstring DriveVariable() {
 class WideDirectories : public ::testing::Test {
 protected:
     void SetUp() override {
-        CheckCodePage();
+        ASSERT_EQ(::GetACP(), testing_support::NamedCodePage());
         saved_ = CurrentDirectoryW();
     }
     void TearDown() override { ::SetCurrentDirectoryW(saved_.c_str()); }

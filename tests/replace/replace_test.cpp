@@ -4,7 +4,6 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -103,10 +102,7 @@ void PrintTo(const Scene& s, std::ostream* os) {
 class Replace : public ::testing::TestWithParam<Scene> {
 protected:
     void SetUp() override {
-        // The runs at other code pages name theirs, so that they cannot pass at 932 unseen.
-        if (const char* cp = std::getenv("RENOVO_CODE_PAGE")) {
-            ASSERT_EQ(GetACP(), static_cast<UINT>(std::atoi(cp)));
-        }
+        ASSERT_EQ(::GetACP(), testing_support::NamedCodePage());
         MakeDir(base_ / "データ");
         MakeDir(dir_);
         const Scene& s = GetParam();

@@ -123,6 +123,11 @@ std::wstring From932(const std::string& cp932) {
     return W(cp932);
 }
 
+UINT NamedCodePage() {
+    const char* named = std::getenv("RENOVO_CODE_PAGE");
+    return named ? static_cast<UINT>(std::strtoul(named, nullptr, 10)) : ::GetACP();
+}
+
 std::wstring WindowTextW(HWND window) {
     std::wstring text(static_cast<size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
     text.resize(static_cast<size_t>(::GetWindowTextW(window, text.data(), int(text.size()))));

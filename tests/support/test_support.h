@@ -51,6 +51,10 @@ private:
 // read through the W call, so that the runs at 1252 and 65001 see what a user would.
 std::wstring From932(const std::string& cp932);
 std::wstring WindowTextW(HWND window);
+
+// The code page a run at another one names (RENOVO_CODE_PAGE), else the system's: the suites
+// assert it first, so that a run meant for 1252 or 65001 cannot pass at 932 unseen.
+UINT NamedCodePage();
 #endif
 
 void WriteFile(const std::string& path, const std::string& bytes);

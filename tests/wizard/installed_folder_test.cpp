@@ -2,31 +2,24 @@
 
 #include <windows.h>
 
-#include <cstdlib>
 #include <utility>
 #include <vector>
 
+#include "tests/support/test_support.h"
 #include "wizard/installed_folder.h"
 
 namespace {
 
-constexpr wchar_t kRoot[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+using testing_support::From932;
 
-std::wstring From932(const std::string& cp932) {
-    std::wstring wide(cp932.size(), L'\0');
-    wide.resize(static_cast<size_t>(::MultiByteToWideChar(
-        932, 0, cp932.data(), static_cast<int>(cp932.size()), wide.data(), int(wide.size()))));
-    return wide;
-}
+constexpr wchar_t kRoot[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 
 // Uninstall keys made for one test in the real registry and removed afterwards; by default in
 // the 32-bit view, where the product (a 32-bit program) writes its entry.
 class UninstallKeys : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (const char* cp = std::getenv("RENOVO_CODE_PAGE")) {
-            ASSERT_EQ(::GetACP(), static_cast<UINT>(std::atoi(cp)));
-        }
+        ASSERT_EQ(::GetACP(), testing_support::NamedCodePage());
     }
     // Japanese in the key's name: the manifest names the keys in cp932.
     std::string Name(int i) {

@@ -4,7 +4,6 @@
 
 #include <direct.h>
 
-#include <cstdlib>
 #include <functional>
 #include <optional>
 #include <string>
@@ -24,13 +23,6 @@ namespace {
 
 using testing_support::From932;
 std::wstring Held(HWND window) { return testing_support::WindowTextW(window); }
-
-// The suites check first that they run at the code page their run names.
-void CheckCodePage() {
-    if (const char* cp = std::getenv("RENOVO_CODE_PAGE")) {
-        ASSERT_EQ(::GetACP(), static_cast<UINT>(std::atoi(cp)));
-    }
-}
 
 // Runs `script` once the page has initialised itself; the script's posts arrive afterwards.
 template <typename Page>
@@ -69,7 +61,7 @@ struct CaptionCase {
 class StartPageCaption : public ::testing::TestWithParam<CaptionCase> {};
 
 TEST_P(StartPageCaption, FollowsTheNumberTheFlagBeginsWith) {
-    CheckCodePage();
+    ASSERT_EQ(::GetACP(), testing_support::NamedCodePage());
     Scripted<CStartPage> page;
     page.masterAdjust = GetParam().masterAdjust;
     page.notes = "line 1\r\nﾃﾞｼﾞﾀｲｻﾞの音声";
@@ -125,7 +117,7 @@ private:
 // folder such as "C:" mean the files they meant before the page; only "次へ" hands back the
 // path edit's text.
 TEST_P(DestinationPageEnd, RestoresTheProgramDriveAndHandsBackOnlyOnNext) {
-    CheckCodePage();
+    ASSERT_EQ(::GetACP(), testing_support::NamedCodePage());
     testing_support::TempDir home;  // on C:, where the page goes to the root at once
     WorkingState restore;
     ASSERT_TRUE(framework::ChangeDirectory(home.path()));
@@ -157,7 +149,7 @@ INSTANTIATE_TEST_SUITE_P(Buttons, DestinationPageEnd,
                                            EndCase{IDCANCEL, IDCANCEL, "C:\\PROPOSED"}));
 
 TEST(DestinationPage, FolderListWaitsForADrive) {
-    CheckCodePage();
+    ASSERT_EQ(::GetACP(), testing_support::NamedCodePage());
     Scripted<CDestinationPage> page;
     LRESULT folders = -1, drives = 0, selected = 0;
     page.script = [&](auto& p) {
@@ -173,7 +165,7 @@ TEST(DestinationPage, FolderListWaitsForADrive) {
 }
 
 TEST(ConfirmPage, ShowsTheFolderAndEscapeGoesBack) {
-    CheckCodePage();
+    ASSERT_EQ(::GetACP(), testing_support::NamedCodePage());
     Scripted<CConfirmPage> page;
     page.destFolder = "  C:\\ソフト & AS IS ";
     std::wstring shown;
@@ -219,7 +211,7 @@ class DestinationPageTyped : public ::testing::TestWithParam<TypedCase> {};
 // Typed text is the user's: a folder cp932 cannot carry could be named by no run, so it is
 // refused by name, and the page stays for another choice.
 TEST_P(DestinationPageTyped, IsHandedBackOrRefusedByName) {
-    CheckCodePage();
+    ASSERT_EQ(::GetACP(), testing_support::NamedCodePage());
     WorkingState restore;
     Scripted<CDestinationPage> page;
     page.destFolder = "C:\\PROPOSED";
@@ -253,7 +245,7 @@ INSTANTIATE_TEST_SUITE_P(
 // Browsing shows Japanese folder names and paths as they are and hands them back in cp932; a
 // folder cp932 cannot carry is not offered. Drive P: is a plain folder of the test run's own.
 TEST(DestinationPage, BrowsesJapaneseFoldersAndLeavesOutOthers) {
-    CheckCodePage();
+    ASSERT_EQ(::GetACP(), testing_support::NamedCodePage());
     if (::GetDriveTypeW(L"P:\\") == DRIVE_NO_ROOT_DIR) {
         GTEST_SKIP() << "no drive P: (run through ctest after renovo_wine_start)";
     }

@@ -7,13 +7,14 @@
 
 #include <commctrl.h>
 
-#include <cstdlib>
 #include <string>
 
+#include "tests/support/test_support.h"
 #include "wizard/progress_window.h"
 
 namespace {
 
+using testing_support::From932;
 using wizard::CProgressWindow;
 
 // Read through the W calls and compared with the cp932 texts converted here, so that the runs
@@ -25,17 +26,8 @@ std::wstring ItemText(HWND window, int id) {
     return text;
 }
 
-std::wstring From932(const std::string& cp932) {
-    std::wstring wide(cp932.size(), L'\0');
-    wide.resize(static_cast<size_t>(::MultiByteToWideChar(
-        932, 0, cp932.data(), static_cast<int>(cp932.size()), wide.data(), int(wide.size()))));
-    return wide;
-}
-
 TEST(ProgressWindow, IsCurrentBeforeAMessageAndGoneOnceClosed) {
-    if (const char* cp = std::getenv("RENOVO_CODE_PAGE")) {
-        ASSERT_EQ(::GetACP(), static_cast<UINT>(std::atoi(cp)));
-    }
+    ASSERT_EQ(::GetACP(), testing_support::NamedCodePage());
     HWND owner = ::CreateWindowExW(0, L"STATIC", L"owner", WS_POPUP | WS_VISIBLE, 0, 0, 300, 200,
                                    nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr);
     ASSERT_NE(owner, nullptr);

@@ -6,7 +6,6 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <optional>
 #include <string>
 
@@ -15,6 +14,7 @@
 
 namespace {
 
+using testing_support::From932;
 using testing_support::MakeDir;
 using testing_support::TempDir;
 using testing_support::WriteFile;
@@ -23,22 +23,8 @@ bool Has(const std::vector<std::string>& names, const std::string& name) {
     return std::find(names.begin(), names.end(), name) != names.end();
 }
 
-// The suites check first that they run at the code page their run names.
-void CheckCodePage() {
-    if (const char* cp = std::getenv("RENOVO_CODE_PAGE")) {
-        ASSERT_EQ(::GetACP(), static_cast<UINT>(std::atoi(cp)));
-    }
-}
-
-std::wstring From932(const std::string& cp932) {
-    std::wstring wide(cp932.size(), L'\0');
-    wide.resize(static_cast<size_t>(::MultiByteToWideChar(
-        932, 0, cp932.data(), static_cast<int>(cp932.size()), wide.data(), int(wide.size()))));
-    return wide;
-}
-
 TEST(ListSubfolders, DotDotFirstThenFoldersOnly) {
-    CheckCodePage();
+    ASSERT_EQ(::GetACP(), testing_support::NamedCodePage());
     TempDir dir;
     MakeDir(dir / "ALPHA");
     MakeDir(dir / "材料ﾃﾞｰﾀ");
@@ -75,7 +61,7 @@ TEST(ListSubfolders, StopsAtATableOfAThousand) {
 
 // Read in UTF-16 and given in cp932; counted in cp932 bytes against the edit's limit.
 TEST(CurrentDirectory, IsTheCp932FormOrNothing) {
-    CheckCodePage();
+    ASSERT_EQ(::GetACP(), testing_support::NamedCodePage());
     TempDir dir;
     std::string fits = dir.path();
     fits += std::string(wizard::kMaxCurrentDirectory - fits.size() - 2, 'x') + "表";  // 99 bytes

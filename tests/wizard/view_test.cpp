@@ -4,7 +4,6 @@
 
 #include <windows.h>
 
-#include <cstdlib>
 #include <string>
 
 #include "app/main_frame.h"
@@ -17,6 +16,7 @@
 
 namespace {
 
+using testing_support::From932;
 class PageThatCannotOpen : public ::testing::TestWithParam<int> {};
 
 TEST_P(PageThatCannotOpen, ClosesTheFrame) {
@@ -41,13 +41,6 @@ TEST_P(PageThatCannotOpen, ClosesTheFrame) {
 INSTANTIATE_TEST_SUITE_P(Pages, PageThatCannotOpen,
                          ::testing::Values(ID_START_PAGE, ID_DESTINATION_PAGE, ID_CONFIRM_PAGE));
 
-std::wstring From932(const std::string& cp932) {
-    std::wstring wide(cp932.size(), L'\0');
-    wide.resize(static_cast<size_t>(::MultiByteToWideChar(
-        932, 0, cp932.data(), static_cast<int>(cp932.size()), wide.data(), int(wide.size()))));
-    return wide;
-}
-
 struct ErrorBox {
     HWND owner = nullptr;
     std::wstring text;
@@ -68,9 +61,7 @@ void CALLBACK CloseErrorBox(HWND, UINT, UINT_PTR, DWORD) {
 // The product's Uninstall entry names its folder in characters cp932 cannot carry: before the
 // destination page, the view says so by name (the page then proposes the manifest's folder).
 TEST(UnusableInstalledFolder, IsNamedBeforeTheDestinationPage) {
-    if (const char* cp = std::getenv("RENOVO_CODE_PAGE")) {
-        ASSERT_EQ(::GetACP(), static_cast<UINT>(std::atoi(cp)));
-    }
+    ASSERT_EQ(::GetACP(), testing_support::NamedCodePage());
     const std::wstring root = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
     const std::string name = "RenovoView-" + std::to_string(::GetCurrentProcessId());
     HKEY key = nullptr;
